@@ -1,0 +1,136 @@
+#include "app/program.h"
+
+#include <array>
+#include <string_view>
+
+#include "app/messages.h"
+#include "app/text.h"
+#include "commands/at_command.h"
+#include "harmony/musical_command.h"
+#include "midi/midi_out.h"
+#include "tablature/settings.h"
+#include "tablature/tablature_command.h"
+
+namespace velk0 {
+
+namespace {
+
+// The nine usage lines, shown one box each when there is no argument.
+constexpr std::array<std::string_view, 9> kUsage = {
+    "syntaxe : velk0 arg1 arg2... o\xF9 les arguments sont des commandes ou des tablatures",
+    "Les arguments de commandes doivent commencer par le symbole @ # ou $",
+    "Les arguments qui ne commencent pas par un @, un # ou par un $ doivent \xEAtre des "
+    "tablatures \xE9"
+    "crites avec les conventions de l'\xE9"
+    "diteur scrivol",
+    "Les commandes sont de la forme @nom #sn ou $sn o\xF9 nom est un nom de commande, s est un "
+    "symbole et o\xF9 n est un nombre",
+    "le symbole s d\xE9"
+    "finit la commande et le nombre n d\xE9"
+    "finit son param\xE8tre",
+    "Exemples : velk0 #t5 \"cdefgab>c\" transpose la tablature indiqu\xE9"
+    "e de 5 demi-tons",
+    "il faut mettre la tablature entre guillemets, quand elle contient des symboles comme < > . *",
+    "velk0 @pi @pt @hg permet de choisir un instrument , un tempo et une gamme",
+    "reportez-vous \xE0 la rubrique sonbrix du site tellarin pour une description plus "
+    "d\xE9taill\xE9"
+    "e des outils sonores",
+};
+
+// The state carried from one argument to the next.
+struct LoopState {
+  std::string argument_text, tablature_text;
+  std::string hash_symbol, hash_number;
+  std::string dollar_symbol, dollar_number;
+  std::string at_name;
+  char command_state = '#';
+};
+
+// The rest of an argument from its third character, cut to a symbol's size.
+std::string rest_of(const std::string& argument) {
+  std::string rest;
+  copy_substring(rest, argument, 3, static_cast<int>(argument.size()) - 2);
+  rest.resize(std::min(rest.size(), kSymbolCapacity));
+  return rest;
+}
+
+// The decimal value of the third character alone (#w1, #m3).
+int third_digit(const std::string& argument) {
+  std::string digit;
+  copy_substring(digit, argument, 3, 1);
+  return read_integer(digit);
+}
+
+void hash_argument(LoopState& st) {
+  st.command_state = '#';
+  std::string second;
+  copy_substring(second, st.argument_text, 2, 1);
+  if (second.empty()) {
+    st.hash_symbol.clear();
+  } else if (second == "d") {
+    st.hash_number = rest_of(st.argument_text);
+  } else if (second == "w") {
+    loop_settings().show_level = third_digit(st.argument_text);
+  } else if (second == "m") {
+    loop_settings().device_index = third_digit(st.argument_text);
+  } else {
+    st.hash_symbol = second;
+    st.hash_number = rest_of(st.argument_text);
+  }
+}
+
+void dollar_argument(LoopState& st) {
+  st.command_state = '$';
+  copy_substring(st.dollar_symbol, st.argument_text, 2, 1);
+  if (std::string_view("ap").find(st.dollar_symbol) != std::string_view::npos)
+    st.dollar_number = rest_of(st.argument_text);
+  else
+    st.dollar_number.clear();
+}
+
+void at_argument(LoopState& st) {
+  if (st.command_state != '@') check_midi_device();
+  st.command_state = '@';
+  copy_substring(st.at_name, st.argument_text, 2, 4);
+  run_at_command(st.at_name, st.argument_text, st.tablature_text);
+}
+
+void tablature_argument(LoopState& st) {
+  if (st.command_state == '#' && !st.hash_symbol.empty())
+    musical_command(st.hash_symbol, st.hash_number, st.argument_text, st.tablature_text);
+  else if (st.command_state == '$' && !st.dollar_symbol.empty())
+    tablature_command(st.dollar_symbol, st.dollar_number, st.argument_text);
+  else if (st.command_state == '@' && !st.at_name.empty())
+    run_at_command(st.at_name, st.argument_text, st.tablature_text);
+  else
+    set_bounded(st.tablature_text, st.argument_text, kTablatureCapacity);
+  if (st.command_state == '#') play_text(st.tablature_text);
+}
+
+}  // namespace
+
+int run_program(const std::vector<std::string>& args) {
+  if (args.size() <= 1) {
+    for (std::string_view line : kUsage) show_info("", line);
+    return 0;
+  }
+  loop_settings() = {};
+  LoopState st;
+  reset_settings();
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    set_bounded(st.argument_text, args[i], kArgumentCapacity);
+    std::string first;
+    copy_substring(first, st.argument_text, 1, 1);
+    if (first == "@")
+      at_argument(st);
+    else if (first == "$")
+      dollar_argument(st);
+    else if (first == "#")
+      hash_argument(st);
+    else
+      tablature_argument(st);
+  }
+  return 0;
+}
+
+}  // namespace velk0

@@ -1,0 +1,25 @@
+// Text helpers shared by every part.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace velk0 {
+
+// Copies `len` characters of `src` from position `pos` (from 1) into `dst`.
+// Returns 0 when exactly `len` characters were copied, 1 otherwise.
+int copy_substring(std::string& dst, std::string_view src, int pos, int len);
+
+// Reads a decimal integer the way the C library does: leading blanks, an
+// optional sign, then digits up to the first non-digit; 0 when there are none.
+// Saturates instead of overflowing.
+std::int32_t read_integer(std::string_view text);
+
+// Lower-cases A to Z only.
+std::string lower_ascii(std::string_view text);
+
+// Formats like printf into a std::string.
+std::string format_text(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+}  // namespace velk0

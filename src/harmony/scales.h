@@ -1,0 +1,27 @@
+// Scale texts of every key, and note lists written back as tablature.
+#pragma once
+
+#include <span>
+#include <string>
+
+namespace velk0 {
+
+enum class ScaleMode {
+  major,
+  melodic_minor,
+  harmonic_minor,
+  natural_minor,
+  whole_tone,
+  minor_blues,
+  major_blues,
+};
+
+// Writes the scale text of `mode` in the current key; leaves `out` alone when
+// the key is outside 0..11. Returns 0.
+int scale_text(ScaleMode mode, std::string& out);
+
+// Writes the notes (element 0 = count) as tablature text spelled for the
+// current key. Returns 0.
+int notes_to_tablature(std::span<const std::int8_t> notes, std::string& out);
+
+}  // namespace velk0

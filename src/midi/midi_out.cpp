@@ -1,0 +1,123 @@
+#include "midi/midi_out.h"
+
+#include "app/messages.h"
+#include "platform/platform.h"
+#include "tablature/player.h"
+#include "tablature/settings.h"
+
+namespace velk0 {
+
+namespace {
+
+platform::MidiDevices& devices() { return *platform::current().midi; }
+
+// A data byte of 128 or more would be read as a status byte: notes out of
+// range are brought back by octaves, so they sound in the nearest octave.
+int note_byte(int note) {
+  int n = static_cast<std::int8_t>(note);
+  while (n < 0) n += 12;
+  return n;
+}
+
+int status_byte(int kind) { return kind | (settings().canal & 0x0F); }
+
+std::uint32_t send(std::uint32_t word) {
+  devices().send(word);
+  return word;
+}
+
+}  // namespace
+
+MidiOut& midi_out() {
+  static MidiOut out;
+  return out;
+}
+
+int open_midi_device() {
+  MidiOut& out = midi_out();
+  close_midi_device();  // never leave a handle open behind a new one
+  unsigned count = devices().count();
+  int index = loop_settings().device_index;
+  bool exists = index >= 0 && static_cast<unsigned>(index) < count;
+  // A device index that names no device, or a device that will not open,
+  // counts as a device that cannot play, so that the user is told.
+  out.device_notes = exists ? devices().notes(static_cast<unsigned>(index)) : 0;
+  out.is_open = exists && devices().open(static_cast<unsigned>(index));
+  if (!out.is_open) out.device_notes = 0;
+  if (out.device_notes == 0) return -1;
+
+  PlaySettings& s = settings();
+  s.canal = 1;
+  s.vol = 127;
+  s.instru = 0;
+  s.dur = 4;
+  s.trans = 0;
+  s.tempo = 60;
+  s.octa = 3;
+  s.mesure = 0;
+  s.arma.clear();
+  return static_cast<int>(count);
+}
+
+int check_midi_device() {
+  open_midi_device();
+  if (midi_out().device_notes == 0) show_info("", kNoMidiMessage);
+  return 0;
+}
+
+void close_midi_device() {
+  MidiOut& out = midi_out();
+  if (!out.is_open) return;
+  devices().close();
+  out.is_open = false;
+}
+
+int play_text(std::string_view text) {
+  close_midi_device();
+  open_midi_device();
+  if (midi_out().device_notes == 0) {
+    show_info("", kNoMidiMessage);
+    return 0;
+  }
+  std::string collected;
+  NoteList list;
+  play_tablature(text, "", 1, 100, collected, list);
+  close_midi_device();
+  return 0;
+}
+
+std::uint32_t pack_short_message(int status, int data1, int data2) {
+  return static_cast<std::uint32_t>(status & 0xFF) |
+         static_cast<std::uint32_t>(data1 & 0xFF) << 8 |
+         static_cast<std::uint32_t>(data2 & 0xFF) << 16;
+}
+
+std::uint32_t note_on(int note) {
+  int velocity = settings().vol;
+  velocity = velocity < 0 ? 0 : velocity > 127 ? 127 : velocity;
+  return send(pack_short_message(status_byte(0x90), note_byte(note), velocity));
+}
+
+std::uint32_t note_off(int note) {
+  return send(pack_short_message(status_byte(0x80), note_byte(note), 0));
+}
+
+std::uint32_t program_change(int program) {
+  return send(pack_short_message(status_byte(0xC0), program & 0x7F, 0));
+}
+
+std::int8_t track_octave(int note) {
+  auto n = static_cast<std::int8_t>(note);
+  settings().octa = static_cast<std::int8_t>(n / 12);
+  return n;
+}
+
+std::uint32_t wait_duration(std::uint32_t value) {
+  std::uint32_t tempo = static_cast<std::uint32_t>(settings().tempo);
+  std::uint32_t ms = (value == 0 || tempo == 0) ? 1000 : (240000000u / value) / tempo;
+  if (ms > 4000) ms = 4000;
+  platform::current().clock->wait_ms(ms);
+  return ms;
+}
+
+}  // namespace velk0

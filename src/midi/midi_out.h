@@ -1,0 +1,35 @@
+// The one MIDI output device, its channel messages and the timed wait that
+// makes all musical time.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+namespace velk0 {
+
+struct MidiOut {
+  bool is_open = false;
+  int device_notes = 0;  // simultaneous notes the device reports; 0: cannot play
+};
+MidiOut& midi_out();
+
+constexpr const char* kNoMidiMessage = "votre environnement ne supporte pas ce midi mapper";
+
+// Chooses and opens the device; returns the device count, or -1 when it
+// cannot play.
+int open_midi_device();
+// Opens the device and tells the user when it cannot play.
+int check_midi_device();
+// Closes the device if it is open.
+void close_midi_device();
+// Plays one tablature on a freshly opened device.
+int play_text(std::string_view text);
+
+std::uint32_t pack_short_message(int status, int data1, int data2);
+std::uint32_t note_on(int note);
+std::uint32_t note_off(int note);
+std::uint32_t program_change(int program);
+std::int8_t track_octave(int note);
+std::uint32_t wait_duration(std::uint32_t value);
+
+}  // namespace velk0

@@ -1,0 +1,43 @@
+#include "platform/dialogs_text.h"
+
+#include "platform/text_encoding.h"
+
+namespace velk0::platform {
+
+void print_box(std::ostream& out, BoxStyle, std::string_view text, std::string_view caption) {
+  if (!caption.empty()) out << to_utf8(caption) << '\n';
+  if (!text.empty() || caption.empty()) out << to_utf8(text) << '\n';
+  out.flush();
+}
+
+void print_choice_prompt(std::ostream& out) {
+  out << "o = oui, n = non, a = annuler : ";
+  out.flush();
+}
+
+void print_answer(std::ostream& out, int answer) {
+  out << (answer == kAnswerYes ? "oui" : answer == kAnswerNo ? "non" : "annuler") << '\n';
+  out.flush();
+}
+
+int answer_for_letter(char c) {
+  switch (c) {
+    case 'o': case 'O': case 'y': case 'Y': return kAnswerYes;
+    case 'n': case 'N': return kAnswerNo;
+    case ' ': case ',': case '\t': case '\n': case '\r': return 0;
+    default: return kAnswerCancel;  // a, c, x, Escape, and anything unexpected
+  }
+}
+
+int ScriptedDialogs::show(BoxStyle style, std::string_view text, std::string_view caption) {
+  print_box(out_, style, text, caption);
+  if (style != BoxStyle::choice) return kAnswerOk;
+  int answer = 0;
+  while (answer == 0 && next_ < answers_.size()) answer = answer_for_letter(answers_[next_++]);
+  if (answer == 0) answer = kAnswerCancel;
+  print_choice_prompt(out_);
+  print_answer(out_, answer);
+  return answer;
+}
+
+}  // namespace velk0::platform

@@ -1,0 +1,36 @@
+// Message boxes as plain lines of text, for terminals and screen readers:
+// each box is appended in order, caption first, never repainted.
+#pragma once
+
+#include <ostream>
+#include <string>
+
+#include "platform/platform.h"
+
+namespace velk0::platform {
+
+// Prints the caption and the text of a box (UTF-8), one line each.
+void print_box(std::ostream& out, BoxStyle style, std::string_view text,
+               std::string_view caption);
+// The prompt line of a Yes/No/Cancel box.
+void print_choice_prompt(std::ostream& out);
+// The answer, as a word on its own line.
+void print_answer(std::ostream& out, int answer);
+// The answer a typed letter stands for: o/y Yes, n No, a/c/x or Escape
+// Cancel; 0 for a character that answers nothing (blanks, commas).
+int answer_for_letter(char c);
+
+// Boxes answered from a script of letters (VELK0_ANSWERS); when the letters
+// run out every box answers Cancel. Information boxes take no letter.
+class ScriptedDialogs : public Dialogs {
+ public:
+  ScriptedDialogs(std::string answers, std::ostream& out) : answers_(std::move(answers)), out_(out) {}
+  int show(BoxStyle style, std::string_view text, std::string_view caption) override;
+
+ private:
+  std::string answers_;
+  std::size_t next_ = 0;
+  std::ostream& out_;
+};
+
+}  // namespace velk0::platform

@@ -1,0 +1,31 @@
+// Keeps count of the notes that are sounding so that none is left on when the
+// device closes or the program ends.
+#pragma once
+
+#include <array>
+#include <bitset>
+
+#include "platform/platform.h"
+
+namespace velk0::platform {
+
+class NoteGuard : public MidiDevices {
+ public:
+  explicit NoteGuard(MidiDevices& inner) : inner_(inner) {}
+  unsigned count() override { return inner_.count(); }
+  int notes(unsigned index) override { return inner_.notes(index); }
+  bool open(unsigned index) override;
+  void send(std::uint32_t word) override;
+  // Releases what still sounds, then closes.
+  void close() override;
+  bool is_open() const { return open_; }
+  // Note-off for every note still on.
+  void release_all();
+
+ private:
+  MidiDevices& inner_;
+  bool open_ = false;
+  std::array<std::bitset<128>, 16> on_{};
+};
+
+}  // namespace velk0::platform

@@ -1,0 +1,99 @@
+// The small interfaces through which the program reaches the operating system.
+// Core code only ever talks to these; each system supplies real backends, and
+// the scripted answers, virtual clock and trace make the whole program testable.
+//
+// Every text that crosses these interfaces is in the program's own bytes
+// (Windows-1252, with the code page 850 bytes 0x82 and 0x8A where chord names
+// use them); backends convert at the edge.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace velk0::platform {
+
+// Message box styles, with the Windows style values they stand for.
+enum class BoxStyle {
+  ok = 0,      // OK button, no icon
+  choice = 3,  // Yes/No/Cancel, no icon
+  info = 64,   // OK button with the information icon
+};
+
+// Box results, as the Windows message box returns them.
+constexpr int kAnswerOk = 1;
+constexpr int kAnswerCancel = 2;
+constexpr int kAnswerYes = 6;
+constexpr int kAnswerNo = 7;
+
+class Dialogs {
+ public:
+  virtual ~Dialogs() = default;
+  // Shows one modal box and returns its answer.
+  virtual int show(BoxStyle style, std::string_view text, std::string_view caption) = 0;
+};
+
+class MidiDevices {
+ public:
+  virtual ~MidiDevices() = default;
+  // Number of MIDI output devices.
+  virtual unsigned count() = 0;
+  // Simultaneous notes the device reports (0: it cannot play).
+  virtual int notes(unsigned index) = 0;
+  // Opens the device; false when it cannot be opened.
+  virtual bool open(unsigned index) = 0;
+  // Sends one short message (status in the low byte) to the open device.
+  virtual void send(std::uint32_t word) = 0;
+  // Closes the open device, if any.
+  virtual void close() = 0;
+};
+
+class Clock {
+ public:
+  virtual ~Clock() = default;
+  // Milliseconds since the program started.
+  virtual std::uint64_t now_ms() = 0;
+  // Blocks for the given number of milliseconds.
+  virtual void wait_ms(std::uint32_t ms) = 0;
+};
+
+class SoundCues {
+ public:
+  virtual ~SoundCues() = default;
+  // Plays a recorded sound and returns when it has ended. A missing file is
+  // not reported.
+  virtual void play(std::string_view system_path) = 0;
+};
+
+// One page read from a text file in text mode.
+struct TextPage {
+  std::string text;  // the characters, zero bytes left out
+  int count = 0;     // characters read, zero bytes included
+};
+
+class Files {
+ public:
+  virtual ~Files() = default;
+  // Reads page `page` (from 1, 2048 characters a page) of a text file;
+  // nothing when the file cannot be opened.
+  virtual std::optional<TextPage> read_text(std::string_view system_path, int page) = 0;
+  // Replaces the file's content with the text; false when it cannot be created.
+  virtual bool write_text(std::string_view system_path, std::string_view text) = 0;
+};
+
+// The set of services the program runs on.
+struct Platform {
+  Dialogs* dialogs = nullptr;
+  MidiDevices* midi = nullptr;
+  Clock* clock = nullptr;
+  SoundCues* sounds = nullptr;
+  Files* files = nullptr;
+};
+
+// The services in use; installed once by the entry (or by a test).
+inline Platform* g_current = nullptr;
+inline Platform& current() { return *g_current; }
+inline void install(Platform* p) { g_current = p; }
+
+}  // namespace velk0::platform

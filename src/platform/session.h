@@ -1,0 +1,65 @@
+// Puts the platform together from the system's backends and the environment:
+// scripted answers (VELK0_ANSWERS), virtual clock (VELK0_CLOCK=virtual) and
+// trace (VELK0_TRACE=PATH, or - for standard error).
+#pragma once
+
+#include <fstream>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "platform/note_guard.h"
+#include "platform/platform.h"
+#include "platform/trace.h"
+
+namespace velk0::platform {
+
+// What each system supplies.
+class OsBackends {
+ public:
+  virtual ~OsBackends() = default;
+  virtual std::unique_ptr<Dialogs> make_dialogs() = 0;
+  virtual std::unique_ptr<Clock> make_clock() = 0;
+  // The MIDI devices; `clock` is the clock in use (a synthesizer that renders
+  // to a file renders in step with it).
+  virtual std::unique_ptr<MidiDevices> make_midi(Clock& clock) = 0;
+  virtual std::unique_ptr<SoundCues> make_sounds() = 0;
+  virtual std::string native_path(std::string_view system_path) = 0;
+};
+
+struct SessionOptions {
+  std::optional<std::string> answers;
+  bool virtual_clock = false;
+  std::optional<std::string> trace;
+  // Where the trace and the printed boxes go instead (tests).
+  std::ostream* trace_stream = nullptr;
+  std::ostream* box_stream = nullptr;
+  static SessionOptions from_environment();
+};
+
+class Session {
+ public:
+  Session(const SessionOptions& options, OsBackends& os);
+  ~Session();
+  Session(const Session&) = delete;
+  Session& operator=(const Session&) = delete;
+
+  Platform& platform() { return platform_; }
+  // Releases every sounding note and closes the device; safe to call twice.
+  void shutdown();
+
+ private:
+
+  std::unique_ptr<Clock> clock_;
+  std::ofstream trace_file_;
+  std::unique_ptr<Trace> trace_;
+  std::unique_ptr<Dialogs> dialogs_, traced_dialogs_;
+  std::unique_ptr<MidiDevices> midi_, traced_midi_;
+  std::unique_ptr<NoteGuard> guard_;
+  std::unique_ptr<Clock> traced_clock_;
+  std::unique_ptr<SoundCues> sounds_, traced_sounds_;
+  std::unique_ptr<Files> files_, traced_files_;
+  Platform platform_;
+};
+
+}  // namespace velk0::platform

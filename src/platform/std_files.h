@@ -1,0 +1,29 @@
+// Text files through the C++ library, in text mode: a carriage return before
+// a line feed is dropped on reading, a line feed is written as carriage
+// return and line feed.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "platform/platform.h"
+
+namespace velk0::platform {
+
+using PathMapper = std::function<std::string(std::string_view system_path)>;
+
+class StdFiles : public Files {
+ public:
+  explicit StdFiles(PathMapper native) : native_(std::move(native)) {}
+  std::optional<TextPage> read_text(std::string_view path, int page) override;
+  bool write_text(std::string_view path, std::string_view text) override;
+
+ private:
+  PathMapper native_;
+};
+
+// A system path on a POSIX system: a path that begins with a backslash is
+// taken from `root`, backslashes become slashes, and the name is UTF-8.
+std::string posix_native_path(std::string_view system_path, std::string_view root);
+
+}  // namespace velk0::platform

@@ -1,0 +1,105 @@
+#include "platform/trace.h"
+
+#include <string>
+
+#include "platform/text_encoding.h"
+
+namespace velk0::platform {
+namespace {
+
+const char* style_name(BoxStyle style) {
+  switch (style) {
+    case BoxStyle::info: return "info";
+    case BoxStyle::choice: return "choice";
+    case BoxStyle::ok: return "ok";
+  }
+  return "ok";
+}
+
+}  // namespace
+
+void Trace::line(const std::string& body) {
+  out_ << "{\"t\":" << clock_.now_ms() << ',' << body << "}\n";
+  out_.flush();
+}
+
+void Trace::box(BoxStyle style, std::string_view text, std::string_view caption, int answer) {
+  line(std::string("\"ev\":\"box\",\"style\":\"") + style_name(style) +
+       "\",\"text\":" + json_string(text) + ",\"caption\":" + json_string(caption) +
+       ",\"answer\":" + std::to_string(answer));
+}
+
+void Trace::open(unsigned device, int notes) {
+  line("\"ev\":\"open\",\"device\":" + std::to_string(device) +
+       ",\"notes\":" + std::to_string(notes));
+}
+
+void Trace::close() { line("\"ev\":\"close\""); }
+
+void Trace::midi(std::optional<unsigned> device, std::uint32_t word) {
+  line("\"ev\":\"midi\",\"device\":" + (device ? std::to_string(*device) : "null") +
+       ",\"bytes\":[" + std::to_string(word & 0xFF) + ',' + std::to_string((word >> 8) & 0xFF) +
+       ',' + std::to_string((word >> 16) & 0xFF) + ']');
+}
+
+void Trace::wait(std::uint32_t ms) { line("\"ev\":\"wait\",\"ms\":" + std::to_string(ms)); }
+
+void Trace::sound(std::string_view path) {
+  line("\"ev\":\"sound\",\"path\":" + json_string(path));
+}
+
+void Trace::file(std::string_view op, std::string_view path, int chars) {
+  line("\"ev\":\"file\",\"op\":" + json_string(op) + ",\"path\":" + json_string(path) +
+       ",\"chars\":" + std::to_string(chars));
+}
+
+int TracedDialogs::show(BoxStyle style, std::string_view text, std::string_view caption) {
+  int answer = inner_.show(style, text, caption);
+  trace_.box(style, text, caption, answer);
+  return answer;
+}
+
+bool TracedMidi::open(unsigned index) {
+  bool opened = inner_.open(index);
+  if (opened) {
+    device_ = index;
+    trace_.open(index, inner_.notes(index));
+  }
+  return opened;
+}
+
+void TracedMidi::send(std::uint32_t word) {
+  trace_.midi(device_, word);
+  inner_.send(word);
+}
+
+void TracedMidi::close() {
+  bool was_open = device_.has_value();
+  inner_.close();
+  device_.reset();
+  if (was_open) trace_.close();
+}
+
+void TracedClock::wait_ms(std::uint32_t ms) {
+  trace_.wait(ms);
+  inner_.wait_ms(ms);
+}
+
+void TracedSounds::play(std::string_view path) {
+  trace_.sound(path);
+  inner_.play(path);
+}
+
+std::optional<TextPage> TracedFiles::read_text(std::string_view path, int page) {
+  auto result = inner_.read_text(path, page);
+  trace_.file("read", path, result ? result->count : 0);
+  return result;
+}
+
+bool TracedFiles::write_text(std::string_view path, std::string_view text) {
+  bool ok = inner_.write_text(path, text);
+  trace_.file("write", path, ok ? static_cast<int>(text.size()) : 0);
+  return ok;
+}
+
+}  // namespace velk0::platform

@@ -1,0 +1,89 @@
+// The trace: one JSON object per line for every platform event, in order.
+// It is the contract for end-to-end tests and a user's dry run.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <ostream>
+
+#include "platform/platform.h"
+
+namespace velk0::platform {
+
+class Trace {
+ public:
+  Trace(std::ostream& out, Clock& clock) : out_(out), clock_(clock) {}
+  void box(BoxStyle style, std::string_view text, std::string_view caption, int answer);
+  void open(unsigned device, int notes);
+  void close();
+  void midi(std::optional<unsigned> device, std::uint32_t word);
+  void wait(std::uint32_t ms);
+  void sound(std::string_view path);
+  void file(std::string_view op, std::string_view path, int chars);
+
+ private:
+  void line(const std::string& body);
+  std::ostream& out_;
+  Clock& clock_;
+};
+
+// Decorators that write each call to the trace and pass it on.
+class TracedDialogs : public Dialogs {
+ public:
+  TracedDialogs(Dialogs& inner, Trace& trace) : inner_(inner), trace_(trace) {}
+  int show(BoxStyle style, std::string_view text, std::string_view caption) override;
+
+ private:
+  Dialogs& inner_;
+  Trace& trace_;
+};
+
+class TracedMidi : public MidiDevices {
+ public:
+  TracedMidi(MidiDevices& inner, Trace& trace) : inner_(inner), trace_(trace) {}
+  unsigned count() override { return inner_.count(); }
+  int notes(unsigned index) override { return inner_.notes(index); }
+  bool open(unsigned index) override;
+  void send(std::uint32_t word) override;
+  void close() override;
+
+ private:
+  MidiDevices& inner_;
+  Trace& trace_;
+  std::optional<unsigned> device_;
+};
+
+class TracedClock : public Clock {
+ public:
+  TracedClock(Clock& inner, Trace& trace) : inner_(inner), trace_(trace) {}
+  std::uint64_t now_ms() override { return inner_.now_ms(); }
+  void wait_ms(std::uint32_t ms) override;
+
+ private:
+  Clock& inner_;
+  Trace& trace_;
+};
+
+class TracedSounds : public SoundCues {
+ public:
+  TracedSounds(SoundCues& inner, Trace& trace) : inner_(inner), trace_(trace) {}
+  void play(std::string_view path) override;
+
+ private:
+  SoundCues& inner_;
+  Trace& trace_;
+};
+
+class TracedFiles : public Files {
+ public:
+  TracedFiles(Files& inner, Trace& trace) : inner_(inner), trace_(trace) {}
+  std::optional<TextPage> read_text(std::string_view path, int page) override;
+  bool write_text(std::string_view path, std::string_view text) override;
+
+ private:
+  Files& inner_;
+  Trace& trace_;
+};
+
+}  // namespace velk0::platform

@@ -1,0 +1,40 @@
+// The playback engine: reads a tablature with the playing reader and plays it,
+// plus the small players that commands use on lists they have built.
+#pragma once
+
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "tablature/settings.h"
+
+namespace velk0 {
+
+// Reads and plays `text`. `modes` selects what is announced, `first`/`last`
+// the range (note positions, or measures when modes contain m). `collected`
+// receives the text of the range. Returns the last answer (6, 7, 2 or 0).
+int play_tablature(std::string_view text, std::string_view modes, int first, int last,
+                   std::string& collected, NoteList& list);
+
+// Plays a list read by the playing reader; returns the last answer.
+int play_notes(std::string_view modes, NoteList& list);
+
+// Plays start, then count further notes each the previous one plus the next
+// interval, one after another; durations from element 1.
+void play_run(std::int8_t start, std::span<const std::int8_t> intervals,
+              std::span<const std::uint32_t> durations);
+
+// The same notes as a chord: start alone for durations[1], then all together
+// for durations[2].
+void play_chord(std::int8_t start, std::span<const std::int8_t> intervals,
+                std::span<const std::uint32_t> durations);
+
+// Plays base + offset for each offset (0 is a rest) with its duration.
+void play_pattern(std::int8_t base, std::span<const std::int8_t> offsets,
+                  std::span<const std::uint32_t> durations);
+
+// out[i] = base + scale[index + degrees[i] - 1]; returns the count.
+int build_from_degrees(std::int8_t base, int index, std::span<const std::int8_t> scale,
+                       std::span<const std::int8_t> degrees, std::span<std::int8_t> out);
+
+}  // namespace velk0

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <string>
+
+namespace velk0 {
+
+// The settings file the @pm command loads.
+inline constexpr const char* kSettingsFilePath = "\\korvane\\notaflux.ini";
+
+// Reads the settings file and applies every key it finds; `text_out`
+// receives the file's text (empty when it could not be read).
+void read_settings_file(std::string& text_out);
+
+}  // namespace velk0

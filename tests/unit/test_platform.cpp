@@ -1,0 +1,189 @@
+#include "test_platform.h"
+
+#include <fstream>
+#include <iterator>
+
+#include "app/messages.h"
+#include "app/program.h"
+#include "midi/midi_out.h"
+#include "platform/std_files.h"
+#include "tablature/settings.h"
+
+namespace velk0::testing {
+
+namespace {
+
+class FakeMidi : public platform::MidiDevices {
+ public:
+  explicit FakeMidi(std::vector<int> notes) : notes_(std::move(notes)) {}
+  unsigned count() override { return static_cast<unsigned>(notes_.size()); }
+  int notes(unsigned index) override { return index < notes_.size() ? notes_[index] : 0; }
+  bool open(unsigned index) override { return index < notes_.size(); }
+  void send(std::uint32_t) override {}
+  void close() override {}
+
+ private:
+  std::vector<int> notes_;
+};
+
+class SilentSounds : public platform::SoundCues {
+ public:
+  void play(std::string_view) override {}
+};
+
+}  // namespace
+
+class PlatformTest::Backends : public platform::OsBackends {
+ public:
+  Backends(std::vector<int> notes, std::filesystem::path root)
+      : notes_(std::move(notes)), root_(std::move(root)) {}
+  std::unique_ptr<platform::Dialogs> make_dialogs() override { return nullptr; }
+  std::unique_ptr<platform::Clock> make_clock() override { return nullptr; }
+  std::unique_ptr<platform::MidiDevices> make_midi(platform::Clock&) override {
+    return std::make_unique<FakeMidi>(notes_);
+  }
+  std::unique_ptr<platform::SoundCues> make_sounds() override {
+    return std::make_unique<SilentSounds>();
+  }
+  std::string native_path(std::string_view p) override {
+    return platform::posix_native_path(p, root_.string());
+  }
+
+ private:
+  std::vector<int> notes_;
+  std::filesystem::path root_;
+};
+
+void PlatformTest::SetUp() {
+  const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+  root_ = std::filesystem::temp_directory_path() /
+          (std::string("velk0-test-") + info->test_suite_name() + "-" + info->name());
+  std::filesystem::remove_all(root_);
+  std::filesystem::create_directories(root_ / "korvane");
+  start();
+}
+
+void PlatformTest::TearDown() {
+  session_.reset();
+  platform::install(nullptr);
+  std::error_code ignored;
+  std::filesystem::remove_all(root_, ignored);
+}
+
+void PlatformTest::start(const std::string& answers, std::vector<int> device_notes) {
+  session_.reset();
+  backends_ = std::make_unique<Backends>(std::move(device_notes), root_);
+  platform::SessionOptions options;
+  options.answers = answers;
+  options.virtual_clock = true;
+  options.trace_stream = &trace_;
+  options.box_stream = &printed_;
+  session_ = std::make_unique<platform::Session>(options, *backends_);
+  platform::install(&session_->platform());
+  loop_settings() = {};
+  midi_out() = {};
+  reset_settings();
+  clear_trace();
+}
+
+void PlatformTest::clear_trace() {
+  trace_.str("");
+  printed_.str("");
+}
+
+int PlatformTest::run(std::vector<std::string> args) {
+  args.insert(args.begin(), "velk0");
+  return run_program(args);
+}
+
+std::vector<std::string> PlatformTest::lines() const {
+  std::vector<std::string> out;
+  std::istringstream in(trace_.str());
+  for (std::string line; std::getline(in, line);) out.push_back(line);
+  return out;
+}
+
+std::vector<std::string> PlatformTest::events(const std::string& ev) const {
+  std::vector<std::string> out;
+  for (auto& line : lines())
+    if (field(line, "ev") == ev) out.push_back(line);
+  return out;
+}
+
+std::vector<Midi> PlatformTest::midi() const {
+  std::vector<Midi> out;
+  for (auto& line : events("midi")) {
+    auto pos = line.find("\"bytes\":[");
+    Midi m{};
+    std::sscanf(line.c_str() + pos + 9, "%d,%d,%d", &m[0], &m[1], &m[2]);
+    out.push_back(m);
+  }
+  return out;
+}
+
+std::vector<Midi> PlatformTest::notes_on() const {
+  std::vector<Midi> out;
+  for (auto& m : midi())
+    if ((m[0] & 0xF0) == 0x90) out.push_back(m);
+  return out;
+}
+
+std::vector<int> PlatformTest::waits() const {
+  std::vector<int> out;
+  for (auto& line : events("wait")) out.push_back(static_cast<int>(number(line, "ms")));
+  return out;
+}
+
+std::vector<Box> PlatformTest::boxes() const {
+  std::vector<Box> out;
+  for (auto& line : events("box"))
+    out.push_back({field(line, "style"), field(line, "text"), field(line, "caption"),
+                   static_cast<int>(number(line, "answer"))});
+  return out;
+}
+
+std::vector<std::string> PlatformTest::captions() const {
+  std::vector<std::string> out;
+  for (auto& b : boxes()) out.push_back(b.caption);
+  return out;
+}
+
+void PlatformTest::write_file(const std::string& system_path, const std::string& bytes) {
+  std::ofstream(backends_->native_path(system_path), std::ios::binary) << bytes;
+}
+
+std::string PlatformTest::read_file(const std::string& system_path) const {
+  std::ifstream in(backends_->native_path(system_path), std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+std::string field(const std::string& line, const std::string& key) {
+  auto pos = line.find("\"" + key + "\":\"");
+  if (pos == std::string::npos) return "";
+  std::string out;
+  for (pos += key.size() + 4; pos < line.size() && line[pos] != '"'; ++pos) {
+    if (line[pos] != '\\') {
+      out += line[pos];
+      continue;
+    }
+    char e = line[++pos];
+    if (e == 'n') out += '\n';
+    else if (e == 'r') out += '\r';
+    else if (e == 't') out += '\t';
+    else if (e == 'u') {
+      out += static_cast<char>(std::stoi(line.substr(pos + 1, 4), nullptr, 16));
+      pos += 4;
+    } else out += e;
+  }
+  return out;
+}
+
+long long number(const std::string& line, const std::string& key) {
+  auto pos = line.find("\"" + key + "\":");
+  if (pos == std::string::npos) return -1;
+  pos += key.size() + 3;
+  if (line.compare(pos, 4, "null") == 0) return -1;
+  return std::stoll(line.substr(pos));
+}
+
+}  // namespace velk0::testing

@@ -1,0 +1,69 @@
+// A whole platform for tests: virtual clock, scripted answers, fake MIDI
+// devices, files in a scratch folder, and the trace kept in memory.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <filesystem>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "platform/session.h"
+
+namespace velk0::testing {
+
+// A box as the trace reports it (texts in UTF-8).
+struct Box {
+  std::string style, text, caption;
+  int answer = 0;
+};
+
+// A MIDI short message as the trace reports it.
+using Midi = std::array<int, 3>;
+
+class PlatformTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  // Starts a new session: `answers` as VELK0_ANSWERS, `device_notes` the
+  // polyphony of each device (empty: no device at all). Resets the program's
+  // global state and clears the trace.
+  void start(const std::string& answers = "", std::vector<int> device_notes = {256});
+  void clear_trace();
+
+  // Runs the program with these arguments (the program's name is added).
+  int run(std::vector<std::string> args);
+
+  std::vector<std::string> lines() const;
+  std::vector<std::string> events(const std::string& ev) const;
+  std::vector<Midi> midi() const;
+  std::vector<Midi> notes_on() const;  // note-on messages only
+  std::vector<int> waits() const;
+  std::vector<Box> boxes() const;
+  std::vector<std::string> captions() const;
+  std::string trace() const { return trace_.str(); }
+  std::string printed() const { return printed_.str(); }
+
+  // A file in the scratch folder that stands for the drive root.
+  void write_file(const std::string& system_path, const std::string& bytes);
+  std::string read_file(const std::string& system_path) const;
+  std::filesystem::path root() const { return root_; }
+
+ private:
+  class Backends;
+  std::unique_ptr<Backends> backends_;
+  std::unique_ptr<platform::Session> session_;
+  std::ostringstream trace_, printed_;
+  std::filesystem::path root_;
+};
+
+// A string field of one trace line, decoded; "" when absent.
+std::string field(const std::string& line, const std::string& key);
+// A number field of one trace line; -1 when absent or null.
+long long number(const std::string& line, const std::string& key);
+
+}  // namespace velk0::testing
