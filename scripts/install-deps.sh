@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs, on Debian, the packages the build and the tests need, when they
+# are missing. With --windows it adds the 32-bit Windows cross-compiler and
+# what runs its tests (Wine, Xvfb, xdotool).
+set -euo pipefail
+
+packages=(cmake g++ make pkg-config libgtest-dev libgmock-dev libfluidsynth-dev
+          timgm6mb-soundfont librtmidi-dev libsdl2-dev)
+if [[ "${1:-}" == "--windows" ]]; then
+  packages+=(g++-mingw-w64-i686 wine wine32 xvfb xauth xdotool)
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+sudo=()
+[[ $(id -u) -ne 0 ]] && sudo=(sudo)
+echo "Installation des paquets manquants : ${missing[*]}"
+if printf '%s\n' "${missing[@]}" | grep -q '^wine32$'; then
+  "${sudo[@]}" dpkg --add-architecture i386
+fi
+export DEBIAN_FRONTEND=noninteractive
+"${sudo[@]}" apt-get update -qq
+"${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" </dev/null

@@ -1,0 +1,164 @@
+#include <gtest/gtest.h>
+
+#include "app/messages.h"
+#include "midi/midi_out.h"
+#include "tablature/settings.h"
+#include "test_platform.h"
+
+namespace velk0 {
+namespace {
+
+using testing::Midi;
+
+class MidiOutTest : public testing::PlatformTest {};
+
+TEST_F(MidiOutTest, PacksThreeLowBytes) {
+  EXPECT_EQ(pack_short_message(0x90, 60, 127), 0x007F3C90u);
+  EXPECT_EQ(pack_short_message(0x190, 0x13C, 0x27F), 0x007F3C90u);
+}
+
+TEST_F(MidiOutTest, ChannelMessagesCarryTheChannelAndVelocity) {
+  note_on(60);
+  note_off(60);
+  program_change(0);
+  settings().vol = 60;
+  note_on(62);
+  EXPECT_EQ(midi(), (std::vector<Midi>{{0x91, 60, 127}, {0x81, 60, 0}, {0xC1, 0, 0}, {0x91, 62, 60}}));
+}
+
+TEST_F(MidiOutTest, NeverSendsADataByteAbove127NorAChannelAbove15) {
+  settings().canal = 17;
+  settings().vol = 300;
+  note_on(-1);       // folded up by octaves: 11
+  note_off(-128);    // 4
+  program_change(200);
+  settings().vol = -5;
+  note_on(127);
+  EXPECT_EQ(midi(), (std::vector<Midi>{{0x91, 11, 127}, {0x81, 4, 0}, {0xC1, 72, 0}, {0x91, 127, 0}}));
+  for (const Midi& m : midi()) {
+    EXPECT_LT(m[1], 128);
+    EXPECT_LT(m[2], 128);
+  }
+}
+
+TEST_F(MidiOutTest, TrackOctaveRecordsTheTruncatedOctave) {
+  struct Case {
+    int note, octave;
+  } cases[] = {{61, 5}, {11, 0}, {-5, 0}, {-13, -1}, {127, 10}, {36, 3}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(track_octave(c.note), static_cast<std::int8_t>(c.note));
+    EXPECT_EQ(settings().octa, c.octave) << c.note;
+  }
+}
+
+TEST_F(MidiOutTest, WaitDurationTurnsValuesIntoMilliseconds) {
+  struct Case {
+    std::uint32_t value;
+    int tempo;
+    std::uint32_t ms;
+  } cases[] = {
+      {0, 60, 1000},     {4000, 0, 1000},  {3, 60, 4000},   {4000, 60, 1000}, {4000, 120, 500},
+      {1000, 60, 4000},  {1000, 40, 4000}, {8000, 120, 250}, {2666, 60, 1500}, {12000, 60, 333},
+      {4000, -1, 0},
+  };
+  std::vector<int> expected;
+  for (const auto& c : cases) {
+    settings().tempo = c.tempo;
+    EXPECT_EQ(wait_duration(c.value), c.ms) << c.value << " at " << c.tempo;
+    expected.push_back(static_cast<int>(c.ms));
+  }
+  EXPECT_EQ(waits(), expected);
+}
+
+TEST_F(MidiOutTest, OpeningResetsThePlaybackFields) {
+  start("", {256, 16, 32});
+  settings().tempo = 90;
+  settings().canal = 4;
+  settings().arma = "f+";
+  settings().voix = 2;
+  loop_settings().device_index = 2;
+  EXPECT_EQ(open_midi_device(), 3);
+  EXPECT_EQ(midi_out().device_notes, 32);
+  EXPECT_EQ(settings().tempo, 60);
+  EXPECT_EQ(settings().canal, 1);
+  EXPECT_EQ(settings().arma, "");
+  EXPECT_EQ(settings().mesure, 0);
+  EXPECT_EQ(settings().voix, 2);  // not a playback field
+  ASSERT_EQ(events("open").size(), 1u);
+  EXPECT_EQ(testing::number(events("open")[0], "device"), 2);
+  EXPECT_EQ(testing::number(events("open")[0], "notes"), 32);
+}
+
+TEST_F(MidiOutTest, ADeviceThatCannotPlayIsReportedAndChangesNothing) {
+  struct Case {
+    std::vector<int> devices;
+    int index;
+  } cases[] = {{{}, 0}, {{0}, 0}, {{256}, 3}, {{256}, -1}};
+  for (const auto& c : cases) {
+    start("", c.devices);
+    settings().tempo = 90;
+    loop_settings().device_index = c.index;
+    EXPECT_EQ(open_midi_device(), -1);
+    EXPECT_EQ(settings().tempo, 90);
+    check_midi_device();
+    ASSERT_EQ(boxes().size(), 1u);
+    EXPECT_EQ(boxes()[0].caption, kNoMidiMessage);
+    EXPECT_EQ(boxes()[0].style, "info");
+  }
+}
+
+TEST_F(MidiOutTest, MessagesBeforeAnyOpeningReachNoDevice) {
+  program_change(0);
+  ASSERT_EQ(events("midi").size(), 1u);
+  EXPECT_NE(events("midi")[0].find("\"device\":null"), std::string::npos);
+}
+
+TEST_F(MidiOutTest, ClosingReleasesNotesStillSounding) {
+  open_midi_device();
+  note_on(60);
+  note_on(64);
+  note_off(60);
+  close_midi_device();
+  EXPECT_EQ(midi(), (std::vector<Midi>{{0x91, 60, 127}, {0x91, 64, 127}, {0x81, 60, 0}, {0x81, 64, 0}}));
+  EXPECT_EQ(events("close").size(), 1u);
+}
+
+class MessagesTest : public testing::PlatformTest {};
+
+TEST_F(MessagesTest, ShowResultFollowsTheShowLevel) {
+  for (int level : {0, 1, 2}) {
+    start();
+    loop_settings().show_level = level;
+    EXPECT_EQ(show_result("", ""), level);
+    EXPECT_EQ(boxes().size(), level == 1 ? 1u : 0u);
+  }
+}
+
+TEST_F(MessagesTest, EmptyBoxesAreNotShown) {
+  EXPECT_EQ(show_info("", ""), 0);
+  EXPECT_EQ(ask_choice("", ""), 0);
+  EXPECT_TRUE(boxes().empty());
+}
+
+TEST_F(MessagesTest, ScriptedAnswersAreTakenInOrder) {
+  start("o, y n  a c x");
+  std::vector<int> answers;
+  for (int i = 0; i < 7; ++i) {
+    answers.push_back(ask_choice("t", "c"));
+    EXPECT_EQ(show_info("t", "c"), 1);  // information boxes take no letter
+  }
+  EXPECT_EQ(answers, (std::vector<int>{6, 6, 7, 2, 2, 2, 2}));
+  EXPECT_EQ(boxes().size(), 14u);
+  EXPECT_EQ(printed().substr(0, 4), "c\nt\n");
+}
+
+TEST_F(MessagesTest, TraceLinesHaveTheirKeysInOrder) {
+  start("n");
+  ask_choice("oui=suivant non=pr\xE9" "c\xE9" "dent", "mesure");
+  EXPECT_EQ(lines().at(0),
+            "{\"t\":0,\"ev\":\"box\",\"style\":\"choice\",\"text\":\"oui=suivant "
+            "non=pr\xC3\xA9" "c\xC3\xA9" "dent\",\"caption\":\"mesure\",\"answer\":7}");
+}
+
+}  // namespace
+}  // namespace velk0

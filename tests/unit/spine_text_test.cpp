@@ -1,0 +1,68 @@
+#include <gtest/gtest.h>
+
+#include <climits>
+
+#include "app/text.h"
+#include "platform/text_encoding.h"
+
+namespace velk0 {
+namespace {
+
+TEST(CopySubstring, CutsByPositionFromOne) {
+  struct Case {
+    const char* src;
+    int pos, len;
+    const char* expected;
+    int result;
+  } cases[] = {
+      {"abc", 2, 5, "bc", 1}, {"abc", 2, 2, "bc", 0}, {"abc", 4, 1, "", 1},
+      {"abc", 1, 0, "", 1},   {"abc", 0, 2, "", 1},   {"abc", 3, 1, "c", 0},
+      {"abc", 9, 1, "", 1},   {"", 1, 1, "", 1},      {"abc", 1, -4, "", 1},
+  };
+  for (const auto& c : cases) {
+    std::string dst = "old";
+    EXPECT_EQ(copy_substring(dst, c.src, c.pos, c.len), c.result) << c.src << c.pos << c.len;
+    EXPECT_EQ(dst, c.expected) << c.src << " " << c.pos << " " << c.len;
+  }
+}
+
+TEST(ReadInteger, ReadsLeadingDigitsLikeTheCLibrary) {
+  struct Case {
+    const char* text;
+    std::int32_t value;
+  } cases[] = {
+      {"42", 42},          {"  -12abc", -12},  {"+7", 7},           {"abc", 0},
+      {"", 0},             {"- 5", 0},         {"\t\n 3/8", 3},      {"007", 7},
+      {"99999999999999999999", INT_MAX},       {"-99999999999999999999", INT_MIN},
+      {"2147483647", INT_MAX},                 {"-2147483648", INT_MIN},
+  };
+  for (const auto& c : cases) EXPECT_EQ(read_integer(c.text), c.value) << c.text;
+}
+
+TEST(LowerAscii, LowersOnlyLatinCapitals) {
+  EXPECT_EQ(lower_ascii("O3 C D>E"), "o3 c d>e");
+  EXPECT_EQ(lower_ascii("\xC9\xE1Z"), "\xC9\xE1z");
+}
+
+TEST(TextEncoding, ShowsProgramBytesAsUtf8) {
+  EXPECT_EQ(platform::to_utf8("d\xE9" "but \xE0 o\xF9"), "d\xC3\xA9" "but \xC3\xA0 o\xC3\xB9");
+  // The chord names' code page 850 bytes read as é and è.
+  EXPECT_EQ(platform::to_utf8("quinte b\x82mol \x8A"), "quinte b\xC3\xA9mol \xC3\xA8");
+  EXPECT_EQ(platform::to_display_ansi("b\x82mol"), "b\xE9mol");
+  EXPECT_EQ(platform::to_utf8("\x80"), "\xE2\x82\xAC");
+}
+
+TEST(TextEncoding, TakesUtf8ArgumentsAsWindows1252) {
+  EXPECT_EQ(platform::from_utf8("c\xC3\xA1" "d"), "c\xE1" "d");  // á is the double flat
+  EXPECT_EQ(platform::from_utf8("\xE2\x82\xAC"), "\x80");
+  EXPECT_EQ(platform::from_utf8("\xE4\xB8\xAD"), "?");       // no byte for it
+  EXPECT_EQ(platform::from_utf8("a\xE1z"), "a\xE1z");       // not UTF-8: kept
+}
+
+TEST(TextEncoding, WritesJsonStrings) {
+  EXPECT_EQ(platform::json_string("a\"b\\c\nd\x01"), "\"a\\\"b\\\\c\\nd\\u0001\"");
+  EXPECT_EQ(platform::json_string("\\korvane\\x"), "\"\\\\korvane\\\\x\"");
+}
+
+}  // namespace
+}  // namespace velk0
