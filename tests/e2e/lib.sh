@@ -1,0 +1,18 @@
+# Shared by the end-to-end scripts: $velk0 is the executable under test, $tmp
+# a scratch folder that stands for the drive root, removed at exit.
+set -euo pipefail
+velk0=$1
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+export VELK0_ROOT=$tmp
+unset VELK0_ANSWERS VELK0_CLOCK VELK0_TRACE VELK0_AUDIO VELK0_SOUNDFONT
+
+fail() {
+  echo "ÉCHEC : $*" >&2
+  exit 1
+}
+
+# Runs velk0 on a virtual clock with no audio, its trace in $tmp/trace.
+dry_run() {
+  VELK0_CLOCK=virtual VELK0_AUDIO=none VELK0_TRACE="$tmp/trace" "$velk0" "$@" </dev/null
+}
