@@ -132,10 +132,20 @@ const std::map<std::string, ScaleMode> kModes = {
     {"major-blues", ScaleMode::major_blues},
 };
 
+// Only the key and the octave are read; they are given back afterwards.
 class HarmonyScales : public ::testing::Test {
  protected:
-  void SetUp() override { reset_settings(); }
-  void TearDown() override { reset_settings(); }
+  void SetUp() override {
+    ton_ = settings().ton;
+    octa_ = settings().octa;
+  }
+  void TearDown() override {
+    settings().ton = ton_;
+    settings().octa = octa_;
+  }
+
+ private:
+  std::int8_t ton_ = 0, octa_ = 0;
 };
 
 TEST_F(HarmonyScales, EveryModeAndKeyGivesItsText) {
