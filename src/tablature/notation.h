@@ -1,5 +1,5 @@
-// Tablature notation: the material reader, the key-signature rewrite and the
-// indications. The playing reader lives in the player (player.h).
+// Tablature notation: the token reader shared by the material reader and the
+// player, the key-signature rewrite and the indications.
 #pragma once
 
 #include <string>
@@ -11,6 +11,33 @@ namespace velk0 {
 
 // Articulation codes of the playing reader.
 enum Articulation : std::uint8_t { kNormal = 0, kLegato = 1, kStaccato = 2, kTenu = 3 };
+
+// The two readers. The material reader knows neither `m` nor the group
+// brackets and takes tempos from 31 to 260; the playing reader also fills
+// articulations and marks and takes tempos from 31 to 239.
+enum class Reader : std::uint8_t { kMaterial, kPlaying };
+
+// What a reading reports as it goes, for the player's announcements, measure
+// texts and ranges.
+class ReadingWatcher {
+ public:
+  virtual ~ReadingWatcher() = default;
+  // Reading starts from the first character, at the start or again after a
+  // key signature.
+  virtual void started() = 0;
+  // An indication has just been executed (label empty for a key signature).
+  virtual void indication(char kind, const std::string& text, const std::string& label,
+                          int separators) = 0;
+  // Any other token has just been read: `text` is how it is written down,
+  // `separators` and `count` the separators and notes read so far.
+  virtual void token(std::string_view text, bool separator, int separators, int count) = 0;
+};
+
+// Reads `text` (cut to 2047 characters, lower-cased) into the lists (element
+// 0 = count; articulations and marks are filled only when given). Returns the
+// number of separators. Changes settings() as the tokens say.
+int read_tablature(std::string_view text, Reader reader, Notes& notes, Durations& durations,
+                   Bytes* articulations, Bytes* marks, ReadingWatcher* watcher);
 
 // Reads `text` into notes and durations (element 0 = count); returns the
 // number of measure separators met, as a byte. Changes settings() as the

@@ -1,0 +1,459 @@
+// The playback engine: the playing reader with its announcements and ranges,
+// the note player, and the small players that commands use.
+#include "tablature/player.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "app/messages.h"
+#include "app/text.h"
+#include "midi/midi_out.h"
+#include "tablature/notation.h"
+
+namespace velk0 {
+namespace {
+
+constexpr int kYes = 6;
+constexpr int kNo = 7;
+constexpr int kCancel = 2;
+
+bool asks_to_stop(int answer) { return answer == kNo || answer == kCancel; }
+
+bool is_group_start(std::uint8_t c) { return c == '(' || c == '[' || c == '{'; }
+bool is_group_end(std::uint8_t c) { return c == ')' || c == ']' || c == '}'; }
+
+bool has_mode(std::string_view modes, char letter) {
+  return modes.find(letter) != std::string_view::npos;
+}
+
+// An announcement word and where it stands in its box.
+struct Word {
+  std::uint32_t value;
+  const char* word;
+  bool as_caption;
+};
+
+// Asks with the word as caption or as text; no box (answer 0) without a word.
+int announce(const Word* word) {
+  if (word == nullptr) return 0;
+  return word->as_caption ? ask_choice("", word->word) : ask_choice(word->word, "");
+}
+
+template <std::size_t N>
+const Word* find_word(const Word (&table)[N], std::uint32_t value) {
+  for (const Word& w : table)
+    if (w.value == value) return &w;
+  return nullptr;
+}
+
+constexpr Word kDurationWords[] = {
+    {666,
+     "ronde point\xE9"
+     "e",
+     true},
+    {1000, "ronde", true},
+    {1333,
+     "blanche point\xE9"
+     "e",
+     true},
+    {2000, "blanche", true},
+    {2666,
+     "noire point\xE9"
+     "e",
+     true},
+    {3000, "triolet de blanche", false},
+    {4000, "noire", true},
+    {5333,
+     "croche point\xE9"
+     "e",
+     true},
+    {6000, "triolet de noire", false},
+    {8000, "croche", true},
+    {10666,
+     "double croche point\xE9"
+     "e",
+     true},
+    {12000, "triolet de croche", false},
+    {16000, "double croche", true},
+    {21333,
+     "triple croche point\xE9"
+     "e",
+     true},
+    {24000, "triolet de double croche", false},
+    {32000, "triple croche", false},
+    {42666,
+     "quadruple croche point\xE9"
+     "e",
+     true},
+    {48000, "triolet de triplecroche", false},
+    {64000, "quadruple croche", true},
+};
+
+constexpr Word kRestWords[] = {
+    {1000, "pause", false},
+    {666,
+     "pause point\xE9"
+     "e",
+     true},
+    {2000, "demi pause", false},
+    {1333,
+     "demi pause point\xE9"
+     "e",
+     true},
+    {4000, "soupir", false},
+    {2666,
+     "soupir point\xE9"
+     "e",
+     true},
+    {8000, "demi soupir", false},
+    {5333,
+     "demi soupir point\xE9"
+     "e",
+     true},
+    {16000, "quart de  soupir", false},
+    {10666,
+     "quart de soupir point\xE9"
+     "e",
+     true},
+    {32000, "huiti\xE8me de soupir", false},
+    {21333,
+     "huiti\xE8me de soupir point\xE9"
+     "e",
+     true},
+    {64000, "seizi\xE8me de soupir", false},
+    {42666,
+     "seizi\xE8me de soupir point\xE9"
+     "e",
+     true},
+};
+
+constexpr const char* kSharpNames[12] = {
+    "do",  "do di\xE8se",  "r\xE9", "r\xE9 di\xE8se", "mi", "fa", "fa di\xE8se",
+    "sol", "sol di\xE8se", "la",    "la di\xE8se",    "si"};
+constexpr const char* kFlatNames[12] = {
+    "do",  "r\xE9 b\xE9mol", "r\xE9", "mi b\xE9mol", "mi", "fa", "sol b\xE9mol",
+    "sol", "la b\xE9mol",    "la",    "si b\xE9mol", "si"};
+
+int announce_articulation(std::uint8_t articulation) {
+  static constexpr const char* kWords[] = {"normal", "legato", "staccato", "tenu"};
+  if (articulation >= std::size(kWords)) return 0;
+  return ask_choice(kWords[articulation], "mode");
+}
+
+int announce_mark(std::uint8_t mark) {
+  const char* word = nullptr;
+  if (is_group_start(mark))
+    word =
+        "d\xE9"
+        "but";
+  else if (is_group_end(mark))
+    word = "fin";
+  else {
+    switch (mark) {
+      case 'a':
+        word = "allegro";
+        break;
+      case 'c':
+        word = "crechendo";
+        break;
+      case 'd':
+        word = "diminuendo";
+        break;
+      case 'e':
+        word = "fort\xE9";
+        break;
+      case 'm':
+        word = "mod\xE9rato";
+        break;
+      case 'p':
+        word = "piano";
+        break;
+      case 'r':
+        word = "ralentir";
+        break;
+      case 'v':
+        word = "vivatche";
+        break;
+      default:
+        return 0;
+    }
+  }
+  return ask_choice("", word);
+}
+
+// A note is named by the pitch it sounds at: the output brings notes below 0
+// up by octaves, so a negative number is named by its class counted upward.
+int announce_note(std::int8_t note, std::uint32_t value) {
+  if (note == 0) return announce(find_word(kRestWords, value));
+  const int pitch_class = ((note % 12) + 12) % 12;
+  const bool sharps = settings().arma.find('+') != std::string::npos;
+  return ask_choice(sharps ? kSharpNames[pitch_class] : kFlatNames[pitch_class], "");
+}
+
+// The waits of a staccato note: it sounds seven eighths of its time, then
+// one eighth is silence. A larger duration value is a shorter note.
+std::uint32_t scaled(std::uint32_t value, std::uint64_t mul, std::uint64_t div) {
+  const std::uint64_t v = static_cast<std::uint64_t>(value) * mul / div;
+  return static_cast<std::uint32_t>(
+      std::min<std::uint64_t>(v, std::numeric_limits<std::uint32_t>::max()));
+}
+std::uint32_t seven_eighths(std::uint32_t value) { return scaled(value, 8, 7); }
+std::uint32_t one_eighth(std::uint32_t value) { return scaled(value, 8, 1); }
+
+void sound_on(int note) { note_on(track_octave(note)); }
+void sound_off(int note) { note_off(track_octave(note)); }
+
+// Sounds one note of a list; inside an open group it only starts.
+void sound(std::int8_t note, std::uint32_t value, std::uint8_t articulation, bool in_group) {
+  if (note == 0) {
+    wait_duration(value);
+    return;
+  }
+  sound_on(note);
+  if (in_group) return;
+  if (articulation == kStaccato) {
+    wait_duration(seven_eighths(value));
+    sound_off(note);
+    wait_duration(one_eighth(value));
+  } else {
+    // Normal, legato, tenu: the whole value.
+    wait_duration(value);
+    sound_off(note);
+  }
+}
+
+// A group lasts as long as its first note; then every entry is released.
+void release_group(const NoteList& list, int first, int last) {
+  const std::uint32_t value = list.durations[static_cast<std::size_t>(first)];
+  const bool staccato = list.articulations[static_cast<std::size_t>(first)] == kStaccato;
+  wait_duration(staccato ? seven_eighths(value) : value);
+  for (int k = first; k <= last; ++k) sound_off(list.notes[static_cast<std::size_t>(k)]);
+  if (staccato) wait_duration(one_eighth(value));
+}
+
+// The count of a list whose element 0 holds it as a byte, kept inside the list.
+template <typename T>
+int byte_count(std::span<const T> list) {
+  if (list.empty()) return 0;
+  const int count = static_cast<std::uint8_t>(list[0]);
+  return std::min(count, static_cast<int>(list.size()) - 1);
+}
+
+// A duration value from element i; a missing one reads as 0 (a 1000 ms wait).
+std::uint32_t duration_at(std::span<const std::uint32_t> durations, int i) {
+  return i >= 0 && static_cast<std::size_t>(i) < durations.size()
+             ? durations[static_cast<std::size_t>(i)]
+             : 0;
+}
+
+void play_one(std::int8_t note, std::uint32_t value) {
+  sound_on(note);
+  wait_duration(value);
+  sound_off(note);
+}
+
+// Follows a reading for the player: shows the indications and measures
+// asked for, collects the text of the range and finds where the range of
+// measures starts and ends among the notes.
+class RangeWatcher : public ReadingWatcher {
+ public:
+  RangeWatcher(std::string_view modes, int first, int last, int& answer, std::string& collected)
+      : modes_(modes), first_(first), last_(last), answer_(answer), collected_(collected) {}
+
+  void started() override {
+    range_start_ = first_;
+    range_end_ = last_;
+    measure_text_.clear();
+    collected_.clear();
+  }
+
+  void indication(char kind, const std::string& text, const std::string& label,
+                  int measure) override {
+    if (kind != '\0' && has_mode(modes_, kind) && first_ - 1 <= measure && measure < last_)
+      answer_ = ask_choice(text, kind == 'a' ? std::string() : label);
+  }
+
+  void token(std::string_view text, bool separator, int measure, int count) override {
+    const bool by_measure = has_mode(modes_, 'm');
+    const bool in_measures = by_measure && first_ - 1 <= measure && measure <= last_;
+    if (separator && in_measures) {
+      if (first_ == 1)
+        range_start_ = 1;
+      else if (measure == first_ - 1)
+        range_start_ = count + 1;
+      if (measure == last_) range_end_ = count;
+      if (measure >= first_)
+        answer_ = ask_choice(format_text("mesure %d ", measure), measure_text_);
+      measure_text_.clear();
+      return;
+    }
+    if (in_measures) {
+      append(measure_text_, text);
+      append(collected_, text);
+    } else if (has_mode(modes_, 'n') && first_ <= count && count <= last_) {
+      append(collected_, text);
+    }
+  }
+
+  long long range_start() const { return range_start_; }
+  long long range_end() const { return range_end_; }
+
+ private:
+  static void append(std::string& to, std::string_view text) {
+    if (to.size() < kTextCapacity) to.append(text.substr(0, kTextCapacity - to.size()));
+  }
+
+  std::string_view modes_;
+  // Wide enough that first - 1 and count + 1 never overflow.
+  const long long first_, last_;
+  int& answer_;
+  std::string& collected_;
+  std::string measure_text_;
+  long long range_start_ = 0, range_end_ = 0;
+};
+
+}  // namespace
+
+int play_tablature(std::string_view text, std::string_view modes, int first, int last,
+                   std::string& collected, NoteList& list) {
+  int answer = 0;
+  RangeWatcher watcher(modes, first, last, answer, collected);
+  const int measures = read_tablature(text, Reader::kPlaying, list.notes, list.durations,
+                                      &list.articulations, &list.marks, &watcher);
+
+  // Keep the notes of the range, moved to the front of the lists.
+  const long long count = list.durations[0];
+  long long from = has_mode(modes, 'm') ? watcher.range_start() : first;
+  long long to = has_mode(modes, 'm') ? watcher.range_end() : last;
+  from = std::max(from, 1LL);  // element 0 holds the count, not a note
+  to = std::min(to, count);
+  long long kept = 0;
+  if (from <= to) {
+    kept = to - from + 1;
+    const auto begin = static_cast<std::ptrdiff_t>(from);
+    const auto end = static_cast<std::ptrdiff_t>(to) + 1;
+    std::copy(list.notes.begin() + begin, list.notes.begin() + end, list.notes.begin() + 1);
+    std::copy(list.durations.begin() + begin, list.durations.begin() + end,
+              list.durations.begin() + 1);
+    std::copy(list.articulations.begin() + begin, list.articulations.begin() + end,
+              list.articulations.begin() + 1);
+    std::copy(list.marks.begin() + begin, list.marks.begin() + end, list.marks.begin() + 1);
+  }
+  list.notes[0] = static_cast<std::int8_t>(kept);
+  list.durations[0] = static_cast<std::uint32_t>(kept);
+  list.articulations[0] = static_cast<std::uint8_t>(kept);
+  list.marks[0] = static_cast<std::uint8_t>(kept);
+
+  settings().mesure = measures;
+  if (!asks_to_stop(answer)) answer = play_notes(modes, list);
+  return answer;
+}
+
+int play_notes(std::string_view modes, NoteList& list) {
+  const int count = static_cast<int>(std::min<std::uint32_t>(list.durations[0], kListCapacity));
+  const bool announcing = !modes.empty();
+  int answer = 0;
+  int group = 0;  // position of the open group's first note, 0 when none
+
+  for (int i = 1; i <= count; ++i) {
+    const auto k = static_cast<std::size_t>(i);
+    const std::int8_t note = list.notes[k];
+    const std::uint32_t value = list.durations[k];
+    const std::uint8_t articulation = list.articulations[k];
+    const std::uint8_t mark = list.marks[k];
+
+    // Announcements; No or Cancel before the note's name keeps it silent.
+    bool silent = false;
+    if (announcing) {
+      const std::uint8_t previous_articulation =
+          i > 1 ? list.articulations[k - 1] : std::uint8_t{kNormal};
+      if (articulation != kNormal && articulation != previous_articulation)
+        silent = asks_to_stop(answer = announce_articulation(articulation));
+      if (!silent && mark != 0 && !is_group_end(mark))
+        silent = asks_to_stop(answer = announce_mark(mark));
+      if (!silent && note != 0 && (i == 1 || value != list.durations[k - 1]))
+        silent = asks_to_stop(answer = announce(find_word(kDurationWords, value)));
+      if (!silent) answer = announce_note(note, value);
+    }
+
+    if (!silent) {
+      if (group == 0 && is_group_start(mark)) group = i;
+      sound(note, value, articulation, group != 0);
+    }
+
+    if ((asks_to_stop(answer) || is_group_end(mark)) && group != 0) {
+      release_group(list, group, i);
+      group = 0;
+    }
+    if (asks_to_stop(answer)) return answer;
+    if (announcing && is_group_end(mark)) answer = announce_mark(mark);
+  }
+  // A group left open ends with the list, as if it closed on the last note.
+  if (group != 0) release_group(list, group, count);
+  return answer;
+}
+
+void play_run(std::int8_t start, std::span<const std::int8_t> intervals,
+              std::span<const std::uint32_t> durations) {
+  const int steps = byte_count(intervals);
+  std::int8_t note = start;
+  for (int i = 0; i <= steps; ++i) {
+    if (i > 0) note = static_cast<std::int8_t>(note + intervals[static_cast<std::size_t>(i)]);
+    play_one(note, duration_at(durations, i + 1));
+  }
+}
+
+void play_chord(std::int8_t start, std::span<const std::int8_t> intervals,
+                std::span<const std::uint32_t> durations) {
+  const int steps = byte_count(intervals);
+  sound_on(start);
+  wait_duration(duration_at(durations, 1));
+  if (steps == 0) {
+    // A chord of one note: it has sounded its value, nothing joins it.
+    sound_off(start);
+    return;
+  }
+  std::int8_t note = start;
+  for (int i = 1; i <= steps; ++i) {
+    note = static_cast<std::int8_t>(note + intervals[static_cast<std::size_t>(i)]);
+    sound_on(note);
+  }
+  wait_duration(duration_at(durations, 2));
+  note = start;
+  sound_off(note);
+  for (int i = 1; i <= steps; ++i) {
+    note = static_cast<std::int8_t>(note + intervals[static_cast<std::size_t>(i)]);
+    sound_off(note);
+  }
+}
+
+void play_pattern(std::int8_t base, std::span<const std::int8_t> offsets,
+                  std::span<const std::uint32_t> durations) {
+  const int count = byte_count(offsets);
+  for (int i = 1; i <= count; ++i) {
+    const std::int8_t offset = offsets[static_cast<std::size_t>(i)];
+    const std::uint32_t value = duration_at(durations, i);
+    if (offset == 0)
+      wait_duration(value);
+    else
+      play_one(static_cast<std::int8_t>(base + offset), value);
+  }
+}
+
+int build_from_degrees(std::int8_t base, int index, std::span<const std::int8_t> scale,
+                       std::span<const std::int8_t> degrees, std::span<std::int8_t> out) {
+  if (out.empty()) return 0;
+  const int count = std::min(byte_count(degrees), static_cast<int>(out.size()) - 1);
+  out[0] = static_cast<std::int8_t>(count);
+  for (int i = 1; i <= count; ++i) {
+    // A position outside the scale reads as 0.
+    const long long at = static_cast<long long>(index) + degrees[static_cast<std::size_t>(i)] - 1;
+    const std::int8_t step = at >= 0 && static_cast<std::size_t>(at) < scale.size()
+                                 ? scale[static_cast<std::size_t>(at)]
+                                 : 0;
+    out[static_cast<std::size_t>(i)] = static_cast<std::int8_t>(base + step);
+  }
+  return count;
+}
+
+}  // namespace velk0

@@ -1,0 +1,84 @@
+// The tablature commands: a tablature's melody replayed from a chosen note,
+// as a run or as a chord.
+#include "tablature/tablature_command.h"
+
+#include <algorithm>
+#include <string>
+
+#include "app/messages.h"
+#include "app/text.h"
+#include "harmony/chord.h"
+#include "midi/midi_out.h"
+#include "tablature/notation.h"
+#include "tablature/player.h"
+#include "tablature/settings.h"
+
+namespace velk0 {
+namespace {
+
+// The step row holds 49 steps, the steps between at most 50 notes: longer
+// tablatures are replayed through their first 50 notes.
+constexpr int kMaxNotes = static_cast<int>(kChordSize);
+
+// The steps between successive notes into `steps` (element 0 their count)
+// and, written "%d " each, into `pattern`.
+void note_steps(const Notes& notes, int count, StepRow& steps, std::string& pattern) {
+  steps.fill(0);
+  pattern.clear();
+  if (count == 0) return;
+  if (count == 1) {
+    pattern = "0 ";
+    return;
+  }
+  steps[0] = static_cast<std::int8_t>(count - 1);
+  for (int i = 1; i < count; ++i) {
+    const auto k = static_cast<std::size_t>(i);
+    const auto step = static_cast<std::int8_t>(notes[k + 1] - notes[k]);
+    steps[k] = step;
+    pattern += format_text("%d ", step);
+  }
+}
+
+// A list with its count in element 0, written "count : entry entry ...".
+template <typename List>
+std::string describe(const List& list, int count) {
+  std::string text = format_text("%d :", count);
+  for (int i = 1; i <= count; ++i) text += format_text(" %d", list[static_cast<std::size_t>(i)]);
+  return text;
+}
+
+}  // namespace
+
+void tablature_command(std::string_view letter, std::string_view number,
+                       std::string_view tablature) {
+  std::string text;
+  set_bounded(text, tablature.substr(0, tablature.find('\0')), kTablatureCapacity);
+  Notes notes{};
+  Durations durations{};
+  parse_tablature(text, notes, durations);
+  const int count = static_cast<int>(std::min<std::uint32_t>(durations[0], kMaxNotes));
+
+  StepRow steps{};
+  std::string pattern;
+  note_steps(notes, count, steps, pattern);
+  const auto start = static_cast<std::int8_t>(read_integer(number));
+
+  show_result(describe(notes, count), text);
+  show_result(describe(steps, std::max(count - 1, 0)), pattern);
+
+  check_midi_device();
+  if (letter == "a" || letter == "p") {
+    // A tablature without a note has nothing to replay.
+    if (count > 0) {
+      if (letter == "a")
+        play_run(start, steps, durations);
+      else
+        play_chord(start, steps, durations);
+    }
+  } else {
+    show_info("la commande n'existe pas", "$" + std::string(letter));
+  }
+  close_midi_device();
+}
+
+}  // namespace velk0
