@@ -54,6 +54,9 @@ class PlatformTest::Backends : public platform::OsBackends {
   std::filesystem::path root_;
 };
 
+PlatformTest::PlatformTest() = default;
+PlatformTest::~PlatformTest() = default;
+
 void PlatformTest::SetUp() {
   const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
   root_ = std::filesystem::temp_directory_path() /

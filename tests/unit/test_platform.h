@@ -26,6 +26,8 @@ using Midi = std::array<int, 3>;
 
 class PlatformTest : public ::testing::Test {
  protected:
+  PlatformTest();
+  ~PlatformTest() override;
   void SetUp() override;
   void TearDown() override;
 
