@@ -5,9 +5,10 @@
 
 namespace velk0 {
 
-int read_text_file(std::string& dst, int page, std::string_view path) {
+int read_text_file(std::string& dst, int page, std::string_view path, bool* opened) {
   dst.clear();
   auto read = platform::current().files->read_text(path, page);
+  if (opened) *opened = read.has_value();
   if (!read) {
     ask_choice(path, "impossible d'ouvrir en lecture");
     return 0;

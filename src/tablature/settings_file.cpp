@@ -42,7 +42,9 @@ bool number_key(std::string_view text, std::string_view key, Field& field) {
 void read_settings_file(std::string& text_out) {
   text_out.clear();
   std::string text;
-  read_text_file(text, 1, kSettingsFilePath);
+  bool opened = false;
+  read_text_file(text, 1, kSettingsFilePath, &opened);
+  if (!opened) return;  // the reader has told the user; nothing changes
 
   PlaySettings& s = settings();
   text_key(text, "arma=", s.arma);

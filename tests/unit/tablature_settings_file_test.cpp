@@ -91,6 +91,7 @@ TEST_F(SettingsFileTest, MissingFileChangesNothing) {
   EXPECT_EQ(text, "");
   EXPECT_EQ(captions(), (std::vector<std::string>{"impossible d'ouvrir en lecture"}));
   EXPECT_EQ(settings().tempo, 60);
+  EXPECT_TRUE(midi().empty());  // no program change: the file was not read
 }
 
 }  // namespace
