@@ -14,7 +14,7 @@ namespace {
 
 const std::string kNotHandled = "non trait\xC3\xA9";  // as the box shows it
 
-class MusicalCommandTest : public testing::PlatformTest {
+class HarmonyMusicalCommand : public testing::PlatformTest {
  protected:
   std::string command(const std::string& symbol, const std::string& number,
                       const std::string& tablature) {
@@ -25,7 +25,7 @@ class MusicalCommandTest : public testing::PlatformTest {
   }
 };
 
-TEST_F(MusicalCommandTest, Commands) {
+TEST_F(HarmonyMusicalCommand, Commands) {
   struct Case {
     std::string symbol, number, tablature;
     int show_level;
@@ -77,7 +77,7 @@ TEST_F(MusicalCommandTest, Commands) {
   }
 }
 
-TEST_F(MusicalCommandTest, TheTablatureIsLowerCasedWithABlankAppended) {
+TEST_F(HarmonyMusicalCommand, TheTablatureIsLowerCasedWithABlankAppended) {
   std::string argument = "CEG";
   std::string out;
   musical_command("t", "0", argument, out);
@@ -85,7 +85,7 @@ TEST_F(MusicalCommandTest, TheTablatureIsLowerCasedWithABlankAppended) {
   EXPECT_EQ(out, "c e g ");
 }
 
-TEST_F(MusicalCommandTest, KeySignatureAltersTheNotesFirst) {
+TEST_F(HarmonyMusicalCommand, KeySignatureAltersTheNotesFirst) {
   settings().arma = "b-";
   EXPECT_EQ(command("t", "0", "bdf"), "a+ d f ");
   loop_settings().show_level = 1;
@@ -94,13 +94,13 @@ TEST_F(MusicalCommandTest, KeySignatureAltersTheNotesFirst) {
   EXPECT_EQ(boxes()[0].caption, "majeur");
 }
 
-TEST_F(MusicalCommandTest, KeySignatureIndicationStaysSet) {
+TEST_F(HarmonyMusicalCommand, KeySignatureIndicationStaysSet) {
   EXPECT_EQ(command("t", "0", "iaf+:fgc"), "f+ g c ");
   EXPECT_EQ(settings().arma, "f+");
   EXPECT_EQ(command("t", "2", "fac"), "g+ b d ") << "the signature applies to later tablatures";
 }
 
-TEST_F(MusicalCommandTest, WorksOnTheFirstEighteenNotes) {
+TEST_F(HarmonyMusicalCommand, WorksOnTheFirstEighteenNotes) {
   // Eighteen c's read as 36 48 48...; the d after them would add a note.
   const std::string eighteen(18, 'c');
   EXPECT_EQ(command("i", "", eighteen), "12 ");
@@ -108,7 +108,7 @@ TEST_F(MusicalCommandTest, WorksOnTheFirstEighteenNotes) {
   EXPECT_EQ(command("i", "", std::string(17, 'c') + "d"), "12 2 ");
 }
 
-TEST_F(MusicalCommandTest, LongTablaturesStayWithinTheTablatureBuffer) {
+TEST_F(HarmonyMusicalCommand, LongTablaturesStayWithinTheTablatureBuffer) {
   std::string letters;
   while (letters.size() < 2047) letters += "c+d-e*fga";
   letters.resize(2047);
@@ -122,7 +122,7 @@ TEST_F(MusicalCommandTest, LongTablaturesStayWithinTheTablatureBuffer) {
   }
 }
 
-TEST_F(MusicalCommandTest, PlayedThroughTheArgumentLoop) {
+TEST_F(HarmonyMusicalCommand, PlayedThroughTheArgumentLoop) {
   run({"#t5", "cdefgab>c"});
   std::vector<int> played;
   for (const auto& m : notes_on()) played.push_back(m[1]);
