@@ -27,3 +27,15 @@ if(NOT CMAKE_CROSSCOMPILING)
     set_tests_properties(e2e.${name} PROPERTIES TIMEOUT 300)
   endforeach()
 endif()
+
+# The POSIX backends (synthesizer, WAV rendering, clock, terminal boxes), which
+# need the sound libraries and so stay out of the portable unit tests.
+if(NOT WIN32)
+  file(GLOB VELK0_POSIX_TESTS CONFIGURE_DEPENDS tests/posix/*.cpp)
+  file(GLOB VELK0_POSIX_BACKENDS CONFIGURE_DEPENDS src/platform/posix/*.cpp)
+  list(FILTER VELK0_POSIX_BACKENDS EXCLUDE REGEX "/main\\.cpp$")
+  add_executable(velk0_posix_tests ${VELK0_POSIX_TESTS} ${VELK0_POSIX_BACKENDS})
+  target_link_libraries(velk0_posix_tests PRIVATE velk0_platform_common
+    PkgConfig::FLUIDSYNTH PkgConfig::RTMIDI PkgConfig::SDL2 util ${VELK0_GTEST})
+  gtest_discover_tests(velk0_posix_tests DISCOVERY_TIMEOUT 120 PROPERTIES TIMEOUT 120)
+endif()

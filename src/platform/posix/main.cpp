@@ -1,0 +1,41 @@
+// The entry on POSIX systems: arguments arrive as UTF-8 and are handed to the
+// program in its own bytes; whatever ends the run, normally or by Ctrl-C, no
+// note is left sounding.
+#include <string>
+#include <vector>
+
+#include "app/program.h"
+#include "platform/posix/interrupt.h"
+#include "platform/posix/posix_backends.h"
+#include "platform/session.h"
+#include "platform/text_encoding.h"
+
+int main(int argc, char** argv) {
+  namespace platform = velk0::platform;
+  namespace posix = velk0::platform::posix;
+
+  posix::install_interrupt_handlers();
+
+  std::vector<std::string> args;
+  args.reserve(static_cast<std::size_t>(argc > 0 ? argc : 0));
+  for (int i = 0; i < argc; ++i) args.push_back(platform::from_utf8(argv[i]));
+
+  posix::PosixBackends os(posix::PosixConfig::from_environment());
+  platform::Session session(platform::SessionOptions::from_environment(), os);
+  platform::install(&session.platform());
+
+  int code = 0;
+  try {
+    code = velk0::run_program(args);
+  } catch (const posix::Interrupted&) {
+    // Leaves the program wherever it was waiting; what sounds is released below.
+  } catch (...) {
+    session.shutdown();  // even a failure must not leave a note on
+    throw;
+  }
+  session.shutdown();
+  platform::install(nullptr);
+  // Conventional exit status of a run cut short by a signal.
+  if (posix::interrupt_requested()) code = 128 + posix::interrupt_signal();
+  return code;
+}

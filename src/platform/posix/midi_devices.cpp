@@ -1,0 +1,152 @@
+#include "platform/posix/midi_devices.h"
+
+#include <RtMidi.h>
+
+#include <vector>
+
+#include "platform/posix/interrupt.h"
+#include "platform/posix/quiet_stderr.h"
+
+namespace velk0::platform::posix {
+namespace {
+
+// Length of a channel message with this status byte; 0 for anything else.
+std::size_t message_length(unsigned status) {
+  switch (status & 0xF0) {
+    case 0x80:
+    case 0x90:
+    case 0xA0:
+    case 0xB0:
+    case 0xE0:
+      return 3;
+    case 0xC0:
+    case 0xD0:
+      return 2;
+    default:
+      return 0;
+  }
+}
+
+constexpr unsigned char kAllNotesOff = 123;
+
+}  // namespace
+
+PosixMidi::PosixMidi(SynthConfig config, Clock& clock)
+    : config_(std::move(config)), clock_(clock) {}
+
+PosixMidi::~PosixMidi() { close(); }
+
+Synthesizer* PosixMidi::synth() {
+  if (!synth_tried_) {
+    synth_tried_ = true;
+    synth_ = Synthesizer::start(config_, clock_);
+  }
+  return synth_.get();
+}
+
+RtMidiOut* PosixMidi::ports() {
+  if (ports_tried_) return ports_.get();
+  ports_tried_ = true;
+  QuietStderr quiet;
+  SignalsHeld held;
+  // The first system that lists ports wins; failing that, the first that
+  // starts, so ports that appear later are still found.
+  for (RtMidi::Api api : {RtMidi::LINUX_ALSA, RtMidi::UNIX_JACK}) {
+    try {
+      auto out = std::make_unique<RtMidiOut>(api, "velk0");
+      bool has_ports = out->getPortCount() > 0;
+      if (!ports_ || has_ports) ports_ = std::move(out);
+      if (has_ports) break;
+    } catch (const RtMidiError&) {
+      // This system is not there: no ports from it.
+    }
+  }
+  return ports_.get();
+}
+
+unsigned PosixMidi::port_count() {
+  RtMidiOut* out = ports();
+  if (!out) return 0;
+  QuietStderr quiet;
+  try {
+    return out->getPortCount();
+  } catch (const RtMidiError&) {
+    return 0;
+  }
+}
+
+unsigned PosixMidi::count() { return 1 + port_count(); }
+
+int PosixMidi::notes(unsigned index) {
+  if (index == 0) {
+    Synthesizer* s = synth();
+    return s ? s->polyphony() : 0;
+  }
+  return index - 1 < port_count() ? kPortNotes : 0;
+}
+
+bool PosixMidi::open(unsigned index) {
+  close();
+  channels_used_.reset();
+  if (index == 0) {
+    if (!synth()) return false;
+    open_ = 0;
+    return true;
+  }
+  if (index - 1 >= port_count()) return false;
+  QuietStderr quiet;
+  SignalsHeld held;
+  try {
+    ports_->openPort(index - 1, "velk0");
+  } catch (const RtMidiError&) {
+    return false;
+  }
+  if (!ports_->isPortOpen()) return false;
+  open_ = index;
+  return true;
+}
+
+void PosixMidi::send(std::uint32_t word) {
+  if (!open_) return;
+  unsigned status = word & 0xFF;
+  if ((status & 0xF0) == 0x90) channels_used_.set(status & 0x0F);
+  if (*open_ == 0) {
+    synth_->send(word);
+    return;
+  }
+  std::size_t length = message_length(status);
+  if (length == 0) return;
+  std::vector<unsigned char> bytes = {static_cast<unsigned char>(status),
+                                      static_cast<unsigned char>((word >> 8) & 0x7F),
+                                      static_cast<unsigned char>((word >> 16) & 0x7F)};
+  bytes.resize(length);
+  try {
+    ports_->sendMessage(&bytes);
+  } catch (const RtMidiError&) {
+    // A port that went away: the note is simply not heard.
+  }
+}
+
+void PosixMidi::close() {
+  if (!open_) return;
+  if (*open_ == 0) {
+    synth_->release_all();
+    synth_->catch_up();
+  } else {
+    // Whatever a channel still holds is let go before the port closes.
+    for (unsigned channel = 0; channel < 16; ++channel) {
+      if (!channels_used_.test(channel)) continue;
+      std::vector<unsigned char> all_off = {static_cast<unsigned char>(0xB0 | channel),
+                                            kAllNotesOff, 0};
+      try {
+        ports_->sendMessage(&all_off);
+      } catch (const RtMidiError&) {
+      }
+    }
+    QuietStderr quiet;
+    ports_->closePort();
+  }
+  open_.reset();
+}
+
+}  // namespace velk0::platform::posix

@@ -1,0 +1,48 @@
+// The MIDI output devices of a POSIX system: device 0 is the embedded
+// synthesizer, devices 1 and up the sequencer's output ports (ALSA, JACK).
+#pragma once
+
+#include <bitset>
+#include <memory>
+#include <optional>
+
+#include "platform/platform.h"
+#include "platform/posix/synthesizer.h"
+
+class RtMidiOut;
+
+namespace velk0::platform::posix {
+
+class PosixMidi : public MidiDevices {
+ public:
+  // Simultaneous notes reported for a sequencer port, which does not say.
+  static constexpr int kPortNotes = 16;
+
+  PosixMidi(SynthConfig config, Clock& clock);
+  ~PosixMidi() override;
+
+  unsigned count() override;
+  int notes(unsigned index) override;
+  bool open(unsigned index) override;
+  // Does nothing while no device is open.
+  void send(std::uint32_t word) override;
+  void close() override;
+
+ private:
+  // Started on first use and kept for the whole run; null when it cannot play.
+  Synthesizer* synth();
+  // The sequencer's output ports; null on a machine without a sequencer.
+  RtMidiOut* ports();
+  unsigned port_count();
+
+  SynthConfig config_;
+  Clock& clock_;
+  bool synth_tried_ = false;
+  std::unique_ptr<Synthesizer> synth_;
+  bool ports_tried_ = false;
+  std::unique_ptr<RtMidiOut> ports_;
+  std::optional<unsigned> open_;
+  std::bitset<16> channels_used_;
+};
+
+}  // namespace velk0::platform::posix

@@ -1,0 +1,28 @@
+// The clock of a real run: monotonic time, and waits that end on absolute
+// deadlines. A run of waits with messages sent between them keeps its total
+// length: each deadline follows on from the previous one rather than from
+// the moment the wait was asked for.
+#pragma once
+
+#include <time.h>
+
+#include <cstdint>
+
+#include "platform/platform.h"
+
+namespace velk0::platform::posix {
+
+class RealClock : public Clock {
+ public:
+  RealClock();
+  std::uint64_t now_ms() override;
+  // Throws Interrupted when a signal asks the program to stop.
+  void wait_ms(std::uint32_t ms) override;
+
+ private:
+  timespec start_{};
+  timespec deadline_{};
+  bool has_deadline_ = false;
+};
+
+}  // namespace velk0::platform::posix

@@ -1,0 +1,68 @@
+#include "platform/posix/sdl_audio.h"
+
+#include <SDL.h>
+#include <time.h>
+
+#include "platform/posix/interrupt.h"
+#include "platform/posix/quiet_stderr.h"
+
+namespace velk0::platform::posix {
+namespace {
+
+constexpr Uint16 kCueBufferFrames = 1024;
+
+void sleep_ms(long ms) {
+  timespec t{ms / 1000, (ms % 1000) * 1000000L};
+  nanosleep(&t, nullptr);
+}
+
+}  // namespace
+
+SdlAudio::SdlAudio() {
+  // The program handles its own signals, and names itself to the sound server.
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  SDL_SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, "velk0");
+  SDL_SetHint(SDL_HINT_APP_NAME, "velk0");
+  QuietStderr quiet;
+  SignalsHeld held;
+  ready_ = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+}
+
+SdlAudio::~SdlAudio() {
+  if (ready_) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+}
+
+void SdlSoundCues::play(std::string_view system_path) {
+  if (silent_) return;
+  std::string path = native_path_(system_path);
+  SDL_AudioSpec spec{};
+  Uint8* samples = nullptr;
+  Uint32 length = 0;
+  if (!SDL_LoadWAV(path.c_str(), &spec, &samples, &length)) return;
+
+  SdlAudio audio;
+  SDL_AudioDeviceID device = 0;
+  if (audio.ready()) {
+    spec.samples = kCueBufferFrames;
+    spec.callback = nullptr;
+    QuietStderr quiet;
+    SignalsHeld held;
+    // No obtained spec: SDL converts the file's format to the device's.
+    device = SDL_OpenAudioDevice(nullptr, 0, &spec, nullptr, 0);
+  }
+  bool interrupted = false;
+  if (device != 0) {
+    if (SDL_QueueAudio(device, samples, length) == 0) {
+      SDL_PauseAudioDevice(device, 0);
+      while (SDL_GetQueuedAudioSize(device) > 0 && !(interrupted = interrupt_requested()))
+        sleep_ms(10);
+      // The last buffer has left the queue but is still being played.
+      if (!interrupted && spec.freq > 0) sleep_ms(1000L * spec.samples / spec.freq + 30);
+    }
+    SDL_CloseAudioDevice(device);
+  }
+  SDL_FreeWAV(samples);
+  if (interrupted) throw Interrupted{};
+}
+
+}  // namespace velk0::platform::posix

@@ -1,0 +1,42 @@
+// The system's audio output through SDL (PipeWire, PulseAudio or ALSA,
+// whichever starts), and the sound cues played on it.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "platform/platform.h"
+
+namespace velk0::platform::posix {
+
+// Holds SDL's audio subsystem while it lives. Starting it prints nothing,
+// whatever the sound libraries think of a machine without sound.
+class SdlAudio {
+ public:
+  SdlAudio();
+  ~SdlAudio();
+  SdlAudio(const SdlAudio&) = delete;
+  SdlAudio& operator=(const SdlAudio&) = delete;
+  bool ready() const { return ready_; }
+
+ private:
+  bool ready_ = false;
+};
+
+// Plays a WAV file to its end before returning; a missing file or a machine
+// without audio output plays nothing. `silent` cues play nothing at all (the
+// synthesizer's sound goes to a file or nowhere, so does everything else).
+class SdlSoundCues : public SoundCues {
+ public:
+  SdlSoundCues(std::function<std::string(std::string_view)> native_path, bool silent)
+      : native_path_(std::move(native_path)), silent_(silent) {}
+  // Throws Interrupted (after stopping the sound) when a signal asks the
+  // program to stop.
+  void play(std::string_view system_path) override;
+
+ private:
+  std::function<std::string(std::string_view)> native_path_;
+  bool silent_;
+};
+
+}  // namespace velk0::platform::posix

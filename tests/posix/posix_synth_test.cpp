@@ -1,0 +1,295 @@
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "platform/posix/midi_devices.h"
+#include "platform/virtual_clock.h"
+
+namespace velk0::platform::posix {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kSoundFont = "/usr/share/sounds/sf2/default-GM.sf2";
+constexpr int kRate = 44100;
+// A piano note at full velocity peaks well above this; silence is 0.
+constexpr int kAudible = 400;
+constexpr int kQuiet = 60;
+
+std::uint32_t note_on(int note) {
+  return 0x90u | (static_cast<std::uint32_t>(note) << 8) | (127u << 16);
+}
+std::uint32_t note_off(int note) { return 0x80u | (static_cast<std::uint32_t>(note) << 8); }
+
+std::uint32_t u32(const std::string& b, std::size_t at) {
+  return static_cast<unsigned char>(b[at]) | static_cast<unsigned char>(b[at + 1]) << 8 |
+         static_cast<unsigned char>(b[at + 2]) << 16 |
+         static_cast<std::uint32_t>(static_cast<unsigned char>(b[at + 3])) << 24;
+}
+std::uint16_t u16(const std::string& b, std::size_t at) {
+  return static_cast<std::uint16_t>(static_cast<unsigned char>(b[at]) |
+                                    static_cast<unsigned char>(b[at + 1]) << 8);
+}
+
+struct Wav {
+  std::uint32_t riff_size = 0, rate = 0, byte_rate = 0, data_size = 0;
+  std::uint16_t format = 0, channels = 0, bits = 0;
+  std::size_t file_size = 0;
+  std::vector<std::int16_t> samples;  // interleaved stereo
+
+  std::size_t frames() const { return samples.size() / 2; }
+  // Largest sample magnitude between two times.
+  int peak(int from_ms, int to_ms) const {
+    int peak = 0;
+    std::size_t from = static_cast<std::size_t>(from_ms) * kRate / 1000 * 2;
+    std::size_t to = std::min(samples.size(), static_cast<std::size_t>(to_ms) * kRate / 1000 * 2);
+    for (std::size_t i = from; i < to; ++i) peak = std::max(peak, std::abs(int{samples[i]}));
+    return peak;
+  }
+};
+
+Wav read_wav(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::string b((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  Wav wav;
+  wav.file_size = b.size();
+  if (b.size() < 44 || b.compare(0, 4, "RIFF") != 0 || b.compare(8, 8, "WAVEfmt ") != 0 ||
+      b.compare(36, 4, "data") != 0)
+    return wav;
+  wav.riff_size = u32(b, 4);
+  wav.format = u16(b, 20);
+  wav.channels = u16(b, 22);
+  wav.rate = u32(b, 24);
+  wav.byte_rate = u32(b, 28);
+  wav.bits = u16(b, 34);
+  wav.data_size = u32(b, 40);
+  for (std::size_t at = 44; at + 1 < b.size(); at += 2)
+    wav.samples.push_back(static_cast<std::int16_t>(u16(b, at)));
+  return wav;
+}
+
+// Everything written on standard error while it lives.
+class StderrCapture {
+ public:
+  explicit StderrCapture(const fs::path& file) : file_(file) {
+    std::fflush(stderr);
+    saved_ = dup(STDERR_FILENO);
+    int fd = open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    dup2(fd, STDERR_FILENO);
+    close(fd);
+  }
+  std::string finish() {
+    std::fflush(stderr);
+    dup2(saved_, STDERR_FILENO);
+    close(saved_);
+    std::ifstream in(file_);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  }
+
+ private:
+  fs::path file_;
+  int saved_ = -1;
+};
+
+class SynthTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(fs::exists(kSoundFont)) << "the General MIDI SoundFont is not installed";
+    dir_ = fs::temp_directory_path() /
+           ("velk0_synth_" + std::to_string(getpid()) + "_" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  SynthConfig to_file() const { return {kSoundFont, AudioOutput::file, wav_path().string()}; }
+  fs::path wav_path() const { return dir_ / "out.wav"; }
+
+  // Plays each note for `ms` on device 0 and closes it.
+  void play(PosixMidi& midi, const std::vector<int>& notes, std::uint32_t ms) {
+    ASSERT_TRUE(midi.open(0));
+    for (int note : notes) {
+      midi.send(note_on(note));
+      clock_.wait_ms(ms);
+      midi.send(note_off(note));
+    }
+    midi.close();
+  }
+
+  fs::path dir_;
+  VirtualClock clock_;
+};
+
+TEST_F(SynthTest, TheSynthesizerReportsItsPolyphony) {
+  PosixMidi midi({kSoundFont, AudioOutput::none, ""}, clock_);
+  EXPECT_GE(midi.count(), 1u);
+  EXPECT_EQ(midi.notes(0), 256);
+  EXPECT_EQ(midi.notes(midi.count()), 0);
+  EXPECT_FALSE(midi.open(midi.count()));
+}
+
+TEST_F(SynthTest, AFileHoldsTheNotesInStepWithTheClock) {
+  {
+    PosixMidi midi(to_file(), clock_);
+    play(midi, {48, 50, 52, 53, 55, 57, 59, 60}, 1000);
+  }
+  Wav wav = read_wav(wav_path());
+  EXPECT_EQ(wav.format, 1);
+  EXPECT_EQ(wav.channels, 2);
+  EXPECT_EQ(wav.rate, 44100u);
+  EXPECT_EQ(wav.bits, 16);
+  EXPECT_EQ(wav.byte_rate, 44100u * 4);
+  EXPECT_EQ(wav.frames(), 8u * 44100);
+  EXPECT_EQ(wav.data_size, wav.frames() * 4);
+  EXPECT_EQ(wav.riff_size, wav.data_size + 36);
+  EXPECT_EQ(wav.file_size, wav.data_size + 44u);
+  for (int second = 0; second < 8; ++second)
+    EXPECT_GT(wav.peak(second * 1000, second * 1000 + 500), kAudible) << "note " << second;
+}
+
+TEST_F(SynthTest, ARestIsSilentAndTheNoteAfterItSoundsOnTime) {
+  {
+    PosixMidi midi(to_file(), clock_);
+    ASSERT_TRUE(midi.open(0));
+    midi.send(note_on(60));
+    clock_.wait_ms(300);
+    midi.send(note_off(60));
+    clock_.wait_ms(4700);
+    midi.send(note_on(64));
+    clock_.wait_ms(500);
+    midi.send(note_off(64));
+    midi.close();
+  }
+  Wav wav = read_wav(wav_path());
+  EXPECT_EQ(wav.frames(), 5500u * 44100 / 1000);
+  EXPECT_GT(wav.peak(0, 300), kAudible);
+  EXPECT_LT(wav.peak(4000, 5000), kQuiet);
+  EXPECT_GT(wav.peak(5000, 5100), kAudible);
+}
+
+TEST_F(SynthTest, TheFileIsCompleteAtEachCloseAndGoesOnAfterIt) {
+  PosixMidi midi(to_file(), clock_);
+  play(midi, {60}, 1000);
+  Wav first = read_wav(wav_path());
+  EXPECT_EQ(first.frames(), 44100u);
+  EXPECT_EQ(first.data_size, first.frames() * 4);
+
+  clock_.wait_ms(1000);  // closed meanwhile: the time still passes in the file
+  play(midi, {62}, 500);
+  Wav second = read_wav(wav_path());
+  EXPECT_EQ(second.frames(), 2500u * 44100 / 1000);
+  EXPECT_EQ(second.data_size, second.frames() * 4);
+  EXPECT_GT(second.peak(2000, 2500), kAudible);
+}
+
+TEST_F(SynthTest, NothingReachesAClosedDevice) {
+  {
+    PosixMidi midi(to_file(), clock_);
+    ASSERT_TRUE(midi.open(0));
+    midi.close();
+    midi.send(note_on(60));
+    clock_.wait_ms(1000);
+    ASSERT_TRUE(midi.open(0));
+    midi.close();
+  }
+  Wav wav = read_wav(wav_path());
+  EXPECT_EQ(wav.frames(), 44100u);
+  EXPECT_LT(wav.peak(0, 1000), kQuiet);
+}
+
+TEST_F(SynthTest, ClosingLetsGoOfANoteLeftOn) {
+  {
+    PosixMidi midi(to_file(), clock_);
+    ASSERT_TRUE(midi.open(0));
+    midi.send(note_on(60));  // an organ would hold this for ever
+    midi.send(0xC0u | (19u << 8));
+    midi.send(note_on(64));
+    clock_.wait_ms(500);
+    midi.close();
+    clock_.wait_ms(4500);
+    ASSERT_TRUE(midi.open(0));
+    midi.close();
+  }
+  Wav wav = read_wav(wav_path());
+  EXPECT_EQ(wav.frames(), 5u * 44100);
+  EXPECT_GT(wav.peak(0, 500), kAudible);
+  EXPECT_LT(wav.peak(4000, 5000), kQuiet);
+}
+
+TEST_F(SynthTest, WithNoOutputAPieceTakesNoRealTime) {
+  auto start = std::chrono::steady_clock::now();
+  PosixMidi midi({kSoundFont, AudioOutput::none, ""}, clock_);
+  std::vector<int> notes;
+  for (int i = 0; i < 60; ++i) notes.push_back(48 + i % 24);
+  play(midi, notes, 1000);  // one minute of music
+  EXPECT_EQ(clock_.now_ms(), 60000u);
+  auto spent = std::chrono::steady_clock::now() - start;
+  EXPECT_LT(std::chrono::duration_cast<std::chrono::milliseconds>(spent).count(), 10000);
+}
+
+struct UnableCase {
+  const char* name;
+  SynthConfig config;
+  const char* expected_stderr;  // a part of it; empty: nothing at all
+};
+
+void PrintTo(const UnableCase& c, std::ostream* out) { *out << c.name; }
+
+class UnableToPlay : public SynthTest, public ::testing::WithParamInterface<UnableCase> {};
+
+TEST_P(UnableToPlay, DeviceZeroReportsNoNotes) {
+  StderrCapture err(dir_ / "stderr");
+  VirtualClock clock;
+  clock.wait_ms(1000);  // time has passed before the first use
+  {
+    PosixMidi midi(GetParam().config, clock);
+    EXPECT_GE(midi.count(), 1u);
+    EXPECT_EQ(midi.notes(0), 0);
+    EXPECT_FALSE(midi.open(0));
+    midi.send(note_on(60));  // nowhere to go, and no harm done
+    midi.close();
+  }
+  std::string printed = err.finish();
+  if (*GetParam().expected_stderr)
+    EXPECT_NE(printed.find(GetParam().expected_stderr), std::string::npos) << printed;
+  else
+    EXPECT_EQ(printed, "");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Causes, UnableToPlay,
+    ::testing::Values(
+        UnableCase{"MissingSoundFont", {"/nonexistent/none.sf2", AudioOutput::none, ""}, ""},
+        UnableCase{"NoSoundFontNamed", {"", AudioOutput::none, ""}, ""},
+        UnableCase{"NotASoundFont", {"/etc/hostname", AudioOutput::none, ""}, ""},
+        UnableCase{"UnwritableFile",
+                   {kSoundFont, AudioOutput::file, "/nonexistent/dir/out.wav"},
+                   "/nonexistent/dir/out.wav"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(SynthTest, TheSystemOutputStartsOrNotWithoutNoise) {
+  // Whether this machine has sound or not, nothing is printed about it.
+  StderrCapture err(dir_ / "stderr");
+  VirtualClock clock;
+  int notes = -1;
+  {
+    PosixMidi midi({kSoundFont, AudioOutput::system, ""}, clock);
+    midi.count();
+    notes = midi.notes(0);
+    if (notes > 0) play(midi, {60}, 0);
+  }
+  EXPECT_EQ(err.finish(), "");
+  EXPECT_TRUE(notes == 0 || notes == 256) << notes;
+}
+
+}  // namespace
+}  // namespace velk0::platform::posix
