@@ -90,6 +90,7 @@ bool PosixMidi::open(unsigned index) {
   channels_used_.reset();
   if (index == 0) {
     if (!synth()) return false;
+    synth_->reset_programs();
     open_ = 0;
     return true;
   }

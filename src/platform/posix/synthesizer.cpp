@@ -198,4 +198,9 @@ void Synthesizer::release_all() {
   fluid_synth_all_notes_off(synth_, -1);
 }
 
+void Synthesizer::reset_programs() {
+  if (in_step_) render_to(frames_at(clock_.now_ms()));
+  fluid_synth_system_reset(synth_);
+}
+
 }  // namespace velk0::platform::posix

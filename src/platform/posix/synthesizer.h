@@ -44,6 +44,9 @@ class Synthesizer {
   void release_all();
   // Renders up to the clock's present and completes the file.
   void catch_up();
+  // Back to the programs a freshly opened device has (program 0 everywhere,
+  // drums on channel 10), as each opening promises.
+  void reset_programs();
 
  private:
   Synthesizer(Clock& clock, AudioOutput output) : clock_(clock), output_(output) {}
