@@ -76,7 +76,9 @@ void tablature_command(std::string_view letter, std::string_view number,
         play_chord(start, steps, durations);
     }
   } else {
-    show_info("la commande n'existe pas", "$" + std::string(letter));
+    std::string caption = "$";
+    caption += letter;
+    show_info("la commande n'existe pas", caption);
   }
   close_midi_device();
 }
