@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "harmony/chord.h"
+#include "harmony_test_util.h"
 
 namespace velk0 {
 namespace {
@@ -273,13 +274,7 @@ std::string pattern_text(const std::vector<int>& steps) {
   return out;
 }
 
-Chord chord_of(std::initializer_list<int> notes) {
-  Chord chord{};
-  chord[0] = static_cast<std::int8_t>(notes.size());
-  int i = 1;
-  for (int n : notes) chord[i++] = static_cast<std::int8_t>(n);
-  return chord;
-}
+using testing::chord_of;
 
 // A chord rising from 36 by the given steps.
 Chord chord_from_steps(const std::vector<int>& steps) {

@@ -6,19 +6,14 @@
 #include <vector>
 
 #include "harmony/spelling.h"
+#include "harmony_test_util.h"
 
 namespace velk0 {
 namespace {
 
 const std::string kDoubleFlat = "\xE1";
 
-Chord chord_of(std::initializer_list<int> notes) {
-  Chord chord{};
-  chord[0] = static_cast<std::int8_t>(notes.size());
-  int i = 1;
-  for (int n : notes) chord[i++] = static_cast<std::int8_t>(n);
-  return chord;
-}
+using testing::chord_of;
 
 std::vector<int> notes_of(const Chord& chord) {
   return std::vector<int>(chord.begin() + 1, chord.begin() + 1 + chord[0]);

@@ -12,8 +12,8 @@ namespace {
 using testing::Box;
 using testing::Midi;
 
-Midi on(int n) { return {0x91, n, 127}; }
-Midi off(int n) { return {0x81, n, 0}; }
+using testing::off;
+using testing::on;
 
 class TablatureCommandTest : public testing::PlatformTest {
  protected:

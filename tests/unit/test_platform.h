@@ -24,6 +24,10 @@ struct Box {
 // A MIDI short message as the trace reports it.
 using Midi = std::array<int, 3>;
 
+// Note-on and note-off on the channel every opening sets (1).
+inline Midi on(int note) { return {0x91, note, 127}; }
+inline Midi off(int note) { return {0x81, note, 0}; }
+
 class PlatformTest : public ::testing::Test {
  protected:
   PlatformTest();
