@@ -87,8 +87,7 @@ int play_text(std::string_view text) {
 }
 
 std::uint32_t pack_short_message(int status, int data1, int data2) {
-  return static_cast<std::uint32_t>(status & 0xFF) |
-         static_cast<std::uint32_t>(data1 & 0xFF) << 8 |
+  return static_cast<std::uint32_t>(status & 0xFF) | static_cast<std::uint32_t>(data1 & 0xFF) << 8 |
          static_cast<std::uint32_t>(data2 & 0xFF) << 16;
 }
 

@@ -22,10 +22,22 @@ void print_answer(std::ostream& out, int answer) {
 
 int answer_for_letter(char c) {
   switch (c) {
-    case 'o': case 'O': case 'y': case 'Y': return kAnswerYes;
-    case 'n': case 'N': return kAnswerNo;
-    case ' ': case ',': case '\t': case '\n': case '\r': return 0;
-    default: return kAnswerCancel;  // a, c, x, Escape, and anything unexpected
+    case 'o':
+    case 'O':
+    case 'y':
+    case 'Y':
+      return kAnswerYes;
+    case 'n':
+    case 'N':
+      return kAnswerNo;
+    case ' ':
+    case ',':
+    case '\t':
+    case '\n':
+    case '\r':
+      return 0;
+    default:
+      return kAnswerCancel;  // a, c, x, Escape, and anything unexpected
   }
 }
 

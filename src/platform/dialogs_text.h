@@ -10,8 +10,7 @@
 namespace velk0::platform {
 
 // Prints the caption and the text of a box (UTF-8), one line each.
-void print_box(std::ostream& out, BoxStyle style, std::string_view text,
-               std::string_view caption);
+void print_box(std::ostream& out, BoxStyle style, std::string_view text, std::string_view caption);
 // The prompt line of a Yes/No/Cancel box.
 void print_choice_prompt(std::ostream& out);
 // The answer, as a word on its own line.
@@ -24,7 +23,8 @@ int answer_for_letter(char c);
 // run out every box answers Cancel. Information boxes take no letter.
 class ScriptedDialogs : public Dialogs {
  public:
-  ScriptedDialogs(std::string answers, std::ostream& out) : answers_(std::move(answers)), out_(out) {}
+  ScriptedDialogs(std::string answers, std::ostream& out)
+      : answers_(std::move(answers)), out_(out) {}
   int show(BoxStyle style, std::string_view text, std::string_view caption) override;
 
  private:

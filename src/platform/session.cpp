@@ -39,8 +39,10 @@ Session::Session(const SessionOptions& options, OsBackends& os) {
     std::ostream* out = &std::cerr;
     if (*options.trace != "-") {
       trace_file_.open(*options.trace, std::ios::binary | std::ios::trunc);
-      if (trace_file_) out = &trace_file_;
-      else std::cerr << "velk0 : impossible d'écrire la trace " << *options.trace << '\n';
+      if (trace_file_)
+        out = &trace_file_;
+      else
+        std::cerr << "velk0 : impossible d'écrire la trace " << *options.trace << '\n';
     }
     trace_ = std::make_unique<Trace>(*out, *clock_);
   }

@@ -49,7 +49,6 @@ class Session {
   void shutdown();
 
  private:
-
   std::unique_ptr<Clock> clock_;
   std::ofstream trace_file_;
   std::unique_ptr<Trace> trace_;

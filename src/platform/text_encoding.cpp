@@ -63,7 +63,11 @@ std::string from_utf8(std::string_view in) {
   std::size_t i = 0;
   while (i < in.size()) {
     unsigned char b = in[i];
-    std::size_t len = b < 0x80 ? 1 : (b >> 5) == 6 ? 2 : (b >> 4) == 14 ? 3 : (b >> 3) == 30 ? 4 : 0;
+    std::size_t len = b < 0x80         ? 1
+                      : (b >> 5) == 6  ? 2
+                      : (b >> 4) == 14 ? 3
+                      : (b >> 3) == 30 ? 4
+                                       : 0;
     bool valid = len > 0 && i + len <= in.size();
     char32_t cp = len == 1 ? b : len == 2 ? (b & 0x1F) : len == 3 ? (b & 0x0F) : (b & 0x07);
     for (std::size_t k = 1; valid && k < len; ++k) {
@@ -88,11 +92,21 @@ std::string json_string(std::string_view program_text) {
   for (char c : to_utf8(program_text)) {
     unsigned char u = c;
     switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
+      case '"':
+        out += "\\\"";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
       default:
         if (u < 0x20) {
           static const char* hex = "0123456789abcdef";

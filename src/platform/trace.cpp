@@ -9,9 +9,12 @@ namespace {
 
 const char* style_name(BoxStyle style) {
   switch (style) {
-    case BoxStyle::info: return "info";
-    case BoxStyle::choice: return "choice";
-    case BoxStyle::ok: return "ok";
+    case BoxStyle::info:
+      return "info";
+    case BoxStyle::choice:
+      return "choice";
+    case BoxStyle::ok:
+      return "ok";
   }
   return "ok";
 }
@@ -44,9 +47,7 @@ void Trace::midi(std::optional<unsigned> device, std::uint32_t word) {
 
 void Trace::wait(std::uint32_t ms) { line("\"ev\":\"wait\",\"ms\":" + std::to_string(ms)); }
 
-void Trace::sound(std::string_view path) {
-  line("\"ev\":\"sound\",\"path\":" + json_string(path));
-}
+void Trace::sound(std::string_view path) { line("\"ev\":\"sound\",\"path\":" + json_string(path)); }
 
 void Trace::file(std::string_view op, std::string_view path, int chars) {
   line("\"ev\":\"file\",\"op\":" + json_string(op) + ",\"path\":" + json_string(path) +

@@ -8,12 +8,12 @@
 namespace velk0 {
 
 // Capacities of the program's texts and lists.
-constexpr std::size_t kArgumentCapacity = 2047;   // argument text
-constexpr std::size_t kTablatureCapacity = 511;   // tablature handed to the player
-constexpr std::size_t kSymbolCapacity = 11;       // symbols and number texts
-constexpr std::size_t kSettingCapacity = 79;      // arma, fictab, indi
-constexpr std::size_t kTextCapacity = 2047;       // current texts and pages
-constexpr std::size_t kListSize = 2048;           // note lists, element 0 = count
+constexpr std::size_t kArgumentCapacity = 2047;  // argument text
+constexpr std::size_t kTablatureCapacity = 511;  // tablature handed to the player
+constexpr std::size_t kSymbolCapacity = 11;      // symbols and number texts
+constexpr std::size_t kSettingCapacity = 79;     // arma, fictab, indi
+constexpr std::size_t kTextCapacity = 2047;      // current texts and pages
+constexpr std::size_t kListSize = 2048;          // note lists, element 0 = count
 constexpr int kListCapacity = 2047;
 
 using Notes = std::array<std::int8_t, kListSize>;

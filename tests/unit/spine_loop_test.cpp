@@ -48,9 +48,12 @@ TEST_F(ArgumentLoopTest, NoArgumentShowsTheNineUsageLines) {
 TEST_F(ArgumentLoopTest, ATablatureIsPlayedOnAFreshDevice) {
   run({"o3 c d e"});
   EXPECT_EQ(midi(), (std::vector<Midi>{{0xC1, 0, 0},
-                                       {0x91, 36, 127}, {0x81, 36, 0},
-                                       {0x91, 38, 127}, {0x81, 38, 0},
-                                       {0x91, 40, 127}, {0x81, 40, 0}}));
+                                       {0x91, 36, 127},
+                                       {0x81, 36, 0},
+                                       {0x91, 38, 127},
+                                       {0x81, 38, 0},
+                                       {0x91, 40, 127},
+                                       {0x81, 40, 0}}));
   EXPECT_EQ(waits(), (std::vector<int>{1000, 1000, 1000}));
   EXPECT_EQ(events("open").size(), 1u);
   EXPECT_EQ(events("close").size(), 1u);
@@ -68,10 +71,10 @@ TEST_F(ArgumentLoopTest, PendingCommandsFollowTheStateMachine) {
       {{"#t5", "c", "d"}, {41, 43}},        // applies to every tablature
       {{"#t5", "#", "ceg"}, {36, 40, 43}},  // # alone clears the symbol
       {{"#t5", "#", "#d7", "ceg"}, {36, 40, 43}},
-      {{"#t5", "#d7", "c"}, {43}},          // #d gives the pending command a new number
-      {{"$a3", "ceg"}, {3, 7, 10}},         // run from note 3, nothing played by the loop
+      {{"#t5", "#d7", "c"}, {43}},   // #d gives the pending command a new number
+      {{"$a3", "ceg"}, {3, 7, 10}},  // run from note 3, nothing played by the loop
       {{"#t5", "$a3", "c", "#w1", "c"}, {3, 41}},
-      {{"$", "ceg"}, {}},                   // $ state with no symbol: nothing played
+      {{"$", "ceg"}, {}},  // $ state with no symbol: nothing played
       {{"#t5", "$a3", "#", "c"}, {36}},
   };
   for (const auto& c : cases) {
@@ -88,7 +91,7 @@ TEST_F(ArgumentLoopTest, LoopSettingsReadTheThirdCharacterAlone) {
     const char* arg;
     int show_level, device_index;
   } cases[] = {{"#w1", 1, 0}, {"#w12", 1, 0}, {"#w", 0, 0}, {"#wx", 0, 0},
-               {"#m3", 0, 3}, {"#mx", 0, 0}, {"#m", 0, 0}};
+               {"#m3", 0, 3}, {"#mx", 0, 0},  {"#m", 0, 0}};
   for (const auto& c : cases) {
     start();
     run({c.arg});
@@ -139,7 +142,8 @@ TEST_F(ArgumentLoopTest, AnEmptyArgumentPlaysAnEmptyTablature) {
 TEST_F(ArgumentLoopTest, ADeviceThatCannotPlayIsReportedForEachTablature) {
   start("", {});
   run({"c", "d"});
-  EXPECT_EQ(captions(), (std::vector<std::string>(2, "votre environnement ne supporte pas ce midi mapper")));
+  EXPECT_EQ(captions(),
+            (std::vector<std::string>(2, "votre environnement ne supporte pas ce midi mapper")));
   EXPECT_TRUE(notes_on().empty());
 }
 

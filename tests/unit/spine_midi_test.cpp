@@ -23,18 +23,20 @@ TEST_F(MidiOutTest, ChannelMessagesCarryTheChannelAndVelocity) {
   program_change(0);
   settings().vol = 60;
   note_on(62);
-  EXPECT_EQ(midi(), (std::vector<Midi>{{0x91, 60, 127}, {0x81, 60, 0}, {0xC1, 0, 0}, {0x91, 62, 60}}));
+  EXPECT_EQ(midi(),
+            (std::vector<Midi>{{0x91, 60, 127}, {0x81, 60, 0}, {0xC1, 0, 0}, {0x91, 62, 60}}));
 }
 
 TEST_F(MidiOutTest, NeverSendsADataByteAbove127NorAChannelAbove15) {
   settings().canal = 17;
   settings().vol = 300;
-  note_on(-1);       // folded up by octaves: 11
-  note_off(-128);    // 4
+  note_on(-1);     // folded up by octaves: 11
+  note_off(-128);  // 4
   program_change(200);
   settings().vol = -5;
   note_on(127);
-  EXPECT_EQ(midi(), (std::vector<Midi>{{0x91, 11, 127}, {0x81, 4, 0}, {0xC1, 72, 0}, {0x91, 127, 0}}));
+  EXPECT_EQ(midi(),
+            (std::vector<Midi>{{0x91, 11, 127}, {0x81, 4, 0}, {0xC1, 72, 0}, {0x91, 127, 0}}));
   for (const Midi& m : midi()) {
     EXPECT_LT(m[1], 128);
     EXPECT_LT(m[2], 128);
@@ -57,9 +59,9 @@ TEST_F(MidiOutTest, WaitDurationTurnsValuesIntoMilliseconds) {
     int tempo;
     std::uint32_t ms;
   } cases[] = {
-      {0, 60, 1000},     {4000, 0, 1000},  {3, 60, 4000},   {4000, 60, 1000}, {4000, 120, 500},
-      {1000, 60, 4000},  {1000, 40, 4000}, {8000, 120, 250}, {2666, 60, 1500}, {12000, 60, 333},
-      {4000, -1, 0},
+      {0, 60, 1000},    {4000, 0, 1000},  {3, 60, 4000},    {4000, 60, 1000},
+      {4000, 120, 500}, {1000, 60, 4000}, {1000, 40, 4000}, {8000, 120, 250},
+      {2666, 60, 1500}, {12000, 60, 333}, {4000, -1, 0},
   };
   std::vector<int> expected;
   for (const auto& c : cases) {
@@ -119,7 +121,8 @@ TEST_F(MidiOutTest, ClosingReleasesNotesStillSounding) {
   note_on(64);
   note_off(60);
   close_midi_device();
-  EXPECT_EQ(midi(), (std::vector<Midi>{{0x91, 60, 127}, {0x91, 64, 127}, {0x81, 60, 0}, {0x81, 64, 0}}));
+  EXPECT_EQ(midi(),
+            (std::vector<Midi>{{0x91, 60, 127}, {0x91, 64, 127}, {0x81, 60, 0}, {0x81, 64, 0}}));
   EXPECT_EQ(events("close").size(), 1u);
 }
 
@@ -154,10 +157,16 @@ TEST_F(MessagesTest, ScriptedAnswersAreTakenInOrder) {
 
 TEST_F(MessagesTest, TraceLinesHaveTheirKeysInOrder) {
   start("n");
-  ask_choice("oui=suivant non=pr\xE9" "c\xE9" "dent", "mesure");
+  ask_choice(
+      "oui=suivant non=pr\xE9"
+      "c\xE9"
+      "dent",
+      "mesure");
   EXPECT_EQ(lines().at(0),
             "{\"t\":0,\"ev\":\"box\",\"style\":\"choice\",\"text\":\"oui=suivant "
-            "non=pr\xC3\xA9" "c\xC3\xA9" "dent\",\"caption\":\"mesure\",\"answer\":7}");
+            "non=pr\xC3\xA9"
+            "c\xC3\xA9"
+            "dent\",\"caption\":\"mesure\",\"answer\":7}");
 }
 
 }  // namespace

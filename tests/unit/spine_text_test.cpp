@@ -31,10 +31,18 @@ TEST(ReadInteger, ReadsLeadingDigitsLikeTheCLibrary) {
     const char* text;
     std::int32_t value;
   } cases[] = {
-      {"42", 42},          {"  -12abc", -12},  {"+7", 7},           {"abc", 0},
-      {"", 0},             {"- 5", 0},         {"\t\n 3/8", 3},      {"007", 7},
-      {"99999999999999999999", INT_MAX},       {"-99999999999999999999", INT_MIN},
-      {"2147483647", INT_MAX},                 {"-2147483648", INT_MIN},
+      {"42", 42},
+      {"  -12abc", -12},
+      {"+7", 7},
+      {"abc", 0},
+      {"", 0},
+      {"- 5", 0},
+      {"\t\n 3/8", 3},
+      {"007", 7},
+      {"99999999999999999999", INT_MAX},
+      {"-99999999999999999999", INT_MIN},
+      {"2147483647", INT_MAX},
+      {"-2147483648", INT_MIN},
   };
   for (const auto& c : cases) EXPECT_EQ(read_integer(c.text), c.value) << c.text;
 }
@@ -45,7 +53,10 @@ TEST(LowerAscii, LowersOnlyLatinCapitals) {
 }
 
 TEST(TextEncoding, ShowsProgramBytesAsUtf8) {
-  EXPECT_EQ(platform::to_utf8("d\xE9" "but \xE0 o\xF9"), "d\xC3\xA9" "but \xC3\xA0 o\xC3\xB9");
+  EXPECT_EQ(platform::to_utf8("d\xE9"
+                              "but \xE0 o\xF9"),
+            "d\xC3\xA9"
+            "but \xC3\xA0 o\xC3\xB9");
   // The chord names' code page 850 bytes read as é and è.
   EXPECT_EQ(platform::to_utf8("quinte b\x82mol \x8A"), "quinte b\xC3\xA9mol \xC3\xA8");
   EXPECT_EQ(platform::to_display_ansi("b\x82mol"), "b\xE9mol");
@@ -53,10 +64,13 @@ TEST(TextEncoding, ShowsProgramBytesAsUtf8) {
 }
 
 TEST(TextEncoding, TakesUtf8ArgumentsAsWindows1252) {
-  EXPECT_EQ(platform::from_utf8("c\xC3\xA1" "d"), "c\xE1" "d");  // á is the double flat
+  EXPECT_EQ(platform::from_utf8("c\xC3\xA1"
+                                "d"),
+            "c\xE1"
+            "d");  // á is the double flat
   EXPECT_EQ(platform::from_utf8("\xE2\x82\xAC"), "\x80");
-  EXPECT_EQ(platform::from_utf8("\xE4\xB8\xAD"), "?");       // no byte for it
-  EXPECT_EQ(platform::from_utf8("a\xE1z"), "a\xE1z");       // not UTF-8: kept
+  EXPECT_EQ(platform::from_utf8("\xE4\xB8\xAD"), "?");  // no byte for it
+  EXPECT_EQ(platform::from_utf8("a\xE1z"), "a\xE1z");   // not UTF-8: kept
 }
 
 TEST(TextEncoding, WritesJsonStrings) {

@@ -170,13 +170,17 @@ std::string field(const std::string& line, const std::string& key) {
       continue;
     }
     char e = line[++pos];
-    if (e == 'n') out += '\n';
-    else if (e == 'r') out += '\r';
-    else if (e == 't') out += '\t';
+    if (e == 'n')
+      out += '\n';
+    else if (e == 'r')
+      out += '\r';
+    else if (e == 't')
+      out += '\t';
     else if (e == 'u') {
       out += static_cast<char>(std::stoi(line.substr(pos + 1, 4), nullptr, 16));
       pos += 4;
-    } else out += e;
+    } else
+      out += e;
   }
   return out;
 }
