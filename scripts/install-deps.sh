@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Installs, on Debian, the packages the build and the tests need, when they
-# are missing. With --windows it adds the 32-bit Windows cross-compiler and
-# what runs its tests (Wine, Xvfb, xdotool).
+# are missing. With --tests it adds what only the tests need: the 32-bit
+# Windows cross-compiler with what runs it (Wine, Xvfb, xdotool), and clang
+# with its fuzzer runtime.
 set -euo pipefail
 
 packages=(cmake g++ make pkg-config libgtest-dev libgmock-dev libfluidsynth-dev
           timgm6mb-soundfont librtmidi-dev libsdl2-dev)
-if [[ "${1:-}" == "--windows" ]]; then
-  packages+=(g++-mingw-w64-i686 wine wine32 xvfb xauth xdotool)
+if [[ "${1:-}" == "--tests" ]]; then
+  packages+=(g++-mingw-w64-i686 wine wine32 xvfb xauth xdotool clang libclang-rt-14-dev)
 fi
 
 missing=()

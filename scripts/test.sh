@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test: the native build, the
-# same under AddressSanitizer and UndefinedBehaviorSanitizer, and the 32-bit
-# Windows build under Wine.
+# same under AddressSanitizer and UndefinedBehaviorSanitizer, a bounded fuzzing
+# run of the tablature readers, and the 32-bit Windows build under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/install-deps.sh --windows
+scripts/install-deps.sh --tests
 jobs=$(nproc)
 
 for preset in dev sanitize; do
@@ -13,6 +13,20 @@ for preset in dev sanitize; do
   cmake --build --preset "$preset" -j"$jobs"
   ctest --preset "$preset" -j"$jobs"
 done
+
+echo "== fuzz"
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz -j"$jobs"
+corpus=$(mktemp -d)
+trap 'rm -rf "$corpus" "$corpus.log"' EXIT
+cp tests/fuzz/corpus/* "$corpus"
+if ! build/fuzz/velk0_fuzz_readers -max_total_time=60 -timeout=10 -rss_limit_mb=2048 \
+    -artifact_prefix="$corpus/" "$corpus" >"$corpus.log" 2>&1; then
+  tail -40 "$corpus.log"
+  echo "the fuzzing run of the tablature readers failed" >&2
+  exit 1
+fi
+grep -E "^Done" "$corpus.log"
 
 echo "== windows"
 scripts/windows-tests.sh

@@ -13,7 +13,6 @@
 namespace velk0 {
 namespace {
 
-constexpr int kYes = 6;
 constexpr int kNo = 7;
 constexpr int kCancel = 2;
 
