@@ -1,6 +1,8 @@
 // The entry on POSIX systems: arguments arrive as UTF-8 and are handed to the
 // program in its own bytes; whatever ends the run, normally or by Ctrl-C, no
 // note is left sounding.
+#include <cstdio>
+#include <exception>
 #include <string>
 #include <vector>
 
@@ -29,9 +31,11 @@ int main(int argc, char** argv) {
     code = velk0::run_program(args);
   } catch (const posix::Interrupted&) {
     // Leaves the program wherever it was waiting; what sounds is released below.
-  } catch (...) {
-    session.shutdown();  // even a failure must not leave a note on
-    throw;
+  } catch (const std::exception& e) {
+    // Ends with a message, and even then leaves no note on.
+    session.shutdown();
+    std::fprintf(stderr, "velk0 : erreur interne, arr\xC3\xAAt du programme (%s)\n", e.what());
+    return 1;
   }
   session.shutdown();
   platform::install(nullptr);
