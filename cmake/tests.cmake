@@ -1,14 +1,41 @@
 if(CMAKE_CROSSCOMPILING)
-  # Debian ships the GoogleTest sources; build them for the target.
+  # Debian ships the GoogleTest sources; build them for the target. On Windows
+  # GoogleTest uses the system's own threads, so no pthread library is needed.
   set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
+  set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
   set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
   add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
   set(VELK0_GTEST gtest gtest_main)
+  # The cases are listed when CTest runs, under the emulator (Wine), so that
+  # building never needs to run a Windows program.
+  set(VELK0_DISCOVERY DISCOVERY_MODE PRE_TEST)
 else()
   find_package(GTest REQUIRED)
   set(VELK0_GTEST GTest::gtest GTest::gtest_main)
+  set(VELK0_DISCOVERY)
 endif()
 include(GoogleTest)
+
+# Whether the test programs can run here at all: the 32-bit Windows build
+# needs a kernel that runs 32-bit x86 code for the 32-bit Wine loader.
+set(VELK0_RUN_TESTS ON)
+if(CMAKE_CROSSCOMPILING AND WIN32)
+  if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    set(VELK0_WINDOWS_ARCH i386)
+  else()
+    set(VELK0_WINDOWS_ARCH amd64)
+  endif()
+  execute_process(COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} --can-run-arch ${VELK0_WINDOWS_ARCH}
+                  RESULT_VARIABLE VELK0_CAN_RUN OUTPUT_QUIET ERROR_QUIET)
+  if(NOT VELK0_CAN_RUN EQUAL 0)
+    set(VELK0_RUN_TESTS OFF)
+    message(WARNING "Wine cannot run ${VELK0_WINDOWS_ARCH} programs on this machine: the tests "
+                    "are built but not run (CTest reports them as skipped).")
+    add_test(NAME windows.cannot_run
+             COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} --why-not ${VELK0_WINDOWS_ARCH})
+    set_tests_properties(windows.cannot_run PROPERTIES SKIP_RETURN_CODE 77)
+  endif()
+endif()
 
 file(GLOB VELK0_UNIT_TESTS CONFIGURE_DEPENDS tests/unit/*.cpp)
 add_executable(velk0_tests ${VELK0_UNIT_TESTS})
@@ -16,7 +43,9 @@ target_link_libraries(velk0_tests PRIVATE velk0_core velk0_platform_common ${VEL
 if(WIN32)
   target_link_options(velk0_tests PRIVATE -static -static-libgcc -static-libstdc++)
 endif()
-gtest_discover_tests(velk0_tests DISCOVERY_TIMEOUT 120 PROPERTIES TIMEOUT 120)
+if(VELK0_RUN_TESTS)
+  gtest_discover_tests(velk0_tests ${VELK0_DISCOVERY} DISCOVERY_TIMEOUT 120 PROPERTIES TIMEOUT 120)
+endif()
 
 # End-to-end runs of the real executable through its trace.
 if(NOT CMAKE_CROSSCOMPILING AND TARGET velk0)
@@ -39,4 +68,33 @@ if(NOT WIN32)
   target_link_libraries(velk0_posix_tests PRIVATE velk0_platform_common
     PkgConfig::FLUIDSYNTH PkgConfig::RTMIDI PkgConfig::SDL2 util ${VELK0_GTEST})
   gtest_discover_tests(velk0_posix_tests DISCOVERY_TIMEOUT 120 PROPERTIES TIMEOUT 120)
+endif()
+
+# The Windows backends (message boxes, winmm, performance-counter clock) and
+# end-to-end runs of velk0.exe under Wine: real MessageBoxExA boxes on an Xvfb
+# display, answered by keystrokes, and the trace of a dry run.
+if(WIN32)
+  file(GLOB VELK0_WIN32_TESTS CONFIGURE_DEPENDS tests/windows/*.cpp)
+  file(GLOB VELK0_WIN32_BACKENDS CONFIGURE_DEPENDS src/platform/win32/*.cpp)
+  list(FILTER VELK0_WIN32_BACKENDS EXCLUDE REGEX "/main\\.cpp$")
+  add_executable(velk0_win32_tests ${VELK0_WIN32_TESTS} ${VELK0_WIN32_BACKENDS})
+  target_link_libraries(velk0_win32_tests PRIVATE velk0_core velk0_platform_common winmm
+    ${VELK0_GTEST})
+  target_link_options(velk0_win32_tests PRIVATE -static -static-libgcc -static-libstdc++)
+  if(VELK0_RUN_TESTS)
+    gtest_discover_tests(velk0_win32_tests ${VELK0_DISCOVERY} DISCOVERY_TIMEOUT 120
+                         PROPERTIES TIMEOUT 120)
+  endif()
+
+  if(VELK0_RUN_TESTS AND CMAKE_CROSSCOMPILING_EMULATOR)
+    file(GLOB VELK0_WINDOWS_E2E CONFIGURE_DEPENDS tests/windows/*.sh)
+    list(FILTER VELK0_WINDOWS_E2E EXCLUDE REGEX "/lib\\.sh$")
+    foreach(script ${VELK0_WINDOWS_E2E})
+      get_filename_component(name ${script} NAME_WE)
+      add_test(NAME windows.${name}
+               COMMAND bash ${script} ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:velk0>)
+      # One at a time: each owns the Wine session while its boxes are up.
+      set_tests_properties(windows.${name} PROPERTIES TIMEOUT 300 RUN_SERIAL ON)
+    endforeach()
+  endif()
 endif()

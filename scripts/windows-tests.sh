@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Builds the 32-bit Windows program and runs the Windows tests under Wine: the
+# unit tests, the tests of the Windows backends, and the end-to-end runs of
+# velk0.exe (real message boxes on a private Xvfb display, answered by
+# keystrokes; a dry run through the trace). Needs no display and no input.
+#
+# The 32-bit Wine loader is itself a 32-bit Linux program. On a machine whose
+# kernel does not run 32-bit x86 code, the 32-bit build is still made in full,
+# and the tests run on the 64-bit Windows build of the same sources, under the
+# 64-bit loader; this is said plainly in the output.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+jobs=$(nproc)
+runner=cmake/wine-run.sh
+
+sessions=()
+trap 'for p in "${sessions[@]}"; do "$runner" --prefix="$p" --stop; done' EXIT
+
+echo "== windows: 32-bit build (i686-w64-mingw32)"
+cmake --preset windows >/dev/null
+cmake --build --preset windows -j"$jobs"
+
+if "$runner" --prefix=build/windows/wine --can-run-arch i386; then
+  sessions+=(build/windows/wine)
+  ctest --preset windows -j"$jobs"
+  exit 0
+fi
+
+"$runner" --prefix=build/windows/wine --why-not i386 || true
+echo "== windows: the 32-bit tests cannot run on this machine; running them on the 64-bit"
+echo "   build of the same sources under the 64-bit Wine loader instead"
+if ! "$runner" --prefix=build/windows64/wine --can-run-arch amd64; then
+  "$runner" --prefix=build/windows64/wine --why-not amd64 || true
+  echo "The Windows tests need Wine's 64-bit loader here (Debian package wine64) and the" >&2
+  echo "64-bit cross compiler (g++-mingw-w64-x86-64)." >&2
+  exit 1
+fi
+cmake -S . -B build/windows64 --toolchain cmake/mingw-x86_64.cmake \
+  -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build/windows64 -j"$jobs"
+sessions+=(build/windows64/wine)
+ctest --test-dir build/windows64 -j"$jobs" --output-on-failure

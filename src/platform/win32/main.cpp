@@ -1,0 +1,59 @@
+// The entry on Windows: the C runtime hands over the arguments in the ANSI
+// code page, which is the program's own; whatever ends the run, normally or
+// by Ctrl-C, no note is left sounding.
+#include <windows.h>
+
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "app/program.h"
+#include "platform/session.h"
+#include "platform/win32/win32_backends.h"
+
+// Arguments are taken as typed: a tablature such as "c*d" or "a.b" must never
+// be expanded as a file pattern by the runtime.
+extern "C" {
+int _dowildcard = 0;
+}
+
+namespace {
+
+// Something unexpected failed: no note is left on, and the program ends with
+// a box that says so.
+int internal_error(velk0::platform::Session& session, const char* what) {
+  session.shutdown();
+  session.platform().dialogs->show(velk0::platform::BoxStyle::ok, what,
+                                   "velk0 : erreur interne, arr\xEAt du programme");
+  velk0::platform::install(nullptr);
+  return 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  namespace platform = velk0::platform;
+  namespace win32 = velk0::platform::win32;
+
+  std::vector<std::string> args;
+  args.reserve(static_cast<std::size_t>(argc > 0 ? argc : 0));
+  for (int i = 0; i < argc; ++i) args.emplace_back(argv[i]);
+
+  win32::TimerResolution timer;
+  win32::Win32Backends os;
+  platform::Session session(platform::SessionOptions::from_environment(), os);
+  platform::install(&session.platform());
+  win32::install_console_handler();
+
+  int code = 0;
+  try {
+    code = velk0::run_program(args);
+  } catch (const std::exception& e) {
+    return internal_error(session, e.what());
+  } catch (...) {
+    return internal_error(session, "");
+  }
+  session.shutdown();
+  platform::install(nullptr);
+  return code;
+}

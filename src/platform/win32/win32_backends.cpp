@@ -1,0 +1,201 @@
+#include "platform/win32/win32_backends.h"
+
+#include <algorithm>
+
+#include "platform/text_encoding.h"
+
+namespace velk0::platform::win32 {
+namespace {
+
+// What the console control handler needs: the device that may be sounding,
+// and a flag that stops any further opening once the process is ending. The
+// lock lives as long as the process, since the handler runs on a thread of
+// its own that may outlive every object of the program.
+struct DeviceRegistry {
+  DeviceRegistry() { InitializeCriticalSection(&lock); }
+  CRITICAL_SECTION lock;
+  WinmmMidi* device = nullptr;
+  bool ending = false;
+  bool timer_raised = false;
+};
+
+DeviceRegistry& registry() {
+  static DeviceRegistry* instance = new DeviceRegistry;  // never destroyed: see above
+  return *instance;
+}
+
+class Locked {
+ public:
+  Locked() { EnterCriticalSection(&registry().lock); }
+  ~Locked() { LeaveCriticalSection(&registry().lock); }
+  Locked(const Locked&) = delete;
+  Locked& operator=(const Locked&) = delete;
+};
+
+// Exit code of a console program ended by Ctrl-C.
+constexpr UINT kInterruptedExitCode = 0xC000013AU;
+
+BOOL WINAPI on_console_event(DWORD event) {
+  switch (event) {
+    case CTRL_C_EVENT:
+    case CTRL_BREAK_EVENT:
+    case CTRL_CLOSE_EVENT:
+    case CTRL_LOGOFF_EVENT:
+    case CTRL_SHUTDOWN_EVENT:
+      break;
+    default:
+      return FALSE;
+  }
+  {
+    Locked locked;
+    registry().ending = true;
+    if (registry().device) registry().device->silence_and_close();
+    if (registry().timer_raised) timeEndPeriod(1);
+    registry().timer_raised = false;
+  }
+  ExitProcess(kInterruptedExitCode);
+  return TRUE;
+}
+
+constexpr std::uint64_t kMicrosecondsPerSecond = 1000000;
+// A deadline passed by more than this is stale: the program did something
+// else in between (a box, a file), and the next wait starts from now.
+constexpr std::uint64_t kCatchUpUs = 50000;
+
+}  // namespace
+
+int MessageBoxDialogs::show(BoxStyle style, std::string_view text, std::string_view caption) {
+  // The ANSI box shows Windows-1252; chord names carry two code page 850
+  // letters that would otherwise show wrong.
+  std::string shown_text = to_display_ansi(text);
+  std::string shown_caption = to_display_ansi(caption);
+  return MessageBoxExA(nullptr, shown_text.c_str(), shown_caption.c_str(), static_cast<UINT>(style),
+                       0);
+}
+
+WinmmMidi::WinmmMidi() {
+  Locked locked;
+  registry().device = this;
+}
+
+WinmmMidi::~WinmmMidi() {
+  Locked locked;
+  silence_and_close();
+  if (registry().device == this) registry().device = nullptr;
+}
+
+unsigned WinmmMidi::count() { return midiOutGetNumDevs(); }
+
+int WinmmMidi::notes(unsigned index) {
+  MIDIOUTCAPSA caps{};
+  if (midiOutGetDevCapsA(index, &caps, sizeof caps) != MMSYSERR_NOERROR) return 0;
+  return caps.wNotes;
+}
+
+bool WinmmMidi::open(unsigned index) {
+  Locked locked;
+  if (handle_) silence_and_close();
+  if (registry().ending) return false;
+  HMIDIOUT handle = nullptr;
+  if (midiOutOpen(&handle, index, 0, 0, CALLBACK_NULL) != MMSYSERR_NOERROR) return false;
+  handle_ = handle;
+  return true;
+}
+
+void WinmmMidi::send(std::uint32_t word) {
+  Locked locked;
+  if (handle_) midiOutShortMsg(handle_, word);
+}
+
+void WinmmMidi::close() {
+  Locked locked;
+  silence_and_close();
+}
+
+void WinmmMidi::silence_and_close() {
+  Locked locked;  // the lock is recursive: callers may already hold it
+  if (!handle_) return;
+  midiOutReset(handle_);
+  midiOutClose(handle_);
+  handle_ = nullptr;
+}
+
+std::uint64_t next_deadline_us(bool has_previous, std::uint64_t previous_us, std::uint64_t now_us,
+                               std::uint32_t ms, std::uint64_t catch_up_us) {
+  std::uint64_t base = now_us;
+  if (has_previous && now_us <= previous_us + catch_up_us) base = previous_us;
+  return base + static_cast<std::uint64_t>(ms) * 1000;
+}
+
+PerformanceClock::PerformanceClock() {
+  LARGE_INTEGER value;
+  if (QueryPerformanceFrequency(&value) && value.QuadPart > 0) frequency_ = value.QuadPart;
+  QueryPerformanceCounter(&value);
+  start_ = value.QuadPart;
+}
+
+std::uint64_t PerformanceClock::now_us() {
+  LARGE_INTEGER value;
+  QueryPerformanceCounter(&value);
+  std::int64_t ticks = value.QuadPart - start_;
+  if (ticks <= 0) return 0;
+  auto t = static_cast<std::uint64_t>(ticks);
+  auto f = static_cast<std::uint64_t>(frequency_);
+  // Split so that the product cannot overflow however long the program runs.
+  return t / f * kMicrosecondsPerSecond + t % f * kMicrosecondsPerSecond / f;
+}
+
+std::uint64_t PerformanceClock::now_ms() { return now_us() / 1000; }
+
+void PerformanceClock::wait_ms(std::uint32_t ms) {
+  deadline_us_ = next_deadline_us(has_deadline_, deadline_us_, now_us(), ms, kCatchUpUs);
+  has_deadline_ = true;
+  for (;;) {
+    std::uint64_t now = now_us();
+    if (now >= deadline_us_) break;
+    // At most a second at a time: a length near 2^32 ms must never reach
+    // Sleep as INFINITE.
+    std::uint64_t remaining_ms = std::min<std::uint64_t>((deadline_us_ - now + 999) / 1000, 1000);
+    Sleep(static_cast<DWORD>(remaining_ms));
+  }
+}
+
+void WaveSounds::play(std::string_view system_path) {
+  std::string path(system_path);
+  sndPlaySoundA(path.c_str(), 0);
+}
+
+std::unique_ptr<Dialogs> Win32Backends::make_dialogs() {
+  return std::make_unique<MessageBoxDialogs>();
+}
+
+std::unique_ptr<Clock> Win32Backends::make_clock() { return std::make_unique<PerformanceClock>(); }
+
+std::unique_ptr<MidiDevices> Win32Backends::make_midi(Clock&) {
+  return std::make_unique<WinmmMidi>();
+}
+
+std::unique_ptr<SoundCues> Win32Backends::make_sounds() { return std::make_unique<WaveSounds>(); }
+
+std::string Win32Backends::native_path(std::string_view system_path) {
+  return std::string(system_path);
+}
+
+TimerResolution::TimerResolution() {
+  Locked locked;
+  raised_ = timeBeginPeriod(1) == TIMERR_NOERROR;
+  registry().timer_raised = raised_;
+}
+
+TimerResolution::~TimerResolution() {
+  Locked locked;
+  if (raised_ && registry().timer_raised) timeEndPeriod(1);
+  registry().timer_raised = false;
+}
+
+void install_console_handler() {
+  registry();  // made before any event can arrive
+  SetConsoleCtrlHandler(on_console_event, TRUE);
+}
+
+}  // namespace velk0::platform::win32

@@ -1,0 +1,125 @@
+// The Windows backends, run under Wine (or on Windows itself).
+#include "platform/win32/win32_backends.h"
+
+#include <gtest/gtest.h>
+
+namespace velk0::platform::win32 {
+namespace {
+
+constexpr std::uint64_t kCatchUp = 50000;
+
+TEST(Win32Deadline, FirstWaitStartsFromNow) {
+  EXPECT_EQ(next_deadline_us(false, 0, 7000000, 250, kCatchUp), 7250000u);
+}
+
+TEST(Win32Deadline, WaitRightAfterTheLastOneStartsFromItsDeadline) {
+  // 3 ms spent sending messages since the last deadline: not added to the note.
+  EXPECT_EQ(next_deadline_us(true, 1000000, 1003000, 500, kCatchUp), 1500000u);
+  // Exactly at the limit it still counts as recent.
+  EXPECT_EQ(next_deadline_us(true, 1000000, 1050000, 500, kCatchUp), 1500000u);
+}
+
+TEST(Win32Deadline, StaleDeadlineIsForgotten) {
+  // The program waited in a box in between: the next note is not cut short.
+  EXPECT_EQ(next_deadline_us(true, 1000000, 1050001, 500, kCatchUp), 1550001u);
+  EXPECT_EQ(next_deadline_us(true, 1000000, 9000000, 1000, kCatchUp), 10000000u);
+}
+
+TEST(Win32Deadline, LongestWaitDoesNotOverflow) {
+  EXPECT_EQ(next_deadline_us(true, 0, 0, 0xFFFFFFFFu, kCatchUp), 0xFFFFFFFFull * 1000);
+}
+
+TEST(Win32Clock, TimeOnlyMovesForward) {
+  PerformanceClock clock;
+  std::uint64_t last = clock.now_us();
+  for (int i = 0; i < 1000; ++i) {
+    std::uint64_t now = clock.now_us();
+    ASSERT_GE(now, last);
+    last = now;
+  }
+  EXPECT_EQ(clock.now_ms(), clock.now_us() / 1000);
+}
+
+TEST(Win32Clock, WaitLastsAtLeastItsLength) {
+  PerformanceClock clock;
+  std::uint64_t before = clock.now_us();
+  clock.wait_ms(40);
+  EXPECT_GE(clock.now_us() - before, 40000u);
+}
+
+TEST(Win32Clock, WaitsAgreeWithTheSystemTickCount) {
+  PerformanceClock clock;
+  ULONGLONG before = GetTickCount64();
+  clock.wait_ms(300);
+  ULONGLONG elapsed = GetTickCount64() - before;
+  // The tick count moves in steps of up to 16 ms.
+  EXPECT_GE(elapsed, 280u);
+  EXPECT_LT(elapsed, 2000u);
+}
+
+TEST(Win32Clock, TimeSpentBetweenWaitsDoesNotAddUp) {
+  TimerResolution timer;
+  PerformanceClock clock;
+  std::uint64_t start = clock.now_us();
+  for (int i = 0; i < 8; ++i) {
+    clock.wait_ms(30);
+    // 20 ms of work between two notes, as if sending many messages.
+    std::uint64_t busy_until = clock.now_us() + 20000;
+    while (clock.now_us() < busy_until) {
+    }
+  }
+  std::uint64_t elapsed = clock.now_us() - start;
+  // Against deadlines: 8 x 30 ms plus the last 20 ms of work, 260 ms. Waits
+  // measured from their own start would take 8 x 50 ms = 400 ms.
+  EXPECT_GE(elapsed, 260000u);
+  EXPECT_LT(elapsed, 340000u);
+}
+
+TEST(Win32Midi, CountIsTheSystemsDeviceCount) {
+  WinmmMidi midi;
+  EXPECT_EQ(midi.count(), midiOutGetNumDevs());
+}
+
+TEST(Win32Midi, DeviceBeyondTheLastReportsNoNotesAndDoesNotOpen) {
+  WinmmMidi midi;
+  unsigned past_the_end = midi.count();
+  EXPECT_EQ(midi.notes(past_the_end), 0);
+  EXPECT_FALSE(midi.open(past_the_end));
+  // Messages with nothing open go nowhere and do no harm; closing twice is fine.
+  midi.send(0x7F3C90);
+  midi.close();
+  midi.close();
+}
+
+TEST(Win32Midi, NotesAreTheCapabilityRecordsPolyphony) {
+  WinmmMidi midi;
+  for (unsigned i = 0; i < midi.count(); ++i) {
+    MIDIOUTCAPSA caps{};
+    ASSERT_EQ(midiOutGetDevCapsA(i, &caps, sizeof caps), MMSYSERR_NOERROR);
+    EXPECT_EQ(midi.notes(i), caps.wNotes) << caps.szPname;
+  }
+}
+
+TEST(Win32Midi, EveryDeviceOpensAndClosesAgain) {
+  WinmmMidi midi;
+  if (midi.count() == 0) GTEST_SKIP() << "no MIDI output device on this system";
+  for (unsigned i = 0; i < midi.count(); ++i) {
+    ASSERT_TRUE(midi.open(i)) << "device " << i;
+    midi.send(0x7F3C90);
+    midi.send(0x003C80);
+    midi.close();
+    // Closed for real: the system lets the device be opened again at once.
+    HMIDIOUT handle = nullptr;
+    ASSERT_EQ(midiOutOpen(&handle, i, 0, 0, CALLBACK_NULL), MMSYSERR_NOERROR);
+    midiOutClose(handle);
+  }
+}
+
+TEST(Win32Paths, SystemPathsKeepTheirSpelling) {
+  Win32Backends os;
+  EXPECT_EQ(os.native_path("\\korvane\\notaflux.ini"), "\\korvane\\notaflux.ini");
+  EXPECT_EQ(os.native_path("piece.tab"), "piece.tab");
+}
+
+}  // namespace
+}  // namespace velk0::platform::win32
