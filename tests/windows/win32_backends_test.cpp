@@ -6,29 +6,6 @@
 namespace velk0::platform::win32 {
 namespace {
 
-constexpr std::uint64_t kCatchUp = 50000;
-
-TEST(Win32Deadline, FirstWaitStartsFromNow) {
-  EXPECT_EQ(next_deadline_us(false, 0, 7000000, 250, kCatchUp), 7250000u);
-}
-
-TEST(Win32Deadline, WaitRightAfterTheLastOneStartsFromItsDeadline) {
-  // 3 ms spent sending messages since the last deadline: not added to the note.
-  EXPECT_EQ(next_deadline_us(true, 1000000, 1003000, 500, kCatchUp), 1500000u);
-  // Exactly at the limit it still counts as recent.
-  EXPECT_EQ(next_deadline_us(true, 1000000, 1050000, 500, kCatchUp), 1500000u);
-}
-
-TEST(Win32Deadline, StaleDeadlineIsForgotten) {
-  // The program waited in a box in between: the next note is not cut short.
-  EXPECT_EQ(next_deadline_us(true, 1000000, 1050001, 500, kCatchUp), 1550001u);
-  EXPECT_EQ(next_deadline_us(true, 1000000, 9000000, 1000, kCatchUp), 10000000u);
-}
-
-TEST(Win32Deadline, LongestWaitDoesNotOverflow) {
-  EXPECT_EQ(next_deadline_us(true, 0, 0, 0xFFFFFFFFu, kCatchUp), 0xFFFFFFFFull * 1000);
-}
-
 TEST(Win32Clock, TimeOnlyMovesForward) {
   PerformanceClock clock;
   std::uint64_t last = clock.now_us();

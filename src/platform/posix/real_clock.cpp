@@ -32,7 +32,7 @@ timespec monotonic_now() {
 
 }  // namespace
 
-RealClock::RealClock() : start_(monotonic_now()) {}
+RealClock::RealClock() : start_(monotonic_now()), deadlines_(kCatchUpNs) {}
 
 std::uint64_t RealClock::now_ms() {
   std::int64_t elapsed = to_ns(monotonic_now()) - to_ns(start_);
@@ -42,13 +42,8 @@ std::uint64_t RealClock::now_ms() {
 void RealClock::wait_ms(std::uint32_t ms) {
   throw_if_interrupted();
   std::int64_t now = to_ns(monotonic_now());
-  std::int64_t base = now;
-  if (has_deadline_) {
-    std::int64_t previous = to_ns(deadline_);
-    if (now - previous <= kCatchUpNs) base = previous;
-  }
-  deadline_ = from_ns(base + static_cast<std::int64_t>(ms) * kNsPerMs);
-  has_deadline_ = true;
+  deadline_ = from_ns(static_cast<std::int64_t>(
+      deadlines_.next(static_cast<std::uint64_t>(now), static_cast<std::uint64_t>(ms) * kNsPerMs)));
   for (;;) {
     int result = clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &deadline_, nullptr);
     if (result == 0) break;

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 
+#include "platform/deadlines.h"
 #include "platform/platform.h"
 
 namespace velk0::platform::posix {
@@ -22,7 +23,7 @@ class RealClock : public Clock {
  private:
   timespec start_{};
   timespec deadline_{};
-  bool has_deadline_ = false;
+  Deadlines deadlines_;
 };
 
 }  // namespace velk0::platform::posix

@@ -120,14 +120,7 @@ void WinmmMidi::silence_and_close() {
   handle_ = nullptr;
 }
 
-std::uint64_t next_deadline_us(bool has_previous, std::uint64_t previous_us, std::uint64_t now_us,
-                               std::uint32_t ms, std::uint64_t catch_up_us) {
-  std::uint64_t base = now_us;
-  if (has_previous && now_us <= previous_us + catch_up_us) base = previous_us;
-  return base + static_cast<std::uint64_t>(ms) * 1000;
-}
-
-PerformanceClock::PerformanceClock() {
+PerformanceClock::PerformanceClock() : deadlines_(kCatchUpUs) {
   LARGE_INTEGER value;
   if (QueryPerformanceFrequency(&value) && value.QuadPart > 0) frequency_ = value.QuadPart;
   QueryPerformanceCounter(&value);
@@ -148,14 +141,13 @@ std::uint64_t PerformanceClock::now_us() {
 std::uint64_t PerformanceClock::now_ms() { return now_us() / 1000; }
 
 void PerformanceClock::wait_ms(std::uint32_t ms) {
-  deadline_us_ = next_deadline_us(has_deadline_, deadline_us_, now_us(), ms, kCatchUpUs);
-  has_deadline_ = true;
+  const std::uint64_t deadline = deadlines_.next(now_us(), static_cast<std::uint64_t>(ms) * 1000);
   for (;;) {
     std::uint64_t now = now_us();
-    if (now >= deadline_us_) break;
+    if (now >= deadline) break;
     // At most a second at a time: a length near 2^32 ms must never reach
     // Sleep as INFINITE.
-    std::uint64_t remaining_ms = std::min<std::uint64_t>((deadline_us_ - now + 999) / 1000, 1000);
+    std::uint64_t remaining_ms = std::min<std::uint64_t>((deadline - now + 999) / 1000, 1000);
     Sleep(static_cast<DWORD>(remaining_ms));
   }
 }

@@ -13,6 +13,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/deadlines.h"
 #include "platform/session.h"
 
 namespace velk0::platform::win32 {
@@ -62,14 +63,8 @@ class PerformanceClock : public Clock {
  private:
   std::int64_t frequency_ = 1;
   std::int64_t start_ = 0;
-  bool has_deadline_ = false;
-  std::uint64_t deadline_us_ = 0;
+  Deadlines deadlines_;
 };
-
-// The next deadline, in microseconds: from the previous deadline when that
-// is at most `catch_up_us` behind `now_us`, else from now.
-std::uint64_t next_deadline_us(bool has_previous, std::uint64_t previous_us, std::uint64_t now_us,
-                               std::uint32_t ms, std::uint64_t catch_up_us);
 
 // Recorded sounds, played synchronously with sndPlaySoundA.
 class WaveSounds : public SoundCues {
