@@ -47,9 +47,15 @@ int normalise_chord(Chord& chord, Chord& scratch) {
 }
 
 int chord_pattern(const Chord& chord, StepRow& steps, std::string& pattern) {
+  return chord_pattern(chord, note_count(chord), steps, pattern);
+}
+
+int chord_pattern(std::span<const std::int8_t> notes, int count, StepRow& steps,
+                  std::string& pattern) {
   pattern.clear();
   steps.fill(0);
-  const int n = note_count(chord);
+  const int room = notes.empty() ? 0 : static_cast<int>(std::min(kChordSize, notes.size() - 1));
+  const int n = std::clamp(count, 0, room);
   if (n == 0) return 0;
   if (n == 1) {
     pattern = "0 ";
@@ -57,7 +63,8 @@ int chord_pattern(const Chord& chord, StepRow& steps, std::string& pattern) {
   }
   steps[0] = static_cast<std::int8_t>(n - 1);
   for (int i = 1; i < n; ++i) {
-    const auto d = static_cast<std::int8_t>(chord[i + 1] - chord[i]);
+    const auto k = static_cast<std::size_t>(i);
+    const auto d = static_cast<std::int8_t>(notes[k + 1] - notes[k]);
     steps[i] = d;
     pattern += std::to_string(d);
     pattern += ' ';

@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 #include <string>
 
 namespace velk0 {
@@ -21,6 +22,10 @@ int normalise_chord(Chord& chord, Chord& scratch);
 // Steps between successive notes into `steps` and, written "%d " each, into
 // `pattern`. Returns the number of steps.
 int chord_pattern(const Chord& chord, StepRow& steps, std::string& pattern);
+// The same for the first `count` notes (from element 1) of any list; at most
+// as many notes as a StepRow has room for steps between (kChordSize).
+int chord_pattern(std::span<const std::int8_t> notes, int count, StepRow& steps,
+                  std::string& pattern);
 
 // Names the chord (code page 850 bytes) and gives each note's degree.
 // Returns 0 for an empty chord, -1 for 1 note or more than 5, else the count.

@@ -20,25 +20,6 @@ namespace {
 // tablatures are replayed through their first 50 notes.
 constexpr int kMaxNotes = static_cast<int>(kChordSize);
 
-// The steps between successive notes into `steps` (element 0 their count)
-// and, written "%d " each, into `pattern`.
-void note_steps(const Notes& notes, int count, StepRow& steps, std::string& pattern) {
-  steps.fill(0);
-  pattern.clear();
-  if (count == 0) return;
-  if (count == 1) {
-    pattern = "0 ";
-    return;
-  }
-  steps[0] = static_cast<std::int8_t>(count - 1);
-  for (int i = 1; i < count; ++i) {
-    const auto k = static_cast<std::size_t>(i);
-    const auto step = static_cast<std::int8_t>(notes[k + 1] - notes[k]);
-    steps[k] = step;
-    pattern += format_text("%d ", step);
-  }
-}
-
 // A list with its count in element 0, written "count : entry entry ...".
 template <typename List>
 std::string describe(const List& list, int count) {
@@ -60,7 +41,7 @@ void tablature_command(std::string_view letter, std::string_view number,
 
   StepRow steps{};
   std::string pattern;
-  note_steps(notes, count, steps, pattern);
+  chord_pattern(notes, count, steps, pattern);
   const auto start = static_cast<std::int8_t>(read_integer(number));
 
   show_result(describe(notes, count), text);
