@@ -26,9 +26,6 @@ bool is_accidental(unsigned char c) {
   return c == '+' || c == '-' || c == '0' || c == '*' || c == 0xE1;
 }
 
-bool is_group_start(unsigned char c) { return c == '(' || c == '[' || c == '{'; }
-bool is_group_end(unsigned char c) { return c == ')' || c == ']' || c == '}'; }
-
 // The text as its C form would hold it: up to its first zero byte, at most
 // `capacity` characters.
 std::string_view c_text(std::string_view text, std::size_t capacity) {

@@ -9,6 +9,10 @@
 
 namespace velk0 {
 
+// The brackets that open and close a group of notes sounding together.
+inline bool is_group_start(unsigned char c) { return c == '(' || c == '[' || c == '{'; }
+inline bool is_group_end(unsigned char c) { return c == ')' || c == ']' || c == '}'; }
+
 // Articulation codes of the playing reader.
 enum Articulation : std::uint8_t { kNormal = 0, kLegato = 1, kStaccato = 2, kTenu = 3 };
 

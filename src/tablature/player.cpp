@@ -18,9 +18,6 @@ constexpr int kCancel = 2;
 
 bool asks_to_stop(int answer) { return answer == kNo || answer == kCancel; }
 
-bool is_group_start(std::uint8_t c) { return c == '(' || c == '[' || c == '{'; }
-bool is_group_end(std::uint8_t c) { return c == ')' || c == ']' || c == '}'; }
-
 bool has_mode(std::string_view modes, char letter) {
   return modes.find(letter) != std::string_view::npos;
 }
