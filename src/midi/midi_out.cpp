@@ -73,8 +73,7 @@ void close_midi_device() {
 }
 
 int play_text(std::string_view text) {
-  close_midi_device();
-  open_midi_device();
+  open_midi_device();  // closes the device first when it is open
   if (midi_out().device_notes == 0) {
     show_info("", kNoMidiMessage);
     return 0;
