@@ -45,7 +45,6 @@ class WinmmMidi : public MidiDevices {
   void silence_and_close();
 
  private:
-  CRITICAL_SECTION lock_;
   HMIDIOUT handle_ = nullptr;
 };
 
