@@ -8,15 +8,15 @@
 #include "app/messages.h"
 #include "app/text.h"
 #include "midi/midi_out.h"
+#include "platform/platform.h"
 #include "tablature/notation.h"
 
 namespace velk0 {
 namespace {
 
-constexpr int kNo = 7;
-constexpr int kCancel = 2;
-
-bool asks_to_stop(int answer) { return answer == kNo || answer == kCancel; }
+bool asks_to_stop(int answer) {
+  return answer == platform::kAnswerNo || answer == platform::kAnswerCancel;
+}
 
 bool has_mode(std::string_view modes, char letter) {
   return modes.find(letter) != std::string_view::npos;
