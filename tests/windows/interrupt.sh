@@ -6,23 +6,12 @@
 source "$(dirname "$0")/lib.sh"
 
 start_display
-# Wait for the first usage box: the program is then inside MessageBoxExA. A
-# Wine session that fails to start (seen once, under load: the loader ended
-# at once with status 1 and nothing on standard error) gets one more try;
-# what is tested is what Ctrl-C does once the box is up.
-for attempt in 1 2; do
-  start_program
-  deadline=$((SECONDS + 90))
-  until [ -n "$(visible_windows)" ] || [ $SECONDS -ge $deadline ]; do
-    kill -0 "$program_pid" 2>/dev/null || break
-    sleep 0.2
-  done
-  [ -n "$(visible_windows)" ] && break
-  if [ "$attempt" = 1 ] && ! kill -0 "$program_pid" 2>/dev/null; then
-    wait "$program_pid"
-    echo "velk0.exe ended with status $? before its first box; starting it again" >&2
-    program_pid=
-  fi
+start_program
+# Wait for the first usage box: the program is then inside MessageBoxExA.
+deadline=$((SECONDS + 90))
+until [ -n "$(visible_windows)" ] || [ $SECONDS -ge $deadline ]; do
+  kill -0 "$program_pid" 2>/dev/null || break
+  sleep 0.2
 done
 [ -n "$(visible_windows)" ] || fail "no box appeared"
 
