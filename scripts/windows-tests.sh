@@ -14,9 +14,10 @@ jobs=$(nproc)
 runner=cmake/wine-run.sh
 # Wine on this kind of machine now and then fails a program at start or at
 # exit (status 1 before the first box, or a kill after the last test passed)
-# when several run at once: the tests run one at a time, and a failed test is
-# run once more before it counts as failed.
-wine_ctest=(-j1 --repeat until-pass:2 --output-on-failure)
+# when several run at once: a failed test is run once more before it counts
+# as failed. (One at a time is no cure: each program then waits some ten
+# seconds for the Wine session, and the run takes twelve minutes.)
+wine_ctest=(-j"$jobs" --repeat until-pass:2 --output-on-failure)
 
 sessions=()
 trap 'for p in "${sessions[@]}"; do "$runner" --prefix="$p" --stop; done' EXIT
