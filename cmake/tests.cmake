@@ -37,9 +37,17 @@ if(CMAKE_CROSSCOMPILING AND WIN32)
   endif()
 endif()
 
+# The test doubles and the whole-platform fixture, shared by every test.
+file(GLOB VELK0_TEST_SUPPORT CONFIGURE_DEPENDS tests/support/*.cpp)
+add_library(velk0_test_support STATIC ${VELK0_TEST_SUPPORT})
+target_include_directories(velk0_test_support PUBLIC tests/support)
+target_link_libraries(velk0_test_support PUBLIC velk0_core velk0_platform_common ${VELK0_GTEST})
+velk0_warnings(velk0_test_support)
+
 file(GLOB VELK0_UNIT_TESTS CONFIGURE_DEPENDS tests/unit/*.cpp)
 add_executable(velk0_tests ${VELK0_UNIT_TESTS})
-target_link_libraries(velk0_tests PRIVATE velk0_core velk0_platform_common ${VELK0_GTEST})
+target_link_libraries(velk0_tests PRIVATE velk0_test_support)
+velk0_warnings(velk0_tests)
 if(WIN32)
   target_link_options(velk0_tests PRIVATE -static -static-libgcc -static-libstdc++)
 endif()
@@ -62,11 +70,9 @@ endif()
 # need the sound libraries and so stay out of the portable unit tests.
 if(NOT WIN32)
   file(GLOB VELK0_POSIX_TESTS CONFIGURE_DEPENDS tests/posix/*.cpp)
-  file(GLOB VELK0_POSIX_BACKENDS CONFIGURE_DEPENDS src/platform/posix/*.cpp)
-  list(FILTER VELK0_POSIX_BACKENDS EXCLUDE REGEX "/main\\.cpp$")
-  add_executable(velk0_posix_tests ${VELK0_POSIX_TESTS} ${VELK0_POSIX_BACKENDS})
-  target_link_libraries(velk0_posix_tests PRIVATE velk0_platform_common
-    PkgConfig::FLUIDSYNTH PkgConfig::RTMIDI PkgConfig::SDL2 util ${VELK0_GTEST})
+  add_executable(velk0_posix_tests ${VELK0_POSIX_TESTS})
+  target_link_libraries(velk0_posix_tests PRIVATE velk0_platform_os util ${VELK0_GTEST})
+  velk0_warnings(velk0_posix_tests)
   gtest_discover_tests(velk0_posix_tests DISCOVERY_TIMEOUT 120 PROPERTIES TIMEOUT 120)
 endif()
 
@@ -75,11 +81,9 @@ endif()
 # display, answered by keystrokes, and the trace of a dry run.
 if(WIN32)
   file(GLOB VELK0_WIN32_TESTS CONFIGURE_DEPENDS tests/windows/*.cpp)
-  file(GLOB VELK0_WIN32_BACKENDS CONFIGURE_DEPENDS src/platform/win32/*.cpp)
-  list(FILTER VELK0_WIN32_BACKENDS EXCLUDE REGEX "/main\\.cpp$")
-  add_executable(velk0_win32_tests ${VELK0_WIN32_TESTS} ${VELK0_WIN32_BACKENDS})
-  target_link_libraries(velk0_win32_tests PRIVATE velk0_core velk0_platform_common winmm
-    ${VELK0_GTEST})
+  add_executable(velk0_win32_tests ${VELK0_WIN32_TESTS})
+  target_link_libraries(velk0_win32_tests PRIVATE velk0_core velk0_platform_os ${VELK0_GTEST})
+  velk0_warnings(velk0_win32_tests)
   target_link_options(velk0_win32_tests PRIVATE -static -static-libgcc -static-libstdc++)
   if(VELK0_RUN_TESTS)
     gtest_discover_tests(velk0_win32_tests ${VELK0_DISCOVERY} DISCOVERY_TIMEOUT 120
@@ -97,4 +101,10 @@ if(WIN32)
       set_tests_properties(windows.${name} PROPERTIES TIMEOUT 300 RUN_SERIAL ON)
     endforeach()
   endif()
+endif()
+
+# Includes point down the layers only (checked once, on the native build).
+if(NOT CMAKE_CROSSCOMPILING)
+  add_test(NAME layers COMMAND ${CMAKE_COMMAND} -DSOURCE_DIR=${PROJECT_SOURCE_DIR}
+           -P ${PROJECT_SOURCE_DIR}/cmake/layers.cmake)
 endif()

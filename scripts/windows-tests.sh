@@ -42,7 +42,7 @@ if ! "$runner" --prefix=build/windows64/wine --can-run-arch amd64; then
   exit 1
 fi
 cmake -S . -B build/windows64 --toolchain cmake/mingw-x86_64.cmake \
-  -DCMAKE_BUILD_TYPE=Release >/dev/null
+  -DCMAKE_BUILD_TYPE=Release -DVELK0_WERROR=ON >/dev/null
 cmake --build build/windows64 -j"$jobs"
 sessions+=(build/windows64/wine)
 ctest --test-dir build/windows64 "${wine_ctest[@]}"

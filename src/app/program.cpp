@@ -3,13 +3,15 @@
 #include <array>
 #include <string_view>
 
-#include "app/messages.h"
-#include "app/text.h"
 #include "commands/at_command.h"
-#include "harmony/musical_command.h"
+#include "commands/musical_command.h"
+#include "commands/tablature_command.h"
+#include "core/messages.h"
+#include "core/settings.h"
+#include "core/text.h"
 #include "midi/midi_out.h"
-#include "tablature/settings.h"
-#include "tablature/tablature_command.h"
+#include "tablature/material.h"
+#include "tablature/player.h"
 
 namespace velk0 {
 
@@ -91,7 +93,7 @@ void dollar_argument(LoopState& st) {
 void at_argument(LoopState& st) {
   if (st.command_state != '@') check_midi_device();
   st.command_state = '@';
-  copy_substring(st.at_name, st.argument_text, 2, 4);
+  copy_substring(st.at_name, st.argument_text, 2, static_cast<int>(kAtNameLength));
   run_at_command(st.at_name, st.argument_text, st.tablature_text);
 }
 

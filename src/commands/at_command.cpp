@@ -1,6 +1,6 @@
 #include "commands/at_command.h"
 
-#include "app/messages.h"
+#include "core/messages.h"
 
 namespace velk0 {
 

@@ -5,7 +5,7 @@
 #include <array>
 #include <string_view>
 
-#include "tablature/settings.h"
+#include "core/settings.h"
 
 namespace velk0 {
 namespace {

@@ -1,13 +1,19 @@
 #include "midi/midi_out.h"
 
-#include "app/messages.h"
+#include "core/messages.h"
+#include "core/settings.h"
 #include "platform/platform.h"
-#include "tablature/player.h"
-#include "tablature/settings.h"
 
 namespace velk0 {
 
 namespace {
+
+// A duration value v at tempo t lasts kWholeNoteMinuteMs / v / t ms: a whole
+// note (1000) lasts 4 beats of 60000 ms / t.
+constexpr std::uint32_t kWholeNoteMinuteMs = 240000000;
+// The wait of a note without a value or a tempo, and the longest single wait.
+constexpr std::uint32_t kUntimedWaitMs = 1000;
+constexpr std::uint32_t kLongestWaitMs = 4000;
 
 platform::MidiDevices& devices() { return *platform::current().midi; }
 
@@ -45,17 +51,7 @@ int open_midi_device() {
   out.is_open = exists && devices().open(static_cast<unsigned>(index));
   if (!out.is_open) out.device_notes = 0;
   if (out.device_notes == 0) return -1;
-
-  PlaySettings& s = settings();
-  s.canal = 1;
-  s.vol = 127;
-  s.instru = 0;
-  s.dur = 4;
-  s.trans = 0;
-  s.tempo = 60;
-  s.octa = 3;
-  s.mesure = 0;
-  s.arma.clear();
+  reset_device_fields(settings());
   return static_cast<int>(count);
 }
 
@@ -70,19 +66,6 @@ void close_midi_device() {
   if (!out.is_open) return;
   devices().close();
   out.is_open = false;
-}
-
-int play_text(std::string_view text) {
-  open_midi_device();  // closes the device first when it is open
-  if (midi_out().device_notes == 0) {
-    show_info("", kNoMidiMessage);
-    return 0;
-  }
-  std::string collected;
-  NoteList list;
-  play_tablature(text, "", 1, 100, collected, list);
-  close_midi_device();
-  return 0;
 }
 
 std::uint32_t pack_short_message(int status, int data1, int data2) {
@@ -112,8 +95,9 @@ std::int8_t track_octave(int note) {
 
 std::uint32_t wait_duration(std::uint32_t value) {
   std::uint32_t tempo = static_cast<std::uint32_t>(settings().tempo);
-  std::uint32_t ms = (value == 0 || tempo == 0) ? 1000 : (240000000u / value) / tempo;
-  if (ms > 4000) ms = 4000;
+  std::uint32_t ms =
+      (value == 0 || tempo == 0) ? kUntimedWaitMs : (kWholeNoteMinuteMs / value) / tempo;
+  if (ms > kLongestWaitMs) ms = kLongestWaitMs;
   platform::current().clock->wait_ms(ms);
   return ms;
 }

@@ -15,20 +15,22 @@ MidiOut& midi_out();
 
 constexpr const char* kNoMidiMessage = "votre environnement ne supporte pas ce midi mapper";
 
-// Chooses and opens the device; returns the device count, or -1 when it
-// cannot play.
+// Chooses and opens the device and puts the device fields of the settings
+// back to their defaults (reset_device_fields); returns the device count, or
+// -1 when it cannot play (the settings are then left alone).
 int open_midi_device();
-// Opens the device and tells the user when it cannot play.
+// Opens the device (which, as every opening does, puts the device fields of
+// the settings back) and tells the user when it cannot play.
 int check_midi_device();
 // Closes the device if it is open.
 void close_midi_device();
-// Plays one tablature on a freshly opened device.
-int play_text(std::string_view text);
 
 std::uint32_t pack_short_message(int status, int data1, int data2);
 std::uint32_t note_on(int note);
 std::uint32_t note_off(int note);
 std::uint32_t program_change(int program);
+// Returns the note unchanged and records its octave in settings().octa:
+// the player calls it on every note it starts or stops.
 std::int8_t track_octave(int note);
 std::uint32_t wait_duration(std::uint32_t value);
 

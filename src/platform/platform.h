@@ -66,6 +66,9 @@ class SoundCues {
   virtual void play(std::string_view system_path) = 0;
 };
 
+// Text files are read a page at a time, this many characters a page.
+constexpr int kPageSize = 2048;
+
 // One page read from a text file in text mode.
 struct TextPage {
   std::string text;  // the characters, zero bytes left out

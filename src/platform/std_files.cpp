@@ -7,15 +7,13 @@
 
 namespace velk0::platform {
 
-constexpr int kPage = 2048;
-
 std::optional<TextPage> StdFiles::read_text(std::string_view path, int page) {
   std::ifstream in(native_(path), std::ios::binary);
   if (!in) return std::nullopt;
   TextPage result;
-  long long skip = page > 1 ? static_cast<long long>(page - 1) * kPage : 0;
+  long long skip = page > 1 ? static_cast<long long>(page - 1) * kPageSize : 0;
   std::istreambuf_iterator<char> it(in), end;
-  while (it != end && result.count < kPage) {
+  while (it != end && result.count < kPageSize) {
     char c = *it++;
     if (c == '\r' && it != end && *it == '\n') continue;  // text mode
     if (skip > 0) {

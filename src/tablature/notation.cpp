@@ -2,16 +2,14 @@
 // key-signature rewrite and the indications.
 #include "tablature/notation.h"
 
+#include <array>
 #include <cstdint>
 
-#include "app/text.h"
+#include "core/text.h"
 #include "midi/midi_out.h"
 
 namespace velk0 {
 namespace {
-
-constexpr std::size_t kIndicationCapacity = 255;  // text of one indication
-constexpr std::size_t kSignatureCapacity = 511;   // key signature plus the measure's accidentals
 
 // A key signature met while reading starts the reading again on the text
 // rewritten with it; the rewrite removes the key-signature indications it
@@ -38,6 +36,32 @@ void append_bounded(std::string& text, std::string_view more, std::size_t capaci
   text.append(more.substr(0, capacity - text.size()));
 }
 
+// The octave the base numbers of the letters stand in (c of octave 3 is 36),
+// and the highest octave `>` reaches.
+constexpr int kBaseOctave = 3;
+constexpr int kHighestRunningOctave = 7;
+// A tempo token is taken when it lies strictly between these: the player
+// takes fewer tempos than the material reader.
+constexpr std::int32_t kTempoBelow = 30;
+constexpr std::int32_t kPlayingTempoAbove = 240;
+constexpr std::int32_t kMaterialTempoAbove = 261;
+
+// Semitones an accidental adds to the note before it.
+int accidental_steps(unsigned char c) {
+  switch (c) {
+    case '+':
+      return 1;
+    case '-':
+      return -1;
+    case '*':
+      return 2;
+    case 0xE1:
+      return -2;
+    default:
+      return 0;
+  }
+}
+
 int base_number(unsigned char letter) {
   switch (letter) {
     case 'c':
@@ -59,7 +83,9 @@ int base_number(unsigned char letter) {
   }
 }
 
-// The nuance words an `n` indication turns its text into.
+// The nuance words an `n` indication turns its text into, and the labels of
+// the indications: Windows-1252 bytes, spelt ("piamo", "crechendo") as the
+// program shows them.
 std::string_view nuance_word(std::string_view text) {
   if (text == "p") return "piamo";
   if (text == "pp") return "pianissimo";
@@ -69,6 +95,29 @@ std::string_view nuance_word(std::string_view text) {
   if (text == ">") return "crechendo";
   return {};
 }
+
+// Where a reading pass stands: the text, the position of the token being
+// read, and how that token is written down for the watcher.
+struct Cursor {
+  std::string_view source;
+  std::size_t i = 0;
+  std::string text;
+  bool separator = false;
+
+  // The character at position k, 0 past the end.
+  unsigned char at(std::size_t k) const {
+    return k < source.size() ? static_cast<unsigned char>(source[k]) : 0;
+  }
+  // Consumes the next character and returns it.
+  unsigned char take_next() { return at(++i); }
+};
+
+// What a token handler asks of the pass.
+enum class Step : std::uint8_t {
+  kWatched,    // tell the watcher about the token
+  kUnwatched,  // an indication: the watcher has heard of it already
+  kRestart,    // a key signature was set: read again from the start
+};
 
 class TokenReader {
  public:
@@ -101,157 +150,206 @@ class TokenReader {
   }
 
  private:
+  using Handler = Step (TokenReader::*)(Cursor&);
+  using HandlerTable = std::array<Handler, 256>;
+
+  // The handler of each character; characters without one are skipped.
+  static constexpr HandlerTable make_table(bool playing) {
+    HandlerTable table{};
+    for (unsigned char c : std::string_view("abcdefg")) table[c] = &TokenReader::note;
+    for (unsigned char c : std::string_view("+-*\xE1")) table[c] = &TokenReader::accidental;
+    for (unsigned char c : std::string_view("|\r\n")) table[c] = &TokenReader::separator;
+    for (unsigned char c = '1'; c <= '9'; ++c) table[c] = &TokenReader::note_value;
+    table['p'] = &TokenReader::rest;
+    table['>'] = &TokenReader::octave_up;
+    table['<'] = &TokenReader::octave_down;
+    table['o'] = &TokenReader::octave;
+    table['t'] = &TokenReader::tempo;
+    table['.'] = &TokenReader::dot;
+    table['i'] = &TokenReader::indication;
+    if (playing) {
+      table['m'] = &TokenReader::articulation_or_mark;
+      for (unsigned char c : kGroupStarts) table[c] = &TokenReader::group_start;
+      for (unsigned char c : kGroupEnds) table[c] = &TokenReader::group_end;
+    }
+    return table;
+  }
+  static const HandlerTable kMaterialTable;
+  static const HandlerTable kPlayingTable;
+
   // Reads `source` from its start; returns true when a key signature asks for
   // the reading to start again.
   bool read_pass(const std::string& source, bool may_restart) {
-    PlaySettings& s = settings();
     count_ = 0;
     separators_ = 0;
     articulation_ = kNormal;
     if (marks_) marks_->fill(0);
     if (watcher_) watcher_->started();
 
-    const std::size_t size = source.size();
-    auto at = [&](std::size_t k) -> unsigned char {
-      return k < size ? static_cast<unsigned char>(source[k]) : 0;
-    };
-
-    for (std::size_t i = 0; i < size; ++i) {
-      const unsigned char ch = at(i);
-      std::string text(1, static_cast<char>(ch));  // how the token is written down
-      bool separator = false;
-
-      if (const int base = base_number(ch); base >= 0) {
-        add_note(static_cast<std::int8_t>(base + (running_octave_ - 3) * 12 + s.trans));
-      } else if (ch == 'i') {
-        if (read_indication(source, i) && may_restart) return true;
-        continue;  // indications are not written into measure texts
-      } else if (is_separator(ch)) {
-        ++separators_;
-        running_octave_ = s.octa;
-        separator = true;
-      } else if (ch >= '1' && ch <= '9') {
-        // A note value of one or two digits.
-        const std::int32_t n = read_integer(std::string_view(source).substr(i, 2));
-        s.dur = n;
-        if (n >= 10) ++i;
-        text = format_text("%d ", static_cast<int>(s.dur));
-      } else if (ch == 'm' && playing_) {
-        read_articulation_or_mark(at(++i));
-        text.clear();
-      } else if (is_group_start(ch) && playing_) {
-        if (marks_) (*marks_)[next_position()] = ch;
-      } else if (is_group_end(ch) && playing_) {
-        if (marks_) (*marks_)[static_cast<std::size_t>(count_)] = ch;
-      } else {
-        switch (ch) {
-          case 'p':
-            add_note(0);
-            break;
-          case '+':
-            alter(1);
-            break;
-          case '-':
-            alter(-1);
-            break;
-          case '*':
-            alter(2);
-            break;
-          case 0xE1:
-            alter(-2);
-            break;
-          case '>':
-            if (running_octave_ < 7) ++running_octave_;
-            break;
-          case '<':
-            if (running_octave_ > 0) --running_octave_;
-            break;
-          case 'o': {
-            // One character: a digit 0 to 8 sets the octave, anything else
-            // that is not a digit reads as 0.
-            const unsigned char c = at(++i);
-            const int n = (c >= '0' && c <= '9') ? c - '0' : 0;
-            if (n <= 8) s.octa = static_cast<std::int8_t>(n);
-            running_octave_ = s.octa;
-            break;
-          }
-          case 't': {
-            const std::int32_t n = read_integer(std::string_view(source).substr(i + 1, 3));
-            const std::int32_t high = playing_ ? 240 : 261;
-            if (n > 30 && n < high) s.tempo = n;
-            i += n <= 9 ? 1 : n <= 99 ? 2 : 3;
-            text = format_text("t%d ", static_cast<int>(s.tempo));
-            break;
-          }
-          case '.': {
-            const std::uint64_t value = durations_[static_cast<std::size_t>(count_)];
-            std::uint64_t dotted = value * 2 / 3;
-            if (at(i + 1) == '.') {
-              ++i;
-              dotted = value * 4 / 7;
-            }
-            durations_[static_cast<std::size_t>(count_)] = static_cast<std::uint32_t>(dotted);
-            break;
-          }
-          default:
-            break;  // spaces, the natural and anything without a meaning
-        }
-      }
-      if (watcher_) watcher_->token(text, separator, separators_, count_);
+    const HandlerTable& table = playing_ ? kPlayingTable : kMaterialTable;
+    Cursor cursor;
+    cursor.source = source;
+    for (; cursor.i < source.size(); ++cursor.i) {
+      const unsigned char ch = cursor.at(cursor.i);
+      cursor.text.assign(1, static_cast<char>(ch));
+      cursor.separator = false;
+      const Handler handler = table[ch];
+      const Step step = handler ? (this->*handler)(cursor) : Step::kWatched;
+      if (step == Step::kRestart && may_restart) return true;
+      if (step == Step::kWatched && watcher_)
+        watcher_->token(cursor.text, cursor.separator, separators_, count_);
     }
     return false;
   }
 
-  // Reads the indication whose `i` stands at `i`, leaves `i` on its colon (or
-  // the end) and executes it; true when it set a key signature.
-  bool read_indication(const std::string& source, std::size_t& i) {
-    const std::size_t size = source.size();
-    if (i + 1 >= size) {
-      i = size;
-      std::string text, label;
-      apply_indication('\0', text, label);
-      if (watcher_) watcher_->indication('\0', text, label, separators_);
-      return false;
-    }
-    const char kind = source[i + 1];
-    const std::size_t start = i + 2;
-    const std::size_t colon = source.find(':', start);
-    const std::size_t end = colon == std::string::npos ? size : colon;
-    std::string text = start < end ? source.substr(start, end - start) : std::string();
-    if (text.size() > kIndicationCapacity) text.resize(kIndicationCapacity);
-    i = end;
+  Step note(Cursor& cursor) {
+    const int base = base_number(cursor.at(cursor.i));
+    add_note(
+        static_cast<std::int8_t>(base + (running_octave_ - kBaseOctave) * 12 + settings().trans));
+    return Step::kWatched;
+  }
 
+  Step rest(Cursor&) {
+    add_note(0);
+    return Step::kWatched;
+  }
+
+  // Accidentals act on the last note read (on element 0, the count, before
+  // any note: that is overwritten at the end).
+  Step accidental(Cursor& cursor) {
+    std::int8_t& note = notes_[static_cast<std::size_t>(count_)];
+    note = static_cast<std::int8_t>(note + accidental_steps(cursor.at(cursor.i)));
+    return Step::kWatched;
+  }
+
+  Step separator(Cursor& cursor) {
+    ++separators_;
+    running_octave_ = settings().octa;
+    cursor.separator = true;
+    return Step::kWatched;
+  }
+
+  Step octave_up(Cursor&) {
+    if (running_octave_ < kHighestRunningOctave) ++running_octave_;
+    return Step::kWatched;
+  }
+
+  Step octave_down(Cursor&) {
+    if (running_octave_ > 0) --running_octave_;
+    return Step::kWatched;
+  }
+
+  // One character: a digit 0 to 8 sets the octave, anything else that is not
+  // a digit reads as 0.
+  Step octave(Cursor& cursor) {
+    PlaySettings& s = settings();
+    const unsigned char c = cursor.take_next();
+    const int n = (c >= '0' && c <= '9') ? c - '0' : 0;
+    if (n <= 8) s.octa = static_cast<std::int8_t>(n);
+    running_octave_ = s.octa;
+    return Step::kWatched;
+  }
+
+  Step tempo(Cursor& cursor) {
+    PlaySettings& s = settings();
+    const std::int32_t n = read_integer(cursor.source.substr(cursor.i + 1, 3));
+    const std::int32_t above = playing_ ? kPlayingTempoAbove : kMaterialTempoAbove;
+    if (n > kTempoBelow && n < above) s.tempo = n;
+    cursor.i += n <= 9 ? 1 : n <= 99 ? 2 : 3;
+    cursor.text = format_text("t%d ", static_cast<int>(s.tempo));
+    return Step::kWatched;
+  }
+
+  // A note value of one or two digits.
+  Step note_value(Cursor& cursor) {
+    PlaySettings& s = settings();
+    const std::int32_t n = read_integer(cursor.source.substr(cursor.i, 2));
+    s.dur = n;
+    if (n >= 10) ++cursor.i;
+    cursor.text = format_text("%d ", static_cast<int>(s.dur));
+    return Step::kWatched;
+  }
+
+  Step dot(Cursor& cursor) {
+    std::uint32_t& value = durations_[static_cast<std::size_t>(count_)];
+    const std::uint64_t wide = value;
+    std::uint64_t dotted = wide * 2 / 3;
+    if (cursor.at(cursor.i + 1) == '.') {
+      ++cursor.i;
+      dotted = wide * 4 / 7;
+    }
+    value = static_cast<std::uint32_t>(dotted);
+    return Step::kWatched;
+  }
+
+  // Reads the indication whose `i` stands at the cursor, leaves the cursor on
+  // its colon (or the end) and executes it.
+  Step indication(Cursor& cursor) {
+    const std::string_view source = cursor.source;
+    const std::size_t size = source.size();
+    if (cursor.i + 1 >= size) {
+      cursor.i = size;
+      execute_indication('\0', std::string());
+      return Step::kUnwatched;
+    }
+    const char kind = source[cursor.i + 1];
+    const std::size_t start = cursor.i + 2;
+    const std::size_t colon = source.find(':', start);
+    const std::size_t end = colon == std::string_view::npos ? size : colon;
+    std::string text(start < end ? source.substr(start, end - start) : std::string_view());
+    if (text.size() > kIndicationCapacity) text.resize(kIndicationCapacity);
+    cursor.i = end;
+    execute_indication(kind, std::move(text));
+    return kind == 'a' && !settings().arma.empty() ? Step::kRestart : Step::kUnwatched;
+  }
+
+  void execute_indication(char kind, std::string text) {
     std::string label;
     apply_indication(kind, text, label);
     if (watcher_) watcher_->indication(kind, text, label, separators_);
-    return kind == 'a' && !settings().arma.empty();
   }
 
-  void read_articulation_or_mark(unsigned char c) {
+  Step articulation_or_mark(Cursor& cursor) {
+    const unsigned char c = cursor.take_next();
+    cursor.text.clear();
     switch (c) {
       case 'n':
         articulation_ = kNormal;
-        return;
+        break;
       case 'l':
         articulation_ = kLegato;
-        return;
+        break;
       case 's':
         articulation_ = kStaccato;
-        return;
+        break;
       case 't':
         articulation_ = kTenu;
-        return;
+        break;
       case 0:
-        return;  // `m` at the very end
-      default: {
-        if (!marks_) return;
-        // An expression mark is announced just before its note plays, so it
-        // goes with the note that follows it; it never takes the place of a
-        // group bracket, which changes how the notes sound.
-        std::uint8_t& mark = (*marks_)[next_position()];
-        if (!is_group_start(mark) && !is_group_end(mark)) mark = c;
-      }
+        break;  // `m` at the very end
+      default:
+        set_expression_mark(c);
     }
+    return Step::kWatched;
+  }
+
+  // An expression mark is announced just before its note plays, so it goes
+  // with the note that follows it; it never takes the place of a group
+  // bracket, which changes how the notes sound.
+  void set_expression_mark(unsigned char c) {
+    if (!marks_) return;
+    std::uint8_t& mark = (*marks_)[next_position()];
+    if (!is_group_start(mark) && !is_group_end(mark)) mark = c;
+  }
+
+  Step group_start(Cursor& cursor) {
+    if (marks_) (*marks_)[next_position()] = cursor.at(cursor.i);
+    return Step::kWatched;
+  }
+
+  Step group_end(Cursor& cursor) {
+    if (marks_) (*marks_)[static_cast<std::size_t>(count_)] = cursor.at(cursor.i);
+    return Step::kWatched;
   }
 
   // Where the next note read will go: a note read when the list is full
@@ -264,15 +362,8 @@ class TokenReader {
     const std::size_t k = next_position();
     count_ = static_cast<int>(k);
     notes_[k] = note;
-    durations_[k] = static_cast<std::uint32_t>(settings().dur) * 1000u;
+    durations_[k] = static_cast<std::uint32_t>(settings().dur) * kDurationUnit;
     if (articulations_) (*articulations_)[k] = articulation_;
-  }
-
-  // Accidentals act on the last note read (on element 0, the count, before
-  // any note: that is overwritten at the end).
-  void alter(int semitones) {
-    std::int8_t& note = notes_[static_cast<std::size_t>(count_)];
-    note = static_cast<std::int8_t>(note + semitones);
   }
 
   const bool playing_;
@@ -285,6 +376,93 @@ class TokenReader {
   int count_ = 0;
   int separators_ = 0;
   std::uint8_t articulation_ = kNormal;
+};
+
+constexpr TokenReader::HandlerTable TokenReader::kMaterialTable = TokenReader::make_table(false);
+constexpr TokenReader::HandlerTable TokenReader::kPlayingTable = TokenReader::make_table(true);
+
+// Writes the key signature's accidentals onto the notes of a text, keeping
+// the accidentals written in a measure to the end of that measure.
+class KeySignatureRewrite {
+ public:
+  KeySignatureRewrite(const std::string& text, std::string& out) : text_(text), out_(out) {
+    out_.clear();
+    set_bounded(sig_, settings().arma, kSignatureCapacity);
+  }
+
+  // Returns the number of separators.
+  int run() {
+    for (i_ = 0; i_ < text_.size(); ++i_) {
+      const char ch = text_[i_];
+      if (ch == 'i')
+        indication();
+      else if (is_separator(static_cast<unsigned char>(ch)))
+        separator(ch);
+      else if (ch >= 'a' && ch <= 'g')
+        letter(ch);
+      else
+        put(std::string_view(&ch, 1));
+    }
+    return separators_;
+  }
+
+ private:
+  void put(std::string_view more) { append_bounded(out_, more, kTextCapacity); }
+
+  // The kind letter and the text up to and including the colon: a key
+  // signature replaces arma and is not written; any other indication is
+  // written as it stands.
+  void indication() {
+    const std::size_t size = text_.size();
+    const std::size_t colon = i_ + 2 <= size ? text_.find(':', i_ + 2) : std::string::npos;
+    const std::size_t stop = colon == std::string::npos ? size : colon + 1;
+    const std::string_view collected = std::string_view(text_).substr(i_ + 1, stop - (i_ + 1));
+    if (!collected.empty() && collected.front() == 'a') {
+      std::string_view value = collected.substr(1);
+      if (!value.empty()) value.remove_suffix(1);
+      PlaySettings& s = settings();
+      set_bounded(s.arma, value, kSettingCapacity);
+      set_bounded(sig_, s.arma, kSignatureCapacity);
+    } else {
+      put("i");
+      put(collected);
+    }
+    i_ = stop - 1;
+  }
+
+  // The accidentals written in the measure are forgotten.
+  void separator(char ch) {
+    put(std::string_view(&ch, 1));
+    set_bounded(sig_, settings().arma, kSignatureCapacity);
+    ++separators_;
+  }
+
+  void letter(char ch) {
+    const char nx = i_ + 1 < text_.size() ? text_[i_ + 1] : '\0';
+    const std::size_t at = sig_.find(ch);
+    if (!is_accidental(static_cast<unsigned char>(nx))) {
+      // The accidental the signature (or the measure) gives the letter.
+      put(std::string_view(&ch, 1));
+      if (at != std::string::npos && at + 1 < sig_.size()) put(std::string_view(&sig_[at + 1], 1));
+      return;
+    }
+    // An accidental written here holds to the end of the measure.
+    const char pair[2] = {ch, nx};
+    put(std::string_view(pair, 2));
+    ++i_;
+    if (at == std::string::npos)
+      append_bounded(sig_, std::string_view(pair, 2), kSignatureCapacity);
+    else if (at + 1 < sig_.size())
+      sig_[at + 1] = nx;
+    else
+      append_bounded(sig_, std::string_view(&nx, 1), kSignatureCapacity);
+  }
+
+  const std::string& text_;
+  std::string& out_;
+  std::string sig_;  // the key signature and the accidentals written in the measure
+  std::size_t i_ = 0;
+  int separators_ = 0;
 };
 
 }  // namespace
@@ -302,63 +480,10 @@ int parse_tablature(std::string_view text, Notes& notes, Durations& durations) {
 }
 
 int apply_key_signature(std::string& text, std::string& out) {
-  PlaySettings& s = settings();
   text = lower_ascii(c_text(text, kTextCapacity));
   if (text.size() < kTextCapacity) text.push_back(' ');
-  out.clear();
-
-  std::string sig;  // the key signature and the accidentals written in the measure
-  set_bounded(sig, s.arma, kSignatureCapacity);
-  auto put = [&](std::string_view more) { append_bounded(out, more, kTextCapacity); };
-
-  int separators = 0;
-  const std::size_t size = text.size();
-  for (std::size_t i = 0; i < size; ++i) {
-    const char ch = text[i];
-    const char nx = i + 1 < size ? text[i + 1] : '\0';
-    const auto uch = static_cast<unsigned char>(ch);
-
-    if (ch == 'i') {
-      // The kind letter and the text up to and including the colon.
-      const std::size_t colon = i + 2 <= size ? text.find(':', i + 2) : std::string::npos;
-      const std::size_t stop = colon == std::string::npos ? size : colon + 1;
-      std::string_view collected = std::string_view(text).substr(i + 1, stop - (i + 1));
-      if (!collected.empty() && collected.front() == 'a') {
-        std::string_view value = collected.substr(1);
-        if (!value.empty()) value.remove_suffix(1);
-        set_bounded(s.arma, value, kSettingCapacity);
-        set_bounded(sig, s.arma, kSignatureCapacity);
-      } else {
-        put("i");
-        put(collected);
-      }
-      i = stop - 1;
-    } else if (is_separator(uch)) {
-      put(std::string_view(&ch, 1));
-      set_bounded(sig, s.arma, kSignatureCapacity);
-      ++separators;
-    } else if (ch >= 'a' && ch <= 'g') {
-      const std::size_t at = sig.find(ch);
-      const char pair[2] = {ch, nx};
-      if (is_accidental(static_cast<unsigned char>(nx))) {
-        // An accidental written here holds to the end of the measure.
-        put(std::string_view(pair, 2));
-        ++i;
-        if (at == std::string::npos)
-          append_bounded(sig, std::string_view(pair, 2), kSignatureCapacity);
-        else if (at + 1 < sig.size())
-          sig[at + 1] = nx;
-        else
-          append_bounded(sig, std::string_view(&nx, 1), kSignatureCapacity);
-      } else {
-        put(std::string_view(&ch, 1));
-        if (at != std::string::npos && at + 1 < sig.size()) put(std::string_view(&sig[at + 1], 1));
-      }
-    } else {
-      put(std::string_view(&ch, 1));
-    }
-  }
-  return separators;
+  KeySignatureRewrite rewrite(text, out);
+  return rewrite.run();
 }
 
 void apply_indication(char kind, std::string& text, std::string& label) {

@@ -5,13 +5,19 @@
 #include <string>
 #include <string_view>
 
-#include "tablature/settings.h"
+#include "core/settings.h"
 
 namespace velk0 {
 
 // The brackets that open and close a group of notes sounding together.
-inline bool is_group_start(unsigned char c) { return c == '(' || c == '[' || c == '{'; }
-inline bool is_group_end(unsigned char c) { return c == ')' || c == ']' || c == '}'; }
+constexpr std::string_view kGroupStarts = "([{";
+constexpr std::string_view kGroupEnds = ")]}";
+inline bool is_group_start(unsigned char c) {
+  return c != 0 && kGroupStarts.find(static_cast<char>(c)) != std::string_view::npos;
+}
+inline bool is_group_end(unsigned char c) {
+  return c != 0 && kGroupEnds.find(static_cast<char>(c)) != std::string_view::npos;
+}
 
 // Articulation codes of the playing reader.
 enum Articulation : std::uint8_t { kNormal = 0, kLegato = 1, kStaccato = 2, kTenu = 3 };

@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <limits>
 
-#include "app/messages.h"
-#include "app/text.h"
+#include "core/messages.h"
+#include "core/text.h"
 #include "midi/midi_out.h"
 #include "platform/platform.h"
 #include "tablature/notation.h"
@@ -21,6 +21,10 @@ bool asks_to_stop(int answer) {
 bool has_mode(std::string_view modes, char letter) {
   return modes.find(letter) != std::string_view::npos;
 }
+
+// The announcement words are Windows-1252 bytes (0xE9 e acute, 0xE8 e grave);
+// their spellings, blanks included ("quart de  soupir", "vivatche",
+// "triolet de triplecroche"), are the ones the program shows.
 
 // An announcement word and where it stands in its box.
 struct Word {
@@ -186,15 +190,16 @@ int announce_note(std::int8_t note, std::uint32_t value) {
   return ask_choice(sharps ? kSharpNames[pitch_class] : kFlatNames[pitch_class], "");
 }
 
-// The waits of a staccato note: it sounds seven eighths of its time, then
-// one eighth is silence. A larger duration value is a shorter note.
-std::uint32_t scaled(std::uint32_t value, std::uint64_t mul, std::uint64_t div) {
-  const std::uint64_t v = static_cast<std::uint64_t>(value) * mul / div;
+// A staccato note sounds seven eighths of its time, then one eighth is
+// silence. Duration values run the other way (a larger value is a shorter
+// note), so the value of a fraction of a note's time is divided by it.
+std::uint32_t value_of_fraction(std::uint32_t value, std::uint64_t eighths) {
+  const std::uint64_t v = static_cast<std::uint64_t>(value) * 8 / eighths;
   return static_cast<std::uint32_t>(
       std::min<std::uint64_t>(v, std::numeric_limits<std::uint32_t>::max()));
 }
-std::uint32_t seven_eighths(std::uint32_t value) { return scaled(value, 8, 7); }
-std::uint32_t one_eighth(std::uint32_t value) { return scaled(value, 8, 1); }
+std::uint32_t sounding_part(std::uint32_t value) { return value_of_fraction(value, 7); }
+std::uint32_t silent_part(std::uint32_t value) { return value_of_fraction(value, 1); }
 
 void sound_on(int note) { note_on(track_octave(note)); }
 void sound_off(int note) { note_off(track_octave(note)); }
@@ -208,9 +213,9 @@ void sound(std::int8_t note, std::uint32_t value, std::uint8_t articulation, boo
   sound_on(note);
   if (in_group) return;
   if (articulation == kStaccato) {
-    wait_duration(seven_eighths(value));
+    wait_duration(sounding_part(value));
     sound_off(note);
-    wait_duration(one_eighth(value));
+    wait_duration(silent_part(value));
   } else {
     // Normal, legato, tenu: the whole value.
     wait_duration(value);
@@ -218,13 +223,46 @@ void sound(std::int8_t note, std::uint32_t value, std::uint8_t articulation, boo
   }
 }
 
+// What the announcements before a note came to: the last answer, and
+// whether the note stays silent (a stop asked before its name was shown).
+struct Announced {
+  int answer = 0;
+  bool silent = false;
+};
+
+// Announces, in order, a change of articulation, the note's mark, a change
+// of duration and the note itself, stopping at the first No or Cancel.
+Announced announce_entry(const NoteList& list, int i) {
+  const auto k = static_cast<std::size_t>(i);
+  const std::int8_t note = list.notes[k];
+  const std::uint32_t value = list.durations[k];
+  const std::uint8_t articulation = list.articulations[k];
+  const std::uint8_t previous = i > 1 ? list.articulations[k - 1] : std::uint8_t{kNormal};
+  const std::uint8_t mark = list.marks[k];
+
+  Announced result;
+  auto stopped = [&result](int answer) {
+    result.answer = answer;
+    return result.silent = asks_to_stop(answer);
+  };
+  if (articulation != kNormal && articulation != previous &&
+      stopped(announce_articulation(articulation)))
+    return result;
+  if (mark != 0 && !is_group_end(mark) && stopped(announce_mark(mark))) return result;
+  if (note != 0 && (i == 1 || value != list.durations[k - 1]) &&
+      stopped(announce(find_word(kDurationWords, value))))
+    return result;
+  result.answer = announce_note(note, value);
+  return result;
+}
+
 // A group lasts as long as its first note; then every entry is released.
 void release_group(const NoteList& list, int first, int last) {
   const std::uint32_t value = list.durations[static_cast<std::size_t>(first)];
   const bool staccato = list.articulations[static_cast<std::size_t>(first)] == kStaccato;
-  wait_duration(staccato ? seven_eighths(value) : value);
+  wait_duration(staccato ? sounding_part(value) : value);
   for (int k = first; k <= last; ++k) sound_off(list.notes[static_cast<std::size_t>(k)]);
-  if (staccato) wait_duration(one_eighth(value));
+  if (staccato) wait_duration(silent_part(value));
 }
 
 // The count of a list whose element 0 holds it as a byte, kept inside the list.
@@ -353,35 +391,19 @@ int play_notes(std::string_view modes, NoteList& list) {
 
   for (int i = 1; i <= count; ++i) {
     const auto k = static_cast<std::size_t>(i);
-    const std::int8_t note = list.notes[k];
-    const std::uint32_t value = list.durations[k];
-    const std::uint8_t articulation = list.articulations[k];
     const std::uint8_t mark = list.marks[k];
-
-    // Announcements; No or Cancel before the note's name keeps it silent.
-    bool silent = false;
-    if (announcing) {
-      const std::uint8_t previous_articulation =
-          i > 1 ? list.articulations[k - 1] : std::uint8_t{kNormal};
-      if (articulation != kNormal && articulation != previous_articulation)
-        silent = asks_to_stop(answer = announce_articulation(articulation));
-      if (!silent && mark != 0 && !is_group_end(mark))
-        silent = asks_to_stop(answer = announce_mark(mark));
-      if (!silent && note != 0 && (i == 1 || value != list.durations[k - 1]))
-        silent = asks_to_stop(answer = announce(find_word(kDurationWords, value)));
-      if (!silent) answer = announce_note(note, value);
-    }
-
-    if (!silent) {
+    Announced announced;
+    if (announcing) answer = (announced = announce_entry(list, i)).answer;
+    if (!announced.silent) {
       if (group == 0 && is_group_start(mark)) group = i;
-      sound(note, value, articulation, group != 0);
+      sound(list.notes[k], list.durations[k], list.articulations[k], group != 0);
     }
-
-    if ((asks_to_stop(answer) || is_group_end(mark)) && group != 0) {
+    const bool stop = asks_to_stop(answer);
+    if ((stop || is_group_end(mark)) && group != 0) {
       release_group(list, group, i);
       group = 0;
     }
-    if (asks_to_stop(answer)) return answer;
+    if (stop) return answer;
     if (announcing && is_group_end(mark)) answer = announce_mark(mark);
   }
   // A group left open ends with the list, as if it closed on the last note.
@@ -450,6 +472,19 @@ int build_from_degrees(std::int8_t base, int index, std::span<const std::int8_t>
     out[static_cast<std::size_t>(i)] = static_cast<std::int8_t>(base + step);
   }
   return count;
+}
+
+int play_text(std::string_view text) {
+  open_midi_device();  // closes the device first when it is open
+  if (midi_out().device_notes == 0) {
+    show_info("", kNoMidiMessage);
+    return 0;
+  }
+  std::string collected;
+  NoteList list;
+  play_tablature(text, "", 1, kCommandLineNotes, collected, list);
+  close_midi_device();
+  return 0;
 }
 
 }  // namespace velk0

@@ -6,9 +6,13 @@
 #include <string>
 #include <string_view>
 
-#include "tablature/settings.h"
+#include "core/settings.h"
 
 namespace velk0 {
+
+// Plays one tablature on a freshly opened device: at most its first
+// kCommandLineNotes notes, announcing nothing; the device is closed after.
+int play_text(std::string_view text);
 
 // Reads and plays `text`. `modes` selects what is announced, `first`/`last`
 // the range (note positions, or measures when modes contain m). `collected`

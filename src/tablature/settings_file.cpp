@@ -5,10 +5,10 @@
 #include <cstdint>
 #include <string_view>
 
-#include "app/text.h"
-#include "app/text_files.h"
+#include "core/settings.h"
+#include "core/text.h"
+#include "core/text_files.h"
 #include "midi/midi_out.h"
-#include "tablature/settings.h"
 
 namespace velk0 {
 namespace {

@@ -2,62 +2,34 @@
 // the player and the musical commands: nothing may crash, hang or overflow.
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <string>
 
-#include "harmony/musical_command.h"
+#include "commands/musical_command.h"
+#include "core/settings.h"
+#include "doubles.h"
 #include "midi/midi_out.h"
 #include "platform/platform.h"
 #include "platform/virtual_clock.h"
 #include "tablature/notation.h"
 #include "tablature/player.h"
-#include "tablature/settings.h"
 
 namespace {
 
 using namespace velk0;
+using velk0::testing::CycleDialogs;
 
-// Answers every box in turn from the input's own bytes.
-class ByteDialogs : public platform::Dialogs {
- public:
-  int show(platform::BoxStyle style, std::string_view, std::string_view) override {
-    if (style != platform::BoxStyle::choice) return platform::kAnswerOk;
-    static const int kAnswers[] = {platform::kAnswerYes, platform::kAnswerYes, platform::kAnswerNo,
-                                   platform::kAnswerCancel};
-    return kAnswers[(seed++) & 3];
-  }
-  unsigned seed = 0;
-};
-
-class SilentDevice : public platform::MidiDevices {
- public:
-  unsigned count() override { return 1; }
-  int notes(unsigned) override { return 16; }
-  bool open(unsigned) override { return true; }
-  void send(std::uint32_t word) override {
-    if (((word >> 8) & 0x80) || ((word >> 16) & 0x80)) __builtin_trap();  // a data byte >= 128
-  }
-  void close() override {}
-};
-
-class NoFiles : public platform::Files {
- public:
-  std::optional<platform::TextPage> read_text(std::string_view, int) override { return {}; }
-  bool write_text(std::string_view, std::string_view) override { return false; }
-};
-
-class NoSounds : public platform::SoundCues {
- public:
-  void play(std::string_view) override {}
-};
+constexpr int kAnswerCycle[] = {platform::kAnswerYes, platform::kAnswerYes, platform::kAnswerNo,
+                                platform::kAnswerCancel};
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static ByteDialogs dialogs;
-  static SilentDevice device;
+  static CycleDialogs dialogs({std::begin(kAnswerCycle), std::end(kAnswerCycle)});
+  static velk0::testing::FakeMidiDevices device({16});
   static platform::VirtualClock clock;
-  static NoFiles files;
-  static NoSounds sounds;
+  static velk0::testing::NoFiles files;
+  static velk0::testing::SilentSounds sounds;
   static platform::Platform p{&dialogs, &device, &clock, &sounds, &files};
   platform::install(&p);
   if (size < 2) return 0;
@@ -68,7 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::size_t split = std::min<std::size_t>(data[1], size - 2);
   const std::string head(reinterpret_cast<const char*>(data + 2), split);
   std::string text(reinterpret_cast<const char*>(data + 2 + split), size - 2 - split);
-  dialogs.seed = data[1];
+  dialogs.restart_at(data[1]);
 
   settings() = PlaySettings{};
   set_bounded(settings().arma, head, kSettingCapacity);
@@ -93,6 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       play_tablature(text, "", 1, 100, collected, list);
   }
   if (list.durations[0] > static_cast<std::uint32_t>(kListCapacity)) __builtin_trap();
+  if (device.bad_data_bytes() != 0) __builtin_trap();  // a data byte of 128 or more
   if (settings().arma.size() > kSettingCapacity) __builtin_trap();
   return 0;
 }

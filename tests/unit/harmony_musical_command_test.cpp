@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "app/messages.h"
-#include "harmony/musical_command.h"
-#include "tablature/settings.h"
+#include "commands/musical_command.h"
+#include "core/messages.h"
+#include "core/settings.h"
 #include "test_platform.h"
 
 namespace velk0 {

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "core/settings.h"
 #include "harmony/scales.h"
-#include "tablature/settings.h"
 
 namespace velk0 {
 namespace {

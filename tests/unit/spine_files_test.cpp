@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/text_files.h"
+#include "core/text_files.h"
 #include "test_platform.h"
 
 namespace velk0 {

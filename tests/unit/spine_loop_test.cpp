@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "app/messages.h"
-#include "tablature/settings.h"
+#include "core/messages.h"
+#include "core/settings.h"
 #include "test_platform.h"
 
 namespace velk0 {

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "app/messages.h"
+#include "core/messages.h"
+#include "core/settings.h"
 #include "midi/midi_out.h"
-#include "tablature/settings.h"
 #include "test_platform.h"
 
 namespace velk0 {

@@ -2,7 +2,7 @@
 
 #include <climits>
 
-#include "app/text.h"
+#include "core/text.h"
 #include "platform/text_encoding.h"
 
 namespace velk0 {

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "tablature/settings.h"
+#include "core/settings.h"
 #include "test_platform.h"
 
 namespace velk0 {

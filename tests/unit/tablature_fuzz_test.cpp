@@ -5,9 +5,9 @@
 #include <random>
 #include <string>
 
+#include "core/settings.h"
 #include "tablature/notation.h"
 #include "tablature/player.h"
-#include "tablature/settings.h"
 #include "test_platform.h"
 
 namespace velk0 {

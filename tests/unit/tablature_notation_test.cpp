@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "core/settings.h"
 #include "tablature/notation.h"
-#include "tablature/settings.h"
 #include "test_platform.h"
 
 namespace velk0 {

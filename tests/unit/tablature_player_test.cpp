@@ -3,10 +3,10 @@
 #include <string>
 #include <vector>
 
+#include "core/settings.h"
 #include "midi/midi_out.h"
 #include "tablature/notation.h"
 #include "tablature/player.h"
-#include "tablature/settings.h"
 #include "test_platform.h"
 
 namespace velk0 {

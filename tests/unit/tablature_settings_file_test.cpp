@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "tablature/settings.h"
+#include "core/settings.h"
 #include "tablature/settings_file.h"
 #include "test_platform.h"
 

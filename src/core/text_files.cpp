@@ -1,6 +1,6 @@
-#include "app/text_files.h"
+#include "core/text_files.h"
 
-#include "app/messages.h"
+#include "core/messages.h"
 #include "platform/platform.h"
 
 namespace velk0 {

@@ -3,35 +3,15 @@
 #include <fstream>
 #include <iterator>
 
-#include "app/messages.h"
 #include "app/program.h"
+#include "core/messages.h"
+#include "core/settings.h"
+#include "doubles.h"
 #include "midi/midi_out.h"
 #include "platform/std_files.h"
-#include "tablature/settings.h"
+#include "tablature/material.h"
 
 namespace velk0::testing {
-
-namespace {
-
-class FakeMidi : public platform::MidiDevices {
- public:
-  explicit FakeMidi(std::vector<int> notes) : notes_(std::move(notes)) {}
-  unsigned count() override { return static_cast<unsigned>(notes_.size()); }
-  int notes(unsigned index) override { return index < notes_.size() ? notes_[index] : 0; }
-  bool open(unsigned index) override { return index < notes_.size(); }
-  void send(std::uint32_t) override {}
-  void close() override {}
-
- private:
-  std::vector<int> notes_;
-};
-
-class SilentSounds : public platform::SoundCues {
- public:
-  void play(std::string_view) override {}
-};
-
-}  // namespace
 
 class PlatformTest::Backends : public platform::OsBackends {
  public:
@@ -40,7 +20,7 @@ class PlatformTest::Backends : public platform::OsBackends {
   std::unique_ptr<platform::Dialogs> make_dialogs() override { return nullptr; }
   std::unique_ptr<platform::Clock> make_clock() override { return nullptr; }
   std::unique_ptr<platform::MidiDevices> make_midi(platform::Clock&) override {
-    return std::make_unique<FakeMidi>(notes_);
+    return std::make_unique<FakeMidiDevices>(notes_);
   }
   std::unique_ptr<platform::SoundCues> make_sounds() override {
     return std::make_unique<SilentSounds>();

@@ -1,14 +1,14 @@
 // The musical commands: a tablature's notes taken as one chord.
-#include "harmony/musical_command.h"
+#include "commands/musical_command.h"
 
 #include <algorithm>
 
-#include "app/messages.h"
-#include "app/text.h"
+#include "core/messages.h"
+#include "core/settings.h"
+#include "core/text.h"
 #include "harmony/chord.h"
 #include "harmony/spelling.h"
 #include "tablature/notation.h"
-#include "tablature/settings.h"
 
 namespace velk0 {
 namespace {

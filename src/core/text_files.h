@@ -3,9 +3,11 @@
 #include <string>
 #include <string_view>
 
+#include "platform/platform.h"
+
 namespace velk0 {
 
-constexpr int kPageSize = 2048;
+using platform::kPageSize;
 
 // Reads page `page` (from 1) of a text file into `dst`; returns the number of
 // characters read, 0 (after a box) when the file cannot be opened; `opened`,

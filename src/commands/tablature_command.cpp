@@ -1,17 +1,17 @@
 // The tablature commands: a tablature's melody replayed from a chosen note,
 // as a run or as a chord.
-#include "tablature/tablature_command.h"
+#include "commands/tablature_command.h"
 
 #include <algorithm>
 #include <string>
 
-#include "app/messages.h"
-#include "app/text.h"
+#include "core/messages.h"
+#include "core/settings.h"
+#include "core/text.h"
 #include "harmony/chord.h"
 #include "midi/midi_out.h"
 #include "tablature/notation.h"
 #include "tablature/player.h"
-#include "tablature/settings.h"
 
 namespace velk0 {
 namespace {

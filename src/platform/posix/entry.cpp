@@ -1,18 +1,21 @@
 // The entry on POSIX systems: arguments arrive as UTF-8 and are handed to the
 // program in its own bytes; whatever ends the run, normally or by Ctrl-C, no
 // note is left sounding.
+#include "platform/entry.h"
+
 #include <cstdio>
 #include <exception>
 #include <string>
 #include <vector>
 
-#include "app/program.h"
 #include "platform/posix/interrupt.h"
 #include "platform/posix/posix_backends.h"
 #include "platform/session.h"
 #include "platform/text_encoding.h"
 
-int main(int argc, char** argv) {
+namespace velk0::platform {
+
+int run_entry(int argc, char** argv, Program program) {
   namespace platform = velk0::platform;
   namespace posix = velk0::platform::posix;
 
@@ -28,7 +31,7 @@ int main(int argc, char** argv) {
 
   int code = 0;
   try {
-    code = velk0::run_program(args);
+    code = program(args);
   } catch (const posix::Interrupted&) {
     // Leaves the program wherever it was waiting; what sounds is released below.
   } catch (const std::exception& e) {
@@ -43,3 +46,5 @@ int main(int argc, char** argv) {
   if (posix::interrupt_requested()) code = 128 + posix::interrupt_signal();
   return code;
 }
+
+}  // namespace velk0::platform

@@ -1,13 +1,14 @@
 // The entry on Windows: the C runtime hands over the arguments in the ANSI
 // code page, which is the program's own; whatever ends the run, normally or
 // by Ctrl-C, no note is left sounding.
+#include "platform/entry.h"
+
 #include <windows.h>
 
 #include <exception>
 #include <string>
 #include <vector>
 
-#include "app/program.h"
 #include "platform/session.h"
 #include "platform/win32/win32_backends.h"
 
@@ -31,7 +32,9 @@ int internal_error(velk0::platform::Session& session, const char* what) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+namespace velk0::platform {
+
+int run_entry(int argc, char** argv, Program program) {
   namespace platform = velk0::platform;
   namespace win32 = velk0::platform::win32;
 
@@ -47,7 +50,7 @@ int main(int argc, char** argv) {
 
   int code = 0;
   try {
-    code = velk0::run_program(args);
+    code = program(args);
   } catch (const std::exception& e) {
     return internal_error(session, e.what());
   } catch (...) {
@@ -57,3 +60,5 @@ int main(int argc, char** argv) {
   platform::install(nullptr);
   return code;
 }
+
+}  // namespace velk0::platform

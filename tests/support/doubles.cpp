@@ -1,0 +1,14 @@
+#include "doubles.h"
+
+namespace velk0::testing {
+
+void FakeMidiDevices::send(std::uint32_t word) {
+  if (((word >> 8) & 0x80) || ((word >> 16) & 0x80)) ++bad_data_bytes_;
+}
+
+int CycleDialogs::show(platform::BoxStyle style, std::string_view, std::string_view) {
+  if (style != platform::BoxStyle::choice || answers_.empty()) return platform::kAnswerOk;
+  return answers_[next_++ % answers_.size()];
+}
+
+}  // namespace velk0::testing

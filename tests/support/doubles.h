@@ -1,0 +1,58 @@
+// The test doubles of the platform's services, shared by the unit tests, the
+// fuzzer and every later test.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace velk0::testing {
+
+// MIDI output devices with the given polyphony each (an empty list: no
+// device at all). Messages go nowhere, but a data byte of 128 or more, which
+// a device would read as a status byte, is counted.
+class FakeMidiDevices : public platform::MidiDevices {
+ public:
+  explicit FakeMidiDevices(std::vector<int> notes) : notes_(std::move(notes)) {}
+  unsigned count() override { return static_cast<unsigned>(notes_.size()); }
+  int notes(unsigned index) override { return index < notes_.size() ? notes_[index] : 0; }
+  bool open(unsigned index) override { return index < notes_.size(); }
+  void send(std::uint32_t word) override;
+  void close() override {}
+  int bad_data_bytes() const { return bad_data_bytes_; }
+
+ private:
+  std::vector<int> notes_;
+  int bad_data_bytes_ = 0;
+};
+
+// Sound cues that make no sound.
+class SilentSounds : public platform::SoundCues {
+ public:
+  void play(std::string_view) override {}
+};
+
+// A file system where nothing can be opened or created.
+class NoFiles : public platform::Files {
+ public:
+  std::optional<platform::TextPage> read_text(std::string_view, int) override { return {}; }
+  bool write_text(std::string_view, std::string_view) override { return false; }
+};
+
+// Boxes answered in turn from a fixed cycle of answers; information boxes
+// answer OK.
+class CycleDialogs : public platform::Dialogs {
+ public:
+  explicit CycleDialogs(std::vector<int> answers) : answers_(std::move(answers)) {}
+  int show(platform::BoxStyle style, std::string_view text, std::string_view caption) override;
+  // Where in the cycle the next question starts.
+  void restart_at(unsigned position) { next_ = position; }
+
+ private:
+  std::vector<int> answers_;
+  unsigned next_ = 0;
+};
+
+}  // namespace velk0::testing
