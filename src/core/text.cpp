@@ -31,6 +31,11 @@ std::int32_t read_integer(std::string_view text) {
   return static_cast<std::int32_t>(value > kMax ? kMax : value);
 }
 
+std::int32_t read_digits(std::string_view text) {
+  const std::size_t digits = text.find_first_not_of("0123456789");
+  return read_integer(text.substr(0, digits));
+}
+
 std::string lower_ascii(std::string_view text) {
   std::string out(text);
   for (char& c : out)

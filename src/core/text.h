@@ -16,6 +16,10 @@ int copy_substring(std::string& dst, std::string_view src, int pos, int len);
 // Saturates instead of overflowing.
 std::int32_t read_integer(std::string_view text);
 
+// Reads the decimal digits at the start of `text`, and nothing else: no
+// blank, no sign; 0 when it starts with no digit. Saturates.
+std::int32_t read_digits(std::string_view text);
+
 // Lower-cases A to Z only.
 std::string lower_ascii(std::string_view text);
 

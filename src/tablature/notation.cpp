@@ -252,7 +252,7 @@ class TokenReader {
 
   Step tempo(Cursor& cursor) {
     PlaySettings& s = settings();
-    const std::int32_t n = read_integer(cursor.source.substr(cursor.i + 1, 3));
+    const std::int32_t n = read_digits(cursor.source.substr(cursor.i + 1, 3));
     const std::int32_t above = playing_ ? kPlayingTempoAbove : kMaterialTempoAbove;
     if (n > kTempoBelow && n < above) s.tempo = n;
     cursor.i += n <= 9 ? 1 : n <= 99 ? 2 : 3;
@@ -263,7 +263,7 @@ class TokenReader {
   // A note value of one or two digits.
   Step note_value(Cursor& cursor) {
     PlaySettings& s = settings();
-    const std::int32_t n = read_integer(cursor.source.substr(cursor.i, 2));
+    const std::int32_t n = read_digits(cursor.source.substr(cursor.i, 2));
     s.dur = n;
     if (n >= 10) ++cursor.i;
     cursor.text = format_text("%d ", static_cast<int>(s.dur));

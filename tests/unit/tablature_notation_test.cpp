@@ -107,6 +107,35 @@ TEST_F(NotationTest, TempoRangeDiffersBetweenReaders) {
   }
 }
 
+// The numbers of the tokens are their digits alone: a blank or a sign ends
+// them, and what follows is read as tokens of its own.
+TEST_F(NotationTest, NumberTokensReadDigitsOnly) {
+  struct Case {
+    const char* text;
+    int tempo, dur, octa;
+    std::vector<std::uint32_t> durations;
+  } cases[] = {
+      {"t 16c", 60, 16, 3, {16000}},  // no tempo; the blank is consumed, 16 is a note value
+      {"t+50c", 60, 50, 3, {50000}},  // no sign either
+      {"t12 0c", 60, 4, 3, {4000}},   // 12: out of range, two characters consumed
+      {"8 4c", 60, 4, 3, {4000}},     // a note value is one or two digits
+      {"8-c", 60, 8, 3, {8000}},      //   and never signed
+      {"o 5c", 60, 5, 0, {5000}},     // an octave is one character, a blank reads 0
+  };
+  for (const Case& c : cases) {
+    start();
+    Read r = material(c.text);
+    EXPECT_EQ(settings().tempo, c.tempo) << c.text;
+    EXPECT_EQ(settings().dur, c.dur) << c.text;
+    EXPECT_EQ(settings().octa, c.octa) << c.text;
+    EXPECT_EQ(r.durations, c.durations) << c.text;
+  }
+  // Heard: a sixteenth at tempo 60 (250 ms), not a sixth.
+  start();
+  run({"t 16c"});
+  EXPECT_EQ(waits(), (std::vector<int>{250}));
+}
+
 TEST_F(NotationTest, PlayingReaderArticulationsAndMarks) {
   Played p = playing("mac");
   EXPECT_EQ(p.notes(), (std::vector<int>{36}));
