@@ -10,7 +10,7 @@ packages=(cmake g++ make pkg-config libgtest-dev libgmock-dev libfluidsynth-dev
           timgm6mb-soundfont librtmidi-dev libsdl2-dev)
 if [[ "${1:-}" == "--tests" ]]; then
   packages+=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine32 wine64 xvfb xauth xdotool
-            clang libclang-rt-14-dev)
+            clang libclang-rt-14-dev dpkg-dev lintian)
 fi
 
 missing=()

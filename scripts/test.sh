@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test: the native build, the
 # same under AddressSanitizer and UndefinedBehaviorSanitizer, a bounded fuzzing
-# run of the tablature readers, and the 32-bit Windows build under Wine.
+# run of the tablature readers, the Debian package installed and removed, and
+# the 32-bit Windows build under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh --tests
@@ -27,6 +28,9 @@ if ! build/fuzz/velk0_fuzz_readers -max_total_time=60 -timeout=10 -rss_limit_mb=
   exit 1
 fi
 grep -E "^Done" "$corpus.log"
+
+echo "== package"
+scripts/package-test.sh
 
 echo "== windows"
 scripts/windows-tests.sh

@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# Builds the Debian package from the release build, judges it with lintian
+# where lintian is installed, installs it, checks that the programs and their
+# manual pages are where a user looks for them, removes it and checks that
+# nothing is left. Needs root (or sudo without a password); says so and
+# skips otherwise.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+sudo=()
+[[ $(id -u) -ne 0 ]] && sudo=(sudo -n)
+if ! "${sudo[@]}" true 2>/dev/null; then
+  echo "package: skipped, installing a package needs root or sudo"
+  exit 0
+fi
+if dpkg-query -W -f='${Status}' velk0 2>/dev/null | grep -q "install ok installed"; then
+  echo "package: skipped, a velk0 package is already installed on this machine"
+  exit 0
+fi
+fail() { echo "ÉCHEC (paquet) : $*" >&2; exit 1; }
+
+cmake --preset release >/dev/null
+cmake --build --preset release -j"$(nproc)" >/dev/null
+rm -f build/release/velk0_*.deb
+(cd build/release && cpack -G DEB >/dev/null 2>&1) || fail "cpack cannot build the package"
+deb=$(ls build/release/velk0_*.deb)
+if command -v lintian >/dev/null; then
+  verdict=$(lintian --fail-on error,warning --tag-display-limit 0 "$deb" 2>&1) \
+    || fail "lintian: $verdict"
+fi
+
+"${sudo[@]}" dpkg -i "$deb" >/dev/null
+trap '"${sudo[@]}" dpkg -r velk0 >/dev/null 2>&1 || true' EXIT
+programs=$(dpkg -L velk0 | grep '^/usr/bin/')
+[[ -n $programs ]] || fail "no program in /usr/bin"
+for program in $programs; do
+  name=$(basename "$program")
+  [[ -x $program ]] || fail "$program is not executable"
+  gzip -t "/usr/share/man/man1/$name.1.gz" 2>/dev/null || fail "no manual page for $name"
+done
+out=$(VELK0_CLOCK=virtual VELK0_AUDIO=none VELK0_TRACE=- VELK0_ROOT=$(mktemp -d) \
+  /usr/bin/velk0 "o3 c" </dev/null 2>&1) || fail "the installed velk0 fails: $out"
+grep -q '"bytes":\[145,36,127\]' <<<"$out" || fail "the installed velk0 plays no c: $out"
+
+"${sudo[@]}" dpkg -r velk0 >/dev/null
+trap - EXIT
+for program in $programs; do [[ ! -e $program ]] || fail "$program left after removal"; done
+[[ ! -e /usr/share/doc/velk0 ]] || fail "/usr/share/doc/velk0 left after removal"
+echo "package: $(basename "$deb") installs, runs and removes cleanly"
