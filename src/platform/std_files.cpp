@@ -127,8 +127,7 @@ std::optional<Encoding> find_encoding(int fd) {
 class TextReader {
  public:
   TextReader(int fd, Encoding encoding) : in_(fd), encoding_(encoding) {
-    if (encoding_ == Encoding::utf8 &&
-        in_.peek(kByteOrderMark.size()).starts_with(kByteOrderMark))
+    if (encoding_ == Encoding::utf8 && in_.peek(kByteOrderMark.size()).starts_with(kByteOrderMark))
       in_.consume(kByteOrderMark.size());
   }
   // The next character; nothing at the end of the file or when a read failed.

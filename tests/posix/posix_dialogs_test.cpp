@@ -183,9 +183,9 @@ TEST_F(TerminalTest, ASignalLeavesTheBoxRestoresTheTerminalAndTracesTheBox) {
     typist_.join();
     EXPECT_EQ(interrupt_signal(), signal);
     EXPECT_EQ(out.str(), "suite\n" + std::string(kButtons) + "\n" + kPrompt + "\n");
-    EXPECT_EQ(trace_out.str(),
-              "{\"t\":0,\"ev\":\"box\",\"style\":\"choice\",\"text\":\"" + std::string(kButtons) +
-                  "\",\"caption\":\"suite\",\"answer\":0}\n");
+    EXPECT_EQ(trace_out.str(), "{\"t\":0,\"ev\":\"box\",\"style\":\"choice\",\"text\":\"" +
+                                   std::string(kButtons) +
+                                   "\",\"caption\":\"suite\",\"answer\":0}\n");
   }
   clear_interrupt();
   for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) std::signal(signal, SIG_DFL);

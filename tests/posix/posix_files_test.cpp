@@ -13,8 +13,8 @@ namespace {
 class PosixFilesTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder_ = std::filesystem::temp_directory_path() /
-              ("velk0-posix-files-" + std::to_string(getpid()));
+    folder_ =
+        std::filesystem::temp_directory_path() / ("velk0-posix-files-" + std::to_string(getpid()));
     std::filesystem::create_directories(folder_);
   }
   void TearDown() override {
@@ -31,11 +31,11 @@ class PosixFilesTest : public ::testing::Test {
 TEST_F(PosixFilesTest, OnlyRegularFilesAreRead) {
   ASSERT_EQ(mkfifo(path("fifo").c_str(), 0600), 0);
   const std::string unreadable[] = {
-      path("fifo"),     // no writer: a blocking open would wait for ever
-      "/dev/zero",      // a device that never ends
-      "/dev/null",
-      folder_.string(),
-      path("absent"),
+      path("fifo"),      // no writer: a blocking open would wait for ever
+      "/dev/zero",       // a device that never ends
+      "/dev/null",       // a device
+      folder_.string(),  // a folder
+      path("absent"),    // nothing
       "/proc/self/mem",  // a regular file whose first read fails
   };
   for (const std::string& p : unreadable) EXPECT_FALSE(files_.read_text(p, 1)) << p;
