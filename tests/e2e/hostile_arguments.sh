@@ -8,10 +8,11 @@
 # no note left on, and no control character printed. The leak checker of a
 # sanitized build, slow at every exit, looks at one run in twenty-five.
 #   VELK0_HOSTILE_RUNS  number of argument lists (default 200)
-#   VELK0_HOSTILE_JOBS  runs at a time (default 2)
+#   VELK0_HOSTILE_JOBS  runs at a time (default: one a processor, at least 2, at most 4)
 source "$(dirname "$0")/lib.sh"
 runs=${VELK0_HOSTILE_RUNS:-200}
-jobs=${VELK0_HOSTILE_JOBS:-2}
+processors=$(nproc 2>/dev/null || echo 2)
+jobs=${VELK0_HOSTILE_JOBS:-$((processors < 2 ? 2 : processors > 4 ? 4 : processors))}
 export VELK0_CLOCK=virtual VELK0_AUDIO=none
 
 # A SoundFont of one preset, one instrument and one short silent sample: the
