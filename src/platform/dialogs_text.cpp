@@ -5,8 +5,8 @@
 namespace velk0::platform {
 
 void print_box(std::ostream& out, BoxStyle, std::string_view text, std::string_view caption) {
-  if (!caption.empty()) out << to_utf8(caption) << '\n';
-  if (!text.empty() || caption.empty()) out << to_utf8(text) << '\n';
+  if (!caption.empty()) out << to_terminal(caption) << '\n';
+  if (!text.empty() || caption.empty()) out << to_terminal(text) << '\n';
   out.flush();
 }
 

@@ -9,7 +9,8 @@
 
 namespace velk0::platform {
 
-// Prints the caption and the text of a box (UTF-8), one line each.
+// Prints the caption and the text of a box (UTF-8), one line each; no byte
+// of them can drive the terminal (see to_terminal).
 void print_box(std::ostream& out, BoxStyle style, std::string_view text, std::string_view caption);
 // The prompt line of a Yes/No/Cancel box.
 void print_choice_prompt(std::ostream& out);

@@ -16,6 +16,61 @@ std::optional<std::string> env(const char* name) {
   return std::string(value);
 }
 
+// Decorators that ask the system, before each call that could sound, wait or
+// ask, whether the user wants the program to stop.
+class StopCheckedMidi : public MidiDevices {
+ public:
+  StopCheckedMidi(MidiDevices& inner, OsBackends& os) : inner_(inner), os_(os) {}
+  unsigned count() override { return inner_.count(); }
+  int notes(unsigned index) override { return inner_.notes(index); }
+  bool open(unsigned index) override {
+    os_.check_stop();
+    return inner_.open(index);
+  }
+  void send(std::uint32_t word) override {
+    os_.check_stop();
+    inner_.send(word);
+  }
+  void close() override { inner_.close(); }
+
+ private:
+  MidiDevices& inner_;
+  OsBackends& os_;
+};
+
+class StopCheckedClock : public Clock {
+ public:
+  StopCheckedClock(Clock& inner, OsBackends& os) : inner_(inner), os_(os) {}
+  std::uint64_t now_ms() override { return inner_.now_ms(); }
+  void wait_ms(std::uint32_t ms) override {
+    os_.check_stop();
+    inner_.wait_ms(ms);
+  }
+
+ private:
+  Clock& inner_;
+  OsBackends& os_;
+};
+
+class StopCheckedDialogs : public Dialogs {
+ public:
+  StopCheckedDialogs(Dialogs& inner, OsBackends& os) : inner_(inner), os_(os) {}
+  int show(BoxStyle style, std::string_view text, std::string_view caption) override {
+    os_.check_stop();
+    return inner_.show(style, text, caption);
+  }
+
+ private:
+  Dialogs& inner_;
+  OsBackends& os_;
+};
+
+void report_trace_failure(const std::string& path) {
+  std::cerr << "velk0 : impossible d'\xC3\xA9"
+               "crire la trace "
+            << path << '\n';
+}
+
 }  // namespace
 
 SessionOptions SessionOptions::from_environment() {
@@ -42,9 +97,11 @@ Session::Session(const SessionOptions& options, OsBackends& os) {
       if (trace_file_)
         out = &trace_file_;
       else
-        std::cerr << "velk0 : impossible d'écrire la trace " << *options.trace << '\n';
+        report_trace_failure(*options.trace);
     }
-    trace_ = std::make_unique<Trace>(*out, *clock_);
+    // A trace that stops being written (a full disk) is reported once.
+    trace_ = std::make_unique<Trace>(*out, *clock_,
+                                     [path = *options.trace] { report_trace_failure(path); });
   }
 
   if (options.answers)
@@ -74,7 +131,13 @@ Session::Session(const SessionOptions& options, OsBackends& os) {
     midi = traced_midi_.get();
   }
   guard_ = std::make_unique<NoteGuard>(*midi);
-  platform_.midi = guard_.get();
+  // Outermost, so that what the stop request prevents is neither done nor traced.
+  checked_midi_ = std::make_unique<StopCheckedMidi>(*guard_, os);
+  checked_clock_ = std::make_unique<StopCheckedClock>(*platform_.clock, os);
+  checked_dialogs_ = std::make_unique<StopCheckedDialogs>(*platform_.dialogs, os);
+  platform_.midi = checked_midi_.get();
+  platform_.clock = checked_clock_.get();
+  platform_.dialogs = checked_dialogs_.get();
 }
 
 void Session::shutdown() {

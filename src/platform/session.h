@@ -25,6 +25,10 @@ class OsBackends {
   virtual std::unique_ptr<MidiDevices> make_midi(Clock& clock) = 0;
   virtual std::unique_ptr<SoundCues> make_sounds() = 0;
   virtual std::string native_path(std::string_view system_path) = 0;
+  // Throws when the user has asked the program to stop (a signal). Called
+  // before a MIDI device opens, before each MIDI message, each wait and each
+  // box, so that nothing more sounds or waits once the request is made.
+  virtual void check_stop() {}
 };
 
 struct SessionOptions {
@@ -53,9 +57,10 @@ class Session {
   std::ofstream trace_file_;
   std::unique_ptr<Trace> trace_;
   std::unique_ptr<Dialogs> dialogs_, traced_dialogs_;
-  std::unique_ptr<MidiDevices> midi_, traced_midi_;
+  std::unique_ptr<MidiDevices> midi_, traced_midi_, checked_midi_;
   std::unique_ptr<NoteGuard> guard_;
-  std::unique_ptr<Clock> traced_clock_;
+  std::unique_ptr<Clock> traced_clock_, checked_clock_;
+  std::unique_ptr<Dialogs> checked_dialogs_;
   std::unique_ptr<SoundCues> sounds_, traced_sounds_;
   std::unique_ptr<Files> files_, traced_files_;
   Platform platform_;

@@ -1,39 +1,213 @@
 #include "platform/std_files.h"
 
-#include <fstream>
-#include <iterator>
+#include <fcntl.h>
+#include <sys/stat.h>
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+#include <algorithm>
+#include <cerrno>
+#include <exception>
 
 #include "platform/text_encoding.h"
 
 namespace velk0::platform {
+namespace {
 
-std::optional<TextPage> StdFiles::read_text(std::string_view path, int page) {
-  std::ifstream in(native_(path), std::ios::binary);
-  if (!in) return std::nullopt;
+constexpr std::size_t kChunk = 64 * 1024;
+constexpr std::size_t kLongestUtf8 = 4;
+// A file that begins with these bytes says it is UTF-8.
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+#ifdef _WIN32
+// There are no FIFOs; a device such as CON is refused once open.
+constexpr int kReadFlags = O_RDONLY | O_BINARY;
+constexpr int kWriteFlags = O_WRONLY | O_CREAT | O_TRUNC | O_BINARY;
+constexpr int kNewFileMode = S_IREAD | S_IWRITE;
+#else
+// Opening a FIFO or a device must never wait: open without blocking, then
+// refuse whatever is not a regular file.
+constexpr int kReadFlags = O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+constexpr int kWriteFlags = O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+constexpr int kNewFileMode = 0666;
+#endif
+
+// An open descriptor, closed when it goes.
+class Descriptor {
+ public:
+  explicit Descriptor(int fd) : fd_(fd) {}
+  ~Descriptor() { close(); }
+  Descriptor(const Descriptor&) = delete;
+  Descriptor& operator=(const Descriptor&) = delete;
+  int get() const { return fd_; }
+  // False when the system reports that written data did not reach the file.
+  bool close() {
+    int fd = fd_;
+    fd_ = -1;
+    return fd < 0 || ::close(fd) == 0;
+  }
+
+ private:
+  int fd_;
+};
+
+// The descriptor of a regular file; -1 when it cannot be opened or is
+// something else (a folder, a FIFO, a device).
+int open_regular(const std::string& path, int flags) {
+  int fd = ::open(path.c_str(), flags, kNewFileMode);
+  if (fd < 0) return -1;
+  struct stat info {};
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    ::close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+// The bytes of a file, read a chunk at a time, with a few bytes of look-ahead.
+class ByteSource {
+ public:
+  explicit ByteSource(int fd) : fd_(fd) {}
+  // The bytes at hand: at least `wanted` of them unless the file ends first;
+  // none once a read failed.
+  std::string_view peek(std::size_t wanted) {
+    while (buffer_.size() - start_ < wanted && !ended_ && !failed_) refill();
+    if (failed_) return {};
+    return std::string_view(buffer_).substr(start_);
+  }
+  void consume(std::size_t count) { start_ += count; }
+  bool failed() const { return failed_; }
+
+ private:
+  void refill() {
+    buffer_.erase(0, start_);
+    start_ = 0;
+    std::size_t kept = buffer_.size();
+    buffer_.resize(kept + kChunk);
+    auto got = ::read(fd_, buffer_.data() + kept, static_cast<unsigned>(kChunk));
+    buffer_.resize(kept + static_cast<std::size_t>(std::max<decltype(got)>(got, 0)));
+    if (got == 0) ended_ = true;
+    if (got < 0 && errno != EINTR) failed_ = true;
+  }
+
+  int fd_;
+  std::string buffer_;
+  std::size_t start_ = 0;
+  bool ended_ = false, failed_ = false;
+};
+
+enum class Encoding { windows1252, utf8 };
+
+// UTF-8 when the file begins with a byte-order mark, or when the whole file
+// is well-formed UTF-8 with at least one character beyond ASCII; otherwise
+// Windows-1252, the program's own bytes (ASCII reads the same either way).
+// Nothing when a read fails.
+std::optional<Encoding> find_encoding(int fd) {
+  ByteSource in(fd);
+  if (in.peek(kByteOrderMark.size()).starts_with(kByteOrderMark)) return Encoding::utf8;
+  bool beyond_ascii = false;
+  for (;;) {
+    std::string_view bytes = in.peek(kLongestUtf8);
+    if (in.failed()) return std::nullopt;
+    if (bytes.empty()) break;
+    Utf8Char c = utf8_char(bytes);
+    if (c.length == 0) return Encoding::windows1252;
+    beyond_ascii = beyond_ascii || c.length > 1;
+    in.consume(c.length);
+  }
+  return beyond_ascii ? Encoding::utf8 : Encoding::windows1252;
+}
+
+// The characters of a text file in the program's own bytes, in text mode: a
+// carriage return before a line feed is dropped.
+class TextReader {
+ public:
+  TextReader(int fd, Encoding encoding) : in_(fd), encoding_(encoding) {
+    if (encoding_ == Encoding::utf8 && in_.peek(kByteOrderMark.size()).starts_with(kByteOrderMark))
+      in_.consume(kByteOrderMark.size());
+  }
+  // The next character; nothing at the end of the file or when a read failed.
+  std::optional<char> next() {
+    std::string_view bytes = in_.peek(kLongestUtf8);
+    if (bytes.starts_with("\r\n")) {
+      in_.consume(1);
+      bytes.remove_prefix(1);
+    }
+    if (bytes.empty()) return std::nullopt;
+    Utf8Char c = encoding_ == Encoding::utf8 ? utf8_char(bytes) : Utf8Char{};
+    if (c.length == 0) {  // a byte kept as it is
+      in_.consume(1);
+      return bytes.front();
+    }
+    in_.consume(c.length);
+    return windows1252_byte(c.code_point);
+  }
+  bool failed() const { return in_.failed(); }
+
+ private:
+  ByteSource in_;
+  Encoding encoding_;
+};
+
+std::optional<TextPage> read_page(int fd, int page) {
+  std::optional<Encoding> encoding = find_encoding(fd);
+  if (!encoding || lseek(fd, 0, SEEK_SET) != 0) return std::nullopt;
+  TextReader reader(fd, *encoding);
   TextPage result;
   long long skip = page > 1 ? static_cast<long long>(page - 1) * kPageSize : 0;
-  std::istreambuf_iterator<char> it(in), end;
-  while (it != end && result.count < kPageSize) {
-    char c = *it++;
-    if (c == '\r' && it != end && *it == '\n') continue;  // text mode
+  while (result.count < kPageSize) {
+    std::optional<char> c = reader.next();
+    if (!c) break;
     if (skip > 0) {
       --skip;
       continue;
     }
     ++result.count;
-    if (c != '\0') result.text += c;
+    if (*c != '\0') result.text += *c;
   }
+  if (reader.failed()) return std::nullopt;
   return result;
 }
 
-bool StdFiles::write_text(std::string_view path, std::string_view text) {
-  std::ofstream out(native_(path), std::ios::binary | std::ios::trunc);
-  if (!out) return false;
-  for (char c : text) {
-    if (c == '\n') out.put('\r');
-    out.put(c);
+bool write_all(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    auto put = ::write(fd, bytes.data(), static_cast<unsigned>(std::min(bytes.size(), kChunk)));
+    if (put < 0 && errno == EINTR) continue;
+    if (put <= 0) return false;
+    bytes.remove_prefix(static_cast<std::size_t>(put));
   }
-  return static_cast<bool>(out.flush());
+  return true;
+}
+
+}  // namespace
+
+std::optional<TextPage> StdFiles::read_text(std::string_view path, int page) {
+  try {
+    Descriptor file(open_regular(native_(path), kReadFlags));
+    if (file.get() < 0) return std::nullopt;
+    return read_page(file.get(), page);
+  } catch (const std::exception&) {
+    return std::nullopt;  // whatever goes wrong, the file is one that cannot be read
+  }
+}
+
+bool StdFiles::write_text(std::string_view path, std::string_view text) {
+  try {
+    std::string bytes;
+    bytes.reserve(text.size() + text.size() / 8);
+    for (char c : text) {
+      if (c == '\n') bytes += '\r';
+      bytes += c;
+    }
+    Descriptor file(open_regular(native_(path), kWriteFlags));
+    if (file.get() < 0) return false;
+    return write_all(file.get(), bytes) && file.close();
+  } catch (const std::exception&) {
+    return false;
+  }
 }
 
 std::string posix_native_path(std::string_view system_path, std::string_view root) {

@@ -1,6 +1,13 @@
-// Text files through the C++ library, in text mode: a carriage return before
-// a line feed is dropped on reading, a line feed is written as carriage
-// return and line feed.
+// Text files in text mode: a carriage return before a line feed is dropped
+// on reading, a line feed is written as carriage return and line feed.
+//
+// Only regular files are read or written: a folder, a FIFO or a device is a
+// file that cannot be opened, and opening one never waits. A file is written
+// in the program's own bytes; a file read is taken as UTF-8 when it says so
+// with a byte-order mark or is all well-formed UTF-8 beyond ASCII (as a Linux
+// editor saves it), and converted; otherwise its bytes are the program's own.
+// Pages are counted in characters after that conversion. A read that fails
+// part way gives nothing, as a file that cannot be opened does.
 #pragma once
 
 #include <functional>

@@ -33,11 +33,17 @@ void append_utf8(std::string& out, char32_t cp) {
   }
 }
 
-int byte_for(char32_t cp) {
-  if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return static_cast<int>(cp);
-  for (std::size_t i = 0; i < kHighControls.size(); ++i)
-    if (kHighControls[i] == cp) return static_cast<int>(0x80 + i);
-  return -1;
+// Windows-1252 leaves five bytes undefined; shown as they are, they would
+// reach a terminal as C1 control characters.
+bool undefined_byte(unsigned char byte) {
+  return byte >= 0x80 && byte < 0xA0 && kHighControls[byte - 0x80] == 0;
+}
+
+void append_escape(std::string& out, unsigned char byte) {
+  static const char* hex = "0123456789abcdef";
+  out += "\\x";
+  out += hex[byte >> 4];
+  out += hex[byte & 15];
 }
 
 }  // namespace
@@ -58,31 +64,69 @@ std::string to_utf8(std::string_view program_text) {
   return out;
 }
 
+std::string to_terminal(std::string_view program_text) {
+  std::string out;
+  out.reserve(program_text.size() + 8);
+  const std::string shown = to_display_ansi(program_text);
+  for (std::size_t i = 0; i < shown.size(); ++i) {
+    unsigned char byte = shown[i];
+    if (byte == '\r') {
+      if (i + 1 < shown.size() && shown[i + 1] == '\n') continue;  // the line feed follows
+      out += '\n';
+    } else if ((byte < 0x20 && byte != '\n' && byte != '\t') || byte == 0x7F ||
+               undefined_byte(byte)) {
+      append_escape(out, byte);
+    } else {
+      append_utf8(out, code_point(byte));
+    }
+  }
+  return out;
+}
+
+Utf8Char utf8_char(std::string_view in) {
+  if (in.empty()) return {};
+  unsigned char lead = in[0];
+  if (lead < 0x80) return {lead, 1};
+  std::size_t length = 0;
+  char32_t cp = 0, smallest = 0;
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2, cp = lead & 0x1F, smallest = 0x80;
+  } else if ((lead & 0xF0) == 0xE0) {
+    length = 3, cp = lead & 0x0F, smallest = 0x800;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4, cp = lead & 0x07, smallest = 0x10000;
+  } else {
+    return {};
+  }
+  if (in.size() < length) return {};
+  for (std::size_t k = 1; k < length; ++k) {
+    unsigned char cont = in[k];
+    if ((cont & 0xC0) != 0x80) return {};
+    cp = (cp << 6) | (cont & 0x3F);
+  }
+  if (cp < smallest || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return {};
+  return {cp, length};
+}
+
+char windows1252_byte(char32_t cp) {
+  if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return static_cast<char>(cp);
+  for (std::size_t i = 0; i < kHighControls.size(); ++i)
+    if (kHighControls[i] == cp) return static_cast<char>(0x80 + i);
+  return '?';
+}
+
 std::string from_utf8(std::string_view in) {
   std::string out;
-  std::size_t i = 0;
-  while (i < in.size()) {
-    unsigned char b = in[i];
-    std::size_t len = b < 0x80         ? 1
-                      : (b >> 5) == 6  ? 2
-                      : (b >> 4) == 14 ? 3
-                      : (b >> 3) == 30 ? 4
-                                       : 0;
-    bool valid = len > 0 && i + len <= in.size();
-    char32_t cp = len == 1 ? b : len == 2 ? (b & 0x1F) : len == 3 ? (b & 0x0F) : (b & 0x07);
-    for (std::size_t k = 1; valid && k < len; ++k) {
-      unsigned char cont = in[i + k];
-      valid = (cont & 0xC0) == 0x80;
-      cp = (cp << 6) | (cont & 0x3F);
-    }
-    if (!valid) {  // not UTF-8: keep the byte as it is
-      out += static_cast<char>(b);
-      ++i;
+  out.reserve(in.size());
+  while (!in.empty()) {
+    Utf8Char c = utf8_char(in);
+    if (c.length == 0) {  // not UTF-8: keep the byte as it is
+      out += in.front();
+      in.remove_prefix(1);
       continue;
     }
-    int byte = byte_for(cp);
-    out += byte < 0 ? '?' : static_cast<char>(byte);
-    i += len;
+    out += windows1252_byte(c.code_point);
+    in.remove_prefix(c.length);
   }
   return out;
 }

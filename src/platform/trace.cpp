@@ -22,8 +22,12 @@ const char* style_name(BoxStyle style) {
 }  // namespace
 
 void Trace::line(const std::string& body) {
+  if (failed_) return;
   out_ << "{\"t\":" << clock_.now_ms() << ',' << body << "}\n";
   out_.flush();
+  if (out_) return;
+  failed_ = true;
+  if (on_failure_) on_failure_();
 }
 
 void Trace::box(BoxStyle style, std::string_view text, std::string_view caption, int answer) {
@@ -55,7 +59,13 @@ void Trace::file(std::string_view op, std::string_view path, int chars) {
 }
 
 int TracedDialogs::show(BoxStyle style, std::string_view text, std::string_view caption) {
-  int answer = inner_.show(style, text, caption);
+  int answer = 0;
+  try {
+    answer = inner_.show(style, text, caption);
+  } catch (...) {
+    trace_.box(style, text, caption, 0);  // shown, but never answered
+    throw;
+  }
   trace_.box(style, text, caption, answer);
   return answer;
 }

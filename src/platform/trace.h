@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -13,7 +14,11 @@ namespace velk0::platform {
 
 class Trace {
  public:
-  Trace(std::ostream& out, Clock& clock) : out_(out), clock_(clock) {}
+  // `on_failure` is called once, when a line cannot be written; nothing more
+  // is written after that.
+  Trace(std::ostream& out, Clock& clock, std::function<void()> on_failure = {})
+      : out_(out), clock_(clock), on_failure_(std::move(on_failure)) {}
+  // `answer` is 0 for a box that a request to stop cut short.
   void box(BoxStyle style, std::string_view text, std::string_view caption, int answer);
   void open(unsigned device, int notes);
   void close();
@@ -26,9 +31,12 @@ class Trace {
   void line(const std::string& body);
   std::ostream& out_;
   Clock& clock_;
+  std::function<void()> on_failure_;
+  bool failed_ = false;
 };
 
-// Decorators that write each call to the trace and pass it on.
+// Decorators that write each call to the trace and pass it on. A box left by
+// an exception (a request to stop) is still traced, with answer 0.
 class TracedDialogs : public Dialogs {
  public:
   TracedDialogs(Dialogs& inner, Trace& trace) : inner_(inner), trace_(trace) {}

@@ -15,6 +15,8 @@
 
 #include "platform/posix/interrupt.h"
 #include "platform/posix/terminal_dialogs.h"
+#include "platform/trace.h"
+#include "platform/virtual_clock.h"
 
 namespace velk0::platform::posix {
 namespace {
@@ -157,23 +159,36 @@ TEST_F(TerminalTest, KeysAnswerWithoutEnter) {
   }
 }
 
-TEST_F(TerminalTest, CtrlCLeavesTheBoxAndRestoresTheTerminal) {
-  for (int signal : {SIGINT, SIGTERM, SIGHUP}) std::signal(signal, SIG_DFL);
+// Each signal that asks the program to stop leaves the box at once, restores
+// the terminal, and the box still reaches the trace, unanswered.
+TEST_F(TerminalTest, ASignalLeavesTheBoxRestoresTheTerminalAndTracesTheBox) {
+  for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) std::signal(signal, SIG_DFL);
   install_interrupt_handlers();
+  for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
+    clear_interrupt();
+    pthread_t self = pthread_self();
+    typist_ = std::thread([self, signal] {
+      sigset_t all;
+      sigfillset(&all);
+      pthread_sigmask(SIG_BLOCK, &all, nullptr);
+      std::this_thread::sleep_for(milliseconds(80));
+      pthread_kill(self, signal);
+    });
+    std::ostringstream out, trace_out;
+    VirtualClock clock;
+    Trace trace(trace_out, clock);
+    TerminalDialogs terminal(slave_, out);
+    TracedDialogs dialogs(terminal, trace);
+    EXPECT_THROW(dialogs.show(BoxStyle::choice, kButtons, "suite"), Interrupted) << signal;
+    typist_.join();
+    EXPECT_EQ(interrupt_signal(), signal);
+    EXPECT_EQ(out.str(), "suite\n" + std::string(kButtons) + "\n" + kPrompt + "\n");
+    EXPECT_EQ(trace_out.str(), "{\"t\":0,\"ev\":\"box\",\"style\":\"choice\",\"text\":\"" +
+                                   std::string(kButtons) +
+                                   "\",\"caption\":\"suite\",\"answer\":0}\n");
+  }
   clear_interrupt();
-  pthread_t self = pthread_self();
-  typist_ = std::thread([self] {
-    sigset_t all;
-    sigfillset(&all);
-    pthread_sigmask(SIG_BLOCK, &all, nullptr);
-    std::this_thread::sleep_for(milliseconds(80));
-    pthread_kill(self, SIGINT);
-  });
-  std::ostringstream out;
-  EXPECT_THROW(ask(out), Interrupted);
-  EXPECT_EQ(out.str(), "suite\n" + std::string(kButtons) + "\n" + kPrompt + "\n");
-  clear_interrupt();
-  std::signal(SIGINT, SIG_DFL);
+  for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) std::signal(signal, SIG_DFL);
 }
 
 }  // namespace

@@ -28,6 +28,10 @@ class PlatformTest::Backends : public platform::OsBackends {
   std::string native_path(std::string_view p) override {
     return platform::posix_native_path(p, root_.string());
   }
+  void check_stop() override {
+    if (stop_after >= 0 && checks++ >= stop_after) throw StopRequested{};
+  }
+  int stop_after = -1, checks = 0;
 
  private:
   std::vector<int> notes_;
@@ -68,6 +72,13 @@ void PlatformTest::start(const std::string& answers, std::vector<int> device_not
   reset_settings();
   clear_trace();
 }
+
+void PlatformTest::stop_after(int checks) {
+  backends_->stop_after = checks;
+  backends_->checks = 0;
+}
+
+void PlatformTest::shutdown() { session_->shutdown(); }
 
 void PlatformTest::clear_trace() {
   trace_.str("");

@@ -28,6 +28,9 @@ using Midi = std::array<int, 3>;
 inline Midi on(int note) { return {0x91, note, 127}; }
 inline Midi off(int note) { return {0x81, note, 0}; }
 
+// What the platform throws once the user asked the program to stop.
+struct StopRequested {};
+
 class PlatformTest : public ::testing::Test {
  protected:
   PlatformTest();
@@ -40,6 +43,10 @@ class PlatformTest : public ::testing::Test {
   // global state and clears the trace.
   void start(const std::string& answers = "", std::vector<int> device_notes = {256});
   void clear_trace();
+  // The user asks the program to stop after this many checks (-1: never).
+  void stop_after(int checks);
+  // What the entry does on the way out: releases every note, closes the device.
+  void shutdown();
 
   // Runs the program with these arguments (the program's name is added).
   int run(std::vector<std::string> args);

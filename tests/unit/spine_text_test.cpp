@@ -71,6 +71,24 @@ TEST(TextEncoding, TakesUtf8ArgumentsAsWindows1252) {
   EXPECT_EQ(platform::from_utf8("\xE2\x82\xAC"), "\x80");
   EXPECT_EQ(platform::from_utf8("\xE4\xB8\xAD"), "?");  // no byte for it
   EXPECT_EQ(platform::from_utf8("a\xE1z"), "a\xE1z");   // not UTF-8: kept
+  // Forms that are not well-formed UTF-8 are kept byte for byte: an overlong
+  // slash or zero byte, a surrogate, a code point beyond U+10FFFF, a cut sequence.
+  for (std::string bytes : {"\xC0\xAF", "\xC0\x80", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xE2\x82"})
+    EXPECT_EQ(platform::from_utf8(bytes), bytes);
+  EXPECT_EQ(platform::from_utf8("\xF0\x9F\x8E\xB5"), "?");
+}
+
+TEST(TextEncoding, TerminalTextCannotDriveTheTerminal) {
+  struct Case {
+    std::string program_text, shown;
+  } cases[] = {
+      {"@\x1b]0;X\a", "@\\x1b]0;X\\x07"},  // a title sequence
+      {"a\r\nb\rc\td\n", "a\nb\nc\td\n"},
+      {std::string("\0\x7f", 2), "\\x00\\x7f"},
+      {"\x81\x8d\x8f\x90\x9d", "\\x81\\x8d\\x8f\\x90\\x9d"},  // undefined in Windows-1252
+      {"b\x82mol \x8A \x80 \x9b \xE9", "b\xC3\xA9mol \xC3\xA8 \xE2\x82\xAC \xE2\x80\xBA \xC3\xA9"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(platform::to_terminal(c.program_text), c.shown);
 }
 
 TEST(TextEncoding, WritesJsonStrings) {

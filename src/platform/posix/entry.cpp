@@ -1,8 +1,12 @@
 // The entry on POSIX systems: arguments arrive as UTF-8 and are handed to the
-// program in its own bytes; whatever ends the run, normally or by Ctrl-C, no
-// note is left sounding.
+// program in its own bytes; whatever ends the run, normally or by a signal,
+// no note is left sounding.
 #include "platform/entry.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <exception>
 #include <string>
@@ -13,19 +17,47 @@
 #include "platform/session.h"
 #include "platform/text_encoding.h"
 
+namespace {
+
+// Exit status when the environment cannot be used.
+constexpr int kBadEnvironment = 2;
+
+// Descriptors 0 to 2 are open before the program creates any: a descriptor of
+// its own must never stand in for standard input, or a box would read it
+// instead of the keyboard. One that is closed reads and writes /dev/null.
+void open_standard_descriptors() {
+  for (int fd = 0; fd <= STDERR_FILENO; ++fd) {
+    if (fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+    int null = open("/dev/null", O_RDWR);  // the lowest free descriptor: fd itself
+    if (null > fd) {
+      dup2(null, fd);
+      close(null);
+    }
+  }
+}
+
+}  // namespace
+
 namespace velk0::platform {
 
 int run_entry(int argc, char** argv, Program program) {
   namespace platform = velk0::platform;
   namespace posix = velk0::platform::posix;
 
+  open_standard_descriptors();
   posix::install_interrupt_handlers();
+
+  posix::PosixConfig config = posix::PosixConfig::from_environment();
+  if (!config.error.empty()) {
+    std::fprintf(stderr, "%s\n", config.error.c_str());
+    return kBadEnvironment;
+  }
 
   std::vector<std::string> args;
   args.reserve(static_cast<std::size_t>(argc > 0 ? argc : 0));
   for (int i = 0; i < argc; ++i) args.push_back(platform::from_utf8(argv[i]));
 
-  posix::PosixBackends os(posix::PosixConfig::from_environment());
+  posix::PosixBackends os(std::move(config));
   platform::Session session(platform::SessionOptions::from_environment(), os);
   platform::install(&session.platform());
 
@@ -33,7 +65,7 @@ int run_entry(int argc, char** argv, Program program) {
   try {
     code = program(args);
   } catch (const posix::Interrupted&) {
-    // Leaves the program wherever it was waiting; what sounds is released below.
+    // Leaves the program wherever it was; what sounds is released below.
   } catch (const std::exception& e) {
     // Ends with a message, and even then leaves no note on.
     session.shutdown();

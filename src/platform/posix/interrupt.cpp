@@ -8,7 +8,7 @@
 namespace velk0::platform::posix {
 namespace {
 
-constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
+constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
 
 volatile sig_atomic_t g_signal = 0;
 int g_pipe[2] = {-1, -1};

@@ -1,7 +1,8 @@
-// Ctrl-C and termination requests. The handler only records the request; the
-// places where the program blocks (the clock's waits, the answer of a box, a
-// sound cue) notice it and throw `Interrupted`, and the entry then releases
-// every sounding note before it exits.
+// Ctrl-C, Ctrl-\, hang-up and termination requests. The handler only records
+// the request; the places where the program blocks (the clock's waits, the
+// answer of a box, a sound cue) and every MIDI message notice it and throw
+// `Interrupted`, and the entry then releases every sounding note before it
+// exits.
 #pragma once
 
 #include <signal.h>
@@ -11,7 +12,7 @@ namespace velk0::platform::posix {
 // Thrown out of a blocking call once an interruption has been requested.
 struct Interrupted {};
 
-// Installs the handlers for SIGINT, SIGTERM and SIGHUP (a signal that the
+// Installs the handlers for SIGINT, SIGTERM, SIGHUP and SIGQUIT (a signal that the
 // shell left ignored, as for a background job, stays ignored) and ignores
 // SIGPIPE. Call once, before any thread starts.
 void install_interrupt_handlers();

@@ -3,14 +3,18 @@
 #include <pwd.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <iostream>
 
+#include "platform/posix/interrupt.h"
 #include "platform/posix/midi_devices.h"
 #include "platform/posix/real_clock.h"
 #include "platform/posix/sdl_audio.h"
 #include "platform/posix/terminal_dialogs.h"
 #include "platform/std_files.h"
+#include "platform/text_encoding.h"
 
 namespace velk0::platform::posix {
 namespace {
@@ -21,6 +25,14 @@ std::string env_or(const char* name, const std::string& fallback) {
   const char* value = std::getenv(name);
   return value && *value ? std::string(value) : fallback;
 }
+
+std::string lower_ascii(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return text;
+}
+
+constexpr std::string_view kWavExtension = ".wav";
 
 std::string home_folder() {
   if (const char* home = std::getenv("HOME"); home && *home) return home;
@@ -34,13 +46,19 @@ PosixConfig PosixConfig::from_environment() {
   PosixConfig config;
   config.synth.soundfont = env_or("VELK0_SOUNDFONT", kDefaultSoundFont);
   std::string audio = env_or("VELK0_AUDIO", "");
+  std::string lowered = lower_ascii(audio);
   if (audio.empty()) {
     config.synth.output = AudioOutput::system;
-  } else if (audio == "none") {
+  } else if (lowered == "none") {
     config.synth.output = AudioOutput::none;
-  } else {
+  } else if (lowered.size() > kWavExtension.size() && lowered.ends_with(kWavExtension)) {
     config.synth.output = AudioOutput::file;
     config.synth.wav_path = audio;
+  } else {
+    // A mistyped value must not become a file of that name.
+    config.error =
+        "velk0 : VELK0_AUDIO doit valoir none ou le chemin d'un fichier .wav, pas \xC2\xAB " +
+        to_terminal(from_utf8(audio)) + " \xC2\xBB ; arr\xC3\xAAt du programme";
   }
   config.root = env_or("VELK0_ROOT", home_folder() + "/.local/share/velk0");
   return config;
@@ -65,5 +83,7 @@ std::unique_ptr<SoundCues> PosixBackends::make_sounds() {
 std::string PosixBackends::native_path(std::string_view system_path) {
   return posix_native_path(system_path, config_.root);
 }
+
+void PosixBackends::check_stop() { throw_if_interrupted(); }
 
 }  // namespace velk0::platform::posix

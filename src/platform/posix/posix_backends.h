@@ -1,9 +1,10 @@
 // The backends of a POSIX system, set up from the environment:
 //   VELK0_SOUNDFONT  the General MIDI SoundFont of the embedded synthesizer
 //                    (default: the distribution's, /usr/share/sounds/sf2/default-GM.sf2);
-//   VELK0_AUDIO      unset: the system's audio output; PATH.wav: a WAV file
-//                    rendered in step with the clock; none: no sound at all
-//                    (with a file or none, the sound cues stay silent too);
+//   VELK0_AUDIO      unset: the system's audio output; PATH.wav (any case): a
+//                    WAV file rendered in step with the clock; none (any case):
+//                    no sound at all (with a file or none, the sound cues stay
+//                    silent too); any other value is refused;
 //   VELK0_ROOT       the folder that stands for the drive root of system paths
 //                    such as \korvane\notaflux.ini (default: ~/.local/share/velk0).
 #pragma once
@@ -18,6 +19,9 @@ namespace velk0::platform::posix {
 struct PosixConfig {
   SynthConfig synth;
   std::string root;
+  // The French line for standard error when the environment cannot be used
+  // (the program then stops before it does anything); empty when it can.
+  std::string error;
   static PosixConfig from_environment();
 };
 
@@ -30,6 +34,8 @@ class PosixBackends : public OsBackends {
   std::unique_ptr<MidiDevices> make_midi(Clock& clock) override;
   std::unique_ptr<SoundCues> make_sounds() override;
   std::string native_path(std::string_view system_path) override;
+  // Throws Interrupted once a signal has asked the program to stop.
+  void check_stop() override;
 
  private:
   PosixConfig config_;
