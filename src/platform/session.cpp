@@ -54,11 +54,13 @@ Session::Session(const SessionOptions& options, OsBackends& os) {
     dialogs_ = os.make_dialogs();
   midi_ = os.make_midi(*clock_);
   sounds_ = os.make_sounds();
+  media_ = os.make_media(*clock_);
   files_ = std::make_unique<StdFiles>([&os](std::string_view p) { return os.native_path(p); });
 
   platform_.dialogs = dialogs_.get();
   platform_.clock = clock_.get();
   platform_.sounds = sounds_.get();
+  platform_.media = media_.get();
   platform_.files = files_.get();
   MidiDevices* midi = midi_.get();
   if (trace_) {
@@ -66,10 +68,12 @@ Session::Session(const SessionOptions& options, OsBackends& os) {
     traced_midi_ = std::make_unique<TracedMidi>(*midi_, *trace_);
     traced_clock_ = std::make_unique<TracedClock>(*clock_, *trace_);
     traced_sounds_ = std::make_unique<TracedSounds>(*sounds_, *trace_);
+    traced_media_ = std::make_unique<TracedMedia>(*media_, *trace_);
     traced_files_ = std::make_unique<TracedFiles>(*files_, *trace_);
     platform_.dialogs = traced_dialogs_.get();
     platform_.clock = traced_clock_.get();
     platform_.sounds = traced_sounds_.get();
+    platform_.media = traced_media_.get();
     platform_.files = traced_files_.get();
     midi = traced_midi_.get();
   }
@@ -79,6 +83,7 @@ Session::Session(const SessionOptions& options, OsBackends& os) {
 
 void Session::shutdown() {
   if (guard_ && guard_->is_open()) guard_->close();
+  if (platform_.media) platform_.media->close();
 }
 
 Session::~Session() { shutdown(); }
