@@ -27,7 +27,7 @@ class FileArgumentTest : public testing::PlatformTest {
     std::vector<std::string> out;
     for (const auto& line : events("media")) {
       std::string step = field(line, "op");
-      if (number(line, "error") > 0) step += ":" + std::to_string(number(line, "error"));
+      if (number(line, "error") > 0) step.append(":").append(std::to_string(number(line, "error")));
       out.push_back(step);
     }
     return out;
