@@ -138,6 +138,19 @@ TEST_F(FileArgumentTest, FileArgumentsAreUsedUpAndTheLoopGoesOn) {
   run({"x.WAV", "c"});
   EXPECT_EQ(field(events("media")[0], "path"), "x.WAV");
   EXPECT_EQ(played(), (std::vector<int>{36}));
+
+  // The first kind that matches, in letters of one case.
+  struct Kind {
+    const char* arg;
+    const char* type;  // "" for none: a tablature
+  } kinds[] = {
+      {"a.tab.wav", "waveaudio"}, {"a.wav.MID", "sequencer"}, {"a.Mid", ""}, {"a.Wav", ""}};
+  for (const auto& k : kinds) {
+    start("a");
+    run({k.arg});
+    auto steps = events("media");
+    EXPECT_EQ(steps.empty() ? "" : field(steps[0], "type"), k.type) << k.arg;
+  }
 }
 
 TEST_F(FileArgumentTest, PrefixedWaveNamesAreCuesAndTheirPrefixStillSorts) {
