@@ -2,7 +2,7 @@
 # Files named on the command line, with the real backends: a MIDI file made
 # here, rendered by the embedded synthesizer into a WAV file for its whole
 # length; files that are no MIDI files refused with the program's own box,
-# at once; a sound cue traced under the name the program gives it.
+# at once.
 source "$(dirname "$0")/lib.sh"
 cd "$tmp"
 
@@ -46,8 +46,4 @@ for file in text.mid header.mid track.mid; do
     fail "$file: the opening did not fail in the trace"
 done
 
-# A cue under the folder of recorded words, the loop then in the $ state.
-dry_run '$bonjour.wav' "c d e" >out
-grep -q '"ev":"sound","path":"\\\\kt3\\\\wav\\\\bonjour.wav"' "$tmp/trace" || fail "cue: $(cat "$tmp/trace")"
-if grep -q '"bytes":\[145' "$tmp/trace"; then fail "a tablature was played in the \$ state"; fi
 echo "ok"
