@@ -165,5 +165,6 @@ mkdir -p "$prefix_root"
 wineserver -p10 </dev/null >/dev/null 2>&1 || true
 
 # Wine's sound driver lets the sound library report a machine without a sound
-# card on standard error; those lines are not the program's.
-exec "$loader" "$@" 2> >(grep --line-buffered -v '^ALSA lib ' >&2)
+# card on standard error; those lines are not the program's. The program's own
+# lines may hold accented letters in the ANSI code page: they are text too.
+exec "$loader" "$@" 2> >(grep -a --line-buffered -v '^ALSA lib ' >&2)

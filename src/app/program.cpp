@@ -1,8 +1,10 @@
 #include "app/program.h"
 
 #include <array>
+#include <optional>
 #include <string_view>
 
+#include "app/file_arguments.h"
 #include "commands/at_command.h"
 #include "commands/musical_command.h"
 #include "commands/tablature_command.h"
@@ -12,6 +14,7 @@
 #include "midi/midi_out.h"
 #include "tablature/material.h"
 #include "tablature/player.h"
+#include "tablature/whole_text.h"
 
 namespace velk0 {
 
@@ -46,6 +49,8 @@ struct LoopState {
   std::string dollar_symbol, dollar_number;
   std::string at_name;
   char command_state = '#';
+  // The whole text of the tablature file the argument named, if it did.
+  std::optional<std::string> file_text;
 };
 
 // The rest of an argument from its third character, cut to a symbol's size.
@@ -106,7 +111,12 @@ void tablature_argument(LoopState& st) {
     run_at_command(st.at_name, st.argument_text, st.tablature_text);
   else
     set_bounded(st.tablature_text, st.argument_text, kTablatureCapacity);
-  if (st.command_state == '#') play_text(st.tablature_text);
+  if (st.command_state != '#') return;
+  // A tablature file plays whole; a typed tablature keeps its limits.
+  if (st.file_text && st.hash_symbol.empty())
+    play_whole_text(*st.file_text);
+  else
+    play_text(st.tablature_text);
 }
 
 }  // namespace
@@ -123,6 +133,11 @@ int run_program(const std::vector<std::string>& args) {
     set_bounded(st.argument_text, args[i], kArgumentCapacity);
     std::string first;
     copy_substring(first, st.argument_text, 1, 1);
+    // The file handling may empty or replace the argument; the first
+    // character taken before it still sorts the argument.
+    std::string file_text;
+    st.file_text.reset();
+    if (handle_file_argument(st.argument_text, &file_text)) st.file_text = std::move(file_text);
     if (first == "@")
       at_argument(st);
     else if (first == "$")

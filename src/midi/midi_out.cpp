@@ -27,12 +27,17 @@ int note_byte(int note) {
 
 int status_byte(int kind) { return kind | (settings().canal & 0x0F); }
 
+int held_messages = 0;  // MessagesHeld alive
+
 std::uint32_t send(std::uint32_t word) {
-  devices().send(word);
+  if (held_messages == 0) devices().send(word);
   return word;
 }
 
 }  // namespace
+
+MessagesHeld::MessagesHeld() { ++held_messages; }
+MessagesHeld::~MessagesHeld() { --held_messages; }
 
 MidiOut& midi_out() {
   static MidiOut out;

@@ -34,4 +34,14 @@ std::uint32_t program_change(int program);
 std::int8_t track_octave(int note);
 std::uint32_t wait_duration(std::uint32_t value);
 
+// While it lives no message reaches the device: a tablature read only to
+// measure it sends nothing, not even its instrument's program change.
+class MessagesHeld {
+ public:
+  MessagesHeld();
+  ~MessagesHeld();
+  MessagesHeld(const MessagesHeld&) = delete;
+  MessagesHeld& operator=(const MessagesHeld&) = delete;
+};
+
 }  // namespace velk0

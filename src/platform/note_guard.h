@@ -14,6 +14,7 @@ class NoteGuard : public MidiDevices {
   explicit NoteGuard(MidiDevices& inner) : inner_(inner) {}
   unsigned count() override { return inner_.count(); }
   int notes(unsigned index) override { return inner_.notes(index); }
+  std::string name(unsigned index) override { return inner_.name(index); }
   bool open(unsigned index) override;
   void send(std::uint32_t word) override;
   // Releases what still sounds, then closes.

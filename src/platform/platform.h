@@ -41,6 +41,8 @@ class MidiDevices {
   virtual unsigned count() = 0;
   // Simultaneous notes the device reports (0: it cannot play).
   virtual int notes(unsigned index) = 0;
+  // The name the system gives the device ("" when it has none).
+  virtual std::string name(unsigned index) = 0;
   // Opens the device; false when it cannot be opened.
   virtual bool open(unsigned index) = 0;
   // Sends one short message (status in the low byte) to the open device.
@@ -64,6 +66,29 @@ class SoundCues {
   // Plays a recorded sound and returns when it has ended. A missing file is
   // not reported.
   virtual void play(std::string_view system_path) = 0;
+};
+
+// The media control interface: a MIDI file played on a sequencer, a wave
+// file on the wave device. One device is open at a time; it plays on its own
+// while the program waits. Each step returns 0, or the system's error code
+// when it fails.
+enum class MediaType { sequencer, waveaudio };
+
+class Media {
+ public:
+  virtual ~Media() = default;
+  // Opens a device of the type on the file, closing any other first.
+  virtual unsigned open(MediaType type, std::string_view system_path) = 0;
+  // The MIDI port the sequencer plays on.
+  virtual unsigned port(int& port) = 0;
+  // Plays from the current position and returns at once.
+  virtual unsigned play() = 0;
+  virtual unsigned pause() = 0;
+  virtual unsigned resume() = 0;
+  // Stops and goes back to the start.
+  virtual unsigned seek_start() = 0;
+  // Closes the open device; nothing when none is open.
+  virtual unsigned close() = 0;
 };
 
 // Text files are read a page at a time, this many characters a page.
@@ -91,6 +116,7 @@ struct Platform {
   MidiDevices* midi = nullptr;
   Clock* clock = nullptr;
   SoundCues* sounds = nullptr;
+  Media* media = nullptr;
   Files* files = nullptr;
 };
 

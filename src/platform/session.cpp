@@ -23,6 +23,7 @@ class StopCheckedMidi : public MidiDevices {
   StopCheckedMidi(MidiDevices& inner, OsBackends& os) : inner_(inner), os_(os) {}
   unsigned count() override { return inner_.count(); }
   int notes(unsigned index) override { return inner_.notes(index); }
+  std::string name(unsigned index) override { return inner_.name(index); }
   bool open(unsigned index) override {
     os_.check_stop();
     return inner_.open(index);
@@ -62,6 +63,32 @@ class StopCheckedDialogs : public Dialogs {
 
  private:
   Dialogs& inner_;
+  OsBackends& os_;
+};
+
+// A media file starts sounding only while no stop has been asked for.
+class StopCheckedMedia : public Media {
+ public:
+  StopCheckedMedia(Media& inner, OsBackends& os) : inner_(inner), os_(os) {}
+  unsigned open(MediaType type, std::string_view path) override {
+    os_.check_stop();
+    return inner_.open(type, path);
+  }
+  unsigned port(int& port) override { return inner_.port(port); }
+  unsigned play() override {
+    os_.check_stop();
+    return inner_.play();
+  }
+  unsigned pause() override { return inner_.pause(); }
+  unsigned resume() override {
+    os_.check_stop();
+    return inner_.resume();
+  }
+  unsigned seek_start() override { return inner_.seek_start(); }
+  unsigned close() override { return inner_.close(); }
+
+ private:
+  Media& inner_;
   OsBackends& os_;
 };
 
@@ -111,11 +138,13 @@ Session::Session(const SessionOptions& options, OsBackends& os) {
     dialogs_ = os.make_dialogs();
   midi_ = os.make_midi(*clock_);
   sounds_ = os.make_sounds();
+  media_ = os.make_media(*clock_);
   files_ = std::make_unique<StdFiles>([&os](std::string_view p) { return os.native_path(p); });
 
   platform_.dialogs = dialogs_.get();
   platform_.clock = clock_.get();
   platform_.sounds = sounds_.get();
+  platform_.media = media_.get();
   platform_.files = files_.get();
   MidiDevices* midi = midi_.get();
   if (trace_) {
@@ -123,10 +152,12 @@ Session::Session(const SessionOptions& options, OsBackends& os) {
     traced_midi_ = std::make_unique<TracedMidi>(*midi_, *trace_);
     traced_clock_ = std::make_unique<TracedClock>(*clock_, *trace_);
     traced_sounds_ = std::make_unique<TracedSounds>(*sounds_, *trace_);
+    traced_media_ = std::make_unique<TracedMedia>(*media_, *trace_);
     traced_files_ = std::make_unique<TracedFiles>(*files_, *trace_);
     platform_.dialogs = traced_dialogs_.get();
     platform_.clock = traced_clock_.get();
     platform_.sounds = traced_sounds_.get();
+    platform_.media = traced_media_.get();
     platform_.files = traced_files_.get();
     midi = traced_midi_.get();
   }
@@ -135,13 +166,16 @@ Session::Session(const SessionOptions& options, OsBackends& os) {
   checked_midi_ = std::make_unique<StopCheckedMidi>(*guard_, os);
   checked_clock_ = std::make_unique<StopCheckedClock>(*platform_.clock, os);
   checked_dialogs_ = std::make_unique<StopCheckedDialogs>(*platform_.dialogs, os);
+  checked_media_ = std::make_unique<StopCheckedMedia>(*platform_.media, os);
   platform_.midi = checked_midi_.get();
+  platform_.media = checked_media_.get();
   platform_.clock = checked_clock_.get();
   platform_.dialogs = checked_dialogs_.get();
 }
 
 void Session::shutdown() {
   if (guard_ && guard_->is_open()) guard_->close();
+  if (platform_.media) platform_.media->close();
 }
 
 Session::~Session() { shutdown(); }

@@ -24,6 +24,9 @@ class OsBackends {
   // to a file renders in step with it).
   virtual std::unique_ptr<MidiDevices> make_midi(Clock& clock) = 0;
   virtual std::unique_ptr<SoundCues> make_sounds() = 0;
+  // The media devices; made after the MIDI devices, whose synthesizer they
+  // may share.
+  virtual std::unique_ptr<Media> make_media(Clock& clock) = 0;
   virtual std::string native_path(std::string_view system_path) = 0;
   // Throws when the user has asked the program to stop (a signal). Called
   // before a MIDI device opens, before each MIDI message, each wait and each
@@ -49,7 +52,8 @@ class Session {
   Session& operator=(const Session&) = delete;
 
   Platform& platform() { return platform_; }
-  // Releases every sounding note and closes the device; safe to call twice.
+  // Releases every sounding note and closes the device and any media
+  // device; safe to call twice.
   void shutdown();
 
  private:
@@ -61,7 +65,10 @@ class Session {
   std::unique_ptr<NoteGuard> guard_;
   std::unique_ptr<Clock> traced_clock_, checked_clock_;
   std::unique_ptr<Dialogs> checked_dialogs_;
+  std::unique_ptr<Media> checked_media_;
   std::unique_ptr<SoundCues> sounds_, traced_sounds_;
+  // After the MIDI devices: a media device may play on their synthesizer.
+  std::unique_ptr<Media> media_, traced_media_;
   std::unique_ptr<Files> files_, traced_files_;
   Platform platform_;
 };

@@ -58,6 +58,13 @@ void Trace::file(std::string_view op, std::string_view path, int chars) {
        ",\"chars\":" + std::to_string(chars));
 }
 
+void Trace::media(std::string_view op, unsigned error, std::string_view extra) {
+  std::string body = "\"ev\":\"media\",\"op\":" + json_string(op);
+  body += extra;
+  if (error != 0) body += ",\"error\":" + std::to_string(error);
+  line(body);
+}
+
 int TracedDialogs::show(BoxStyle style, std::string_view text, std::string_view caption) {
   int answer = 0;
   try {
@@ -99,6 +106,39 @@ void TracedClock::wait_ms(std::uint32_t ms) {
 void TracedSounds::play(std::string_view path) {
   trace_.sound(path);
   inner_.play(path);
+}
+
+unsigned TracedMedia::step(std::string_view op, unsigned error) {
+  trace_.media(op, error);
+  return error;
+}
+
+unsigned TracedMedia::open(MediaType type, std::string_view path) {
+  if (open_) close();
+  unsigned error = inner_.open(type, path);
+  open_ = error == 0;
+  const char* name = type == MediaType::sequencer ? "sequencer" : "waveaudio";
+  trace_.media("open", error,
+               std::string(",\"type\":\"") + name + "\",\"path\":" + json_string(path));
+  return error;
+}
+
+unsigned TracedMedia::port(int& port) {
+  unsigned error = inner_.port(port);
+  trace_.media("status", error, error == 0 ? ",\"port\":" + std::to_string(port) : "");
+  return error;
+}
+
+unsigned TracedMedia::play() { return step("play", inner_.play()); }
+unsigned TracedMedia::pause() { return step("pause", inner_.pause()); }
+unsigned TracedMedia::resume() { return step("resume", inner_.resume()); }
+unsigned TracedMedia::seek_start() { return step("seek", inner_.seek_start()); }
+
+unsigned TracedMedia::close() {
+  unsigned error = inner_.close();
+  if (open_) trace_.media("close", error);
+  open_ = false;
+  return error;
 }
 
 std::optional<TextPage> TracedFiles::read_text(std::string_view path, int page) {

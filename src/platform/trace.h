@@ -26,6 +26,9 @@ class Trace {
   void wait(std::uint32_t ms);
   void sound(std::string_view path);
   void file(std::string_view op, std::string_view path, int chars);
+  // One step of a media device: the opening names the type and the file, a
+  // failed step its error code, the port status the port.
+  void media(std::string_view op, unsigned error, std::string_view extra = {});
 
  private:
   void line(const std::string& body);
@@ -52,6 +55,7 @@ class TracedMidi : public MidiDevices {
   TracedMidi(MidiDevices& inner, Trace& trace) : inner_(inner), trace_(trace) {}
   unsigned count() override { return inner_.count(); }
   int notes(unsigned index) override { return inner_.notes(index); }
+  std::string name(unsigned index) override { return inner_.name(index); }
   bool open(unsigned index) override;
   void send(std::uint32_t word) override;
   void close() override;
@@ -81,6 +85,25 @@ class TracedSounds : public SoundCues {
  private:
   SoundCues& inner_;
   Trace& trace_;
+};
+
+class TracedMedia : public Media {
+ public:
+  TracedMedia(Media& inner, Trace& trace) : inner_(inner), trace_(trace) {}
+  unsigned open(MediaType type, std::string_view path) override;
+  unsigned port(int& port) override;
+  unsigned play() override;
+  unsigned pause() override;
+  unsigned resume() override;
+  unsigned seek_start() override;
+  // Traced only when a device was open.
+  unsigned close() override;
+
+ private:
+  unsigned step(std::string_view op, unsigned error);
+  Media& inner_;
+  Trace& trace_;
+  bool open_ = false;
 };
 
 class TracedFiles : public Files {

@@ -30,7 +30,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   static platform::VirtualClock clock;
   static velk0::testing::NoFiles files;
   static velk0::testing::SilentSounds sounds;
-  static platform::Platform p{&dialogs, &device, &clock, &sounds, &files};
+  static platform::Platform p{
+      .dialogs = &dialogs, .midi = &device, .clock = &clock, .sounds = &sounds, .files = &files};
   platform::install(&p);
   if (size < 2) return 0;
 

@@ -6,6 +6,16 @@ void FakeMidiDevices::send(std::uint32_t word) {
   if (((word >> 8) & 0x80) || ((word >> 16) & 0x80)) ++bad_data_bytes_;
 }
 
+unsigned FakeMedia::step(const std::string& op) {
+  auto failure = failures_.find(op);
+  return failure == failures_.end() ? 0 : failure->second;
+}
+
+unsigned FakeMedia::port(int& port) {
+  port = 0;
+  return step("status");
+}
+
 int CycleDialogs::show(platform::BoxStyle style, std::string_view, std::string_view) {
   if (style != platform::BoxStyle::choice || answers_.empty()) return platform::kAnswerOk;
   return answers_[next_++ % answers_.size()];

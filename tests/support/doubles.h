@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -18,6 +20,7 @@ class FakeMidiDevices : public platform::MidiDevices {
   explicit FakeMidiDevices(std::vector<int> notes) : notes_(std::move(notes)) {}
   unsigned count() override { return static_cast<unsigned>(notes_.size()); }
   int notes(unsigned index) override { return index < notes_.size() ? notes_[index] : 0; }
+  std::string name(unsigned index) override { return "sortie " + std::to_string(index); }
   bool open(unsigned index) override { return index < notes_.size(); }
   void send(std::uint32_t word) override;
   void close() override {}
@@ -26,6 +29,25 @@ class FakeMidiDevices : public platform::MidiDevices {
  private:
   std::vector<int> notes_;
   int bad_data_bytes_ = 0;
+};
+
+// Media devices that play nothing: every step succeeds unless it was told to
+// fail with an error code (by its trace name: open, status, play, pause,
+// resume, seek, close). The sequencer reports port 0.
+class FakeMedia : public platform::Media {
+ public:
+  void fail(const std::string& op, unsigned error) { failures_[op] = error; }
+  unsigned open(platform::MediaType, std::string_view) override { return step("open"); }
+  unsigned port(int& port) override;
+  unsigned play() override { return step("play"); }
+  unsigned pause() override { return step("pause"); }
+  unsigned resume() override { return step("resume"); }
+  unsigned seek_start() override { return step("seek"); }
+  unsigned close() override { return step("close"); }
+
+ private:
+  unsigned step(const std::string& op);
+  std::map<std::string, unsigned> failures_;
 };
 
 // Sound cues that make no sound.

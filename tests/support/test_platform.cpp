@@ -25,6 +25,12 @@ class PlatformTest::Backends : public platform::OsBackends {
   std::unique_ptr<platform::SoundCues> make_sounds() override {
     return std::make_unique<SilentSounds>();
   }
+  std::unique_ptr<platform::Media> make_media(platform::Clock&) override {
+    auto media = std::make_unique<FakeMedia>();
+    media_ = media.get();
+    return media;
+  }
+  FakeMedia* media_ = nullptr;
   std::string native_path(std::string_view p) override {
     return platform::posix_native_path(p, root_.string());
   }
@@ -141,6 +147,8 @@ std::vector<std::string> PlatformTest::captions() const {
   for (auto& b : boxes()) out.push_back(b.caption);
   return out;
 }
+
+FakeMedia& PlatformTest::media() { return *backends_->media_; }
 
 void PlatformTest::write_file(const std::string& system_path, const std::string& bytes) {
   std::ofstream(backends_->native_path(system_path), std::ios::binary) << bytes;

@@ -15,6 +15,8 @@
 
 namespace velk0::testing {
 
+class FakeMedia;
+
 // A box as the trace reports it (texts in UTF-8).
 struct Box {
   std::string style, text, caption;
@@ -65,6 +67,8 @@ class PlatformTest : public ::testing::Test {
   void write_file(const std::string& system_path, const std::string& bytes);
   std::string read_file(const std::string& system_path) const;
   std::filesystem::path root() const { return root_; }
+  // The media devices of the running session.
+  FakeMedia& media();
 
  private:
   class Backends;

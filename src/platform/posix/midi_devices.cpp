@@ -6,6 +6,7 @@
 
 #include "platform/posix/interrupt.h"
 #include "platform/posix/quiet_stderr.h"
+#include "platform/text_encoding.h"
 
 namespace velk0::platform::posix {
 namespace {
@@ -83,6 +84,17 @@ int PosixMidi::notes(unsigned index) {
     return s ? s->polyphony() : 0;
   }
   return index - 1 < port_count() ? kPortNotes : 0;
+}
+
+std::string PosixMidi::name(unsigned index) {
+  if (index == 0) return kSynthesizerName;
+  if (index - 1 >= port_count()) return {};
+  QuietStderr quiet;
+  try {
+    return from_utf8(ports_->getPortName(index - 1));
+  } catch (const RtMidiError&) {
+    return {};
+  }
 }
 
 bool PosixMidi::open(unsigned index) {

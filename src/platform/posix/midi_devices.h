@@ -21,15 +21,23 @@ class PosixMidi : public MidiDevices {
   PosixMidi(SynthConfig config, Clock& clock);
   ~PosixMidi() override;
 
+  // The name of device 0, the embedded synthesizer.
+  static constexpr const char* kSynthesizerName = "synth\xE9tiseur int\xE9gr\xE9";
+
   unsigned count() override;
   int notes(unsigned index) override;
+  // A port's name as the sequencer gives it, in the program's own bytes.
+  std::string name(unsigned index) override;
   bool open(unsigned index) override;
   // Does nothing while no device is open.
   void send(std::uint32_t word) override;
   void close() override;
 
+  // The embedded synthesizer, started on first use and kept for the whole
+  // run (MIDI files play on it too); null when it cannot play.
+  Synthesizer* synthesizer() { return synth(); }
+
  private:
-  // Started on first use and kept for the whole run; null when it cannot play.
   Synthesizer* synth();
   // The sequencer's output ports; null on a machine without a sequencer.
   RtMidiOut* ports();

@@ -9,6 +9,7 @@
 #include <iostream>
 
 #include "platform/posix/interrupt.h"
+#include "platform/posix/media.h"
 #include "platform/posix/midi_devices.h"
 #include "platform/posix/real_clock.h"
 #include "platform/posix/sdl_audio.h"
@@ -33,6 +34,13 @@ std::string lower_ascii(std::string text) {
 }
 
 constexpr std::string_view kWavExtension = ".wav";
+
+// Where Windows would play its default sound for a missing cue: heard only
+// on a terminal, so nothing is written into a file the output goes to.
+void ring_terminal_bell() {
+  if (!isatty(STDOUT_FILENO)) return;
+  std::cout << '\a' << std::flush;
+}
 
 std::string home_folder() {
   if (const char* home = std::getenv("HOME"); home && *home) return home;
@@ -71,13 +79,20 @@ std::unique_ptr<Dialogs> PosixBackends::make_dialogs() {
 std::unique_ptr<Clock> PosixBackends::make_clock() { return std::make_unique<RealClock>(); }
 
 std::unique_ptr<MidiDevices> PosixBackends::make_midi(Clock& clock) {
-  return std::make_unique<PosixMidi>(config_.synth, clock);
+  auto midi = std::make_unique<PosixMidi>(config_.synth, clock);
+  midi_ = midi.get();
+  return midi;
 }
 
 std::unique_ptr<SoundCues> PosixBackends::make_sounds() {
   bool silent = config_.synth.output != AudioOutput::system;
   return std::make_unique<SdlSoundCues>([this](std::string_view path) { return native_path(path); },
-                                        silent);
+                                        silent, ring_terminal_bell);
+}
+
+std::unique_ptr<Media> PosixBackends::make_media(Clock& clock) {
+  return std::make_unique<PosixMedia>(*midi_, clock, config_.synth.output,
+                                      [this](std::string_view path) { return native_path(path); });
 }
 
 std::string PosixBackends::native_path(std::string_view system_path) {

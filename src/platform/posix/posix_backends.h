@@ -15,6 +15,10 @@
 #include "platform/session.h"
 
 namespace velk0::platform::posix {
+class PosixMidi;
+}
+
+namespace velk0::platform::posix {
 
 struct PosixConfig {
   SynthConfig synth;
@@ -32,13 +36,17 @@ class PosixBackends : public OsBackends {
   std::unique_ptr<Dialogs> make_dialogs() override;
   std::unique_ptr<Clock> make_clock() override;
   std::unique_ptr<MidiDevices> make_midi(Clock& clock) override;
+  // A missing cue rings the terminal's bell.
   std::unique_ptr<SoundCues> make_sounds() override;
+  // MIDI files play on the synthesizer of the MIDI devices made before.
+  std::unique_ptr<Media> make_media(Clock& clock) override;
   std::string native_path(std::string_view system_path) override;
   // Throws Interrupted once a signal has asked the program to stop.
   void check_stop() override;
 
  private:
   PosixConfig config_;
+  PosixMidi* midi_ = nullptr;
 };
 
 }  // namespace velk0::platform::posix

@@ -4,6 +4,7 @@
 #include <time.h>
 
 #include "platform/posix/interrupt.h"
+#include "platform/posix/media.h"
 #include "platform/posix/quiet_stderr.h"
 
 namespace velk0::platform::posix {
@@ -38,7 +39,12 @@ void SdlSoundCues::play(std::string_view system_path) {
   SDL_AudioSpec spec{};
   Uint8* samples = nullptr;
   Uint32 length = 0;
-  if (!SDL_LoadWAV(path.c_str(), &spec, &samples, &length)) return;
+  // Only a regular file: a FIFO would never let the load return.
+  if (file_kind(path) != FileKind::regular ||
+      !SDL_LoadWAV(path.c_str(), &spec, &samples, &length)) {
+    if (bell_) bell_();
+    return;
+  }
 
   SdlAudio audio;
   SDL_AudioDeviceID device = 0;

@@ -23,13 +23,15 @@ class SdlAudio {
   bool ready_ = false;
 };
 
-// Plays a WAV file to its end before returning; a missing file or a machine
-// without audio output plays nothing. `silent` cues play nothing at all (the
-// synthesizer's sound goes to a file or nowhere, so does everything else).
+// Plays a WAV file to its end before returning; a missing file rings `bell`
+// instead, and a machine without audio output plays nothing. `silent` cues
+// play nothing at all (the synthesizer's sound goes to a file or nowhere, so
+// does everything else).
 class SdlSoundCues : public SoundCues {
  public:
-  SdlSoundCues(std::function<std::string(std::string_view)> native_path, bool silent)
-      : native_path_(std::move(native_path)), silent_(silent) {}
+  SdlSoundCues(std::function<std::string(std::string_view)> native_path, bool silent,
+               std::function<void()> bell = {})
+      : native_path_(std::move(native_path)), silent_(silent), bell_(std::move(bell)) {}
   // Throws Interrupted (after stopping the sound) when a signal asks the
   // program to stop.
   void play(std::string_view system_path) override;
@@ -37,6 +39,7 @@ class SdlSoundCues : public SoundCues {
  private:
   std::function<std::string(std::string_view)> native_path_;
   bool silent_;
+  std::function<void()> bell_;
 };
 
 }  // namespace velk0::platform::posix

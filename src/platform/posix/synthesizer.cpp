@@ -134,7 +134,7 @@ void Synthesizer::render_to(std::uint64_t frame) {
     std::uint64_t left = frame - rendered_;
     if (fluid_synth_get_active_voice_count(synth_) > 0) {
       quiet_ = 0;
-    } else if (quiet_ >= frames_at(kTailMs)) {
+    } else if (quiet_ >= frames_at(kTailMs) && !keep_rendering_) {
       if (output_ == AudioOutput::file) wav_.append_silence(left);
       rendered_ = frame;
       return;
@@ -196,6 +196,14 @@ void Synthesizer::send(std::uint32_t word) {
 void Synthesizer::release_all() {
   if (in_step_) render_to(frames_at(clock_.now_ms()));
   fluid_synth_all_notes_off(synth_, -1);
+}
+
+void Synthesizer::hold_output(bool held) {
+  if (device_ == 0) return;
+  if (held)
+    SDL_LockAudioDevice(device_);
+  else
+    SDL_UnlockAudioDevice(device_);
 }
 
 void Synthesizer::reset_programs() {

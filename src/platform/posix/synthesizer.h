@@ -48,6 +48,14 @@ class Synthesizer {
   // drums on channel 10), as each opening promises.
   void reset_programs();
 
+  // For FluidSynth's MIDI file player, which plays on this synthesizer: the
+  // synthesizer itself; a hold on the audio output while a player is made or
+  // deleted (its timer runs in the output's thread); and silence rendered in
+  // full while a player plays, since it only moves on as frames are rendered.
+  fluid_synth_t* fluid() { return synth_; }
+  void hold_output(bool held);
+  void keep_rendering(bool on) { keep_rendering_ = on; }
+
  private:
   Synthesizer(Clock& clock, AudioOutput output) : clock_(clock), output_(output) {}
   bool create(unsigned sample_rate, const std::string& soundfont);
@@ -66,6 +74,7 @@ class Synthesizer {
   bool in_step_ = false;        // rendered on demand, in step with the clock
   std::uint64_t rendered_ = 0;  // frames rendered so far, counted from the clock's start
   std::uint64_t quiet_ = 0;     // frames rendered since the last voice ended
+  bool keep_rendering_ = false;
   std::vector<float> block_;
   std::vector<std::int16_t> pcm_;
 };

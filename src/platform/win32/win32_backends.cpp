@@ -1,6 +1,7 @@
 #include "platform/win32/win32_backends.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "platform/text_encoding.h"
 
@@ -50,6 +51,7 @@ BOOL WINAPI on_console_event(DWORD event) {
     Locked locked;
     registry().ending = true;
     if (registry().device) registry().device->silence_and_close();
+    mciSendCommandA(MCI_ALL_DEVICE_ID, MCI_CLOSE, MCI_WAIT, 0);
     if (registry().timer_raised) timeEndPeriod(1);
     registry().timer_raised = false;
   }
@@ -90,6 +92,12 @@ int WinmmMidi::notes(unsigned index) {
   MIDIOUTCAPSA caps{};
   if (midiOutGetDevCapsA(index, &caps, sizeof caps) != MMSYSERR_NOERROR) return 0;
   return caps.wNotes;
+}
+
+std::string WinmmMidi::name(unsigned index) {
+  MIDIOUTCAPSA caps{};
+  if (midiOutGetDevCapsA(index, &caps, sizeof caps) != MMSYSERR_NOERROR) return {};
+  return std::string(caps.szPname, strnlen(caps.szPname, sizeof caps.szPname));
 }
 
 bool WinmmMidi::open(unsigned index) {
@@ -157,6 +165,60 @@ void WaveSounds::play(std::string_view system_path) {
   sndPlaySoundA(path.c_str(), 0);
 }
 
+MciMedia::~MciMedia() { close(); }
+
+unsigned MciMedia::open(MediaType type, std::string_view system_path) {
+  close();
+  std::string path(system_path);
+  MCI_OPEN_PARMSA params{};
+  params.lpstrDeviceType = type == MediaType::sequencer ? "sequencer" : "waveaudio";
+  params.lpstrElementName = path.c_str();
+  MCIERROR error = mciSendCommandA(0, MCI_OPEN, MCI_OPEN_TYPE | MCI_OPEN_ELEMENT,
+                                   reinterpret_cast<DWORD_PTR>(&params));
+  if (error == 0) device_ = params.wDeviceID;
+  return error;
+}
+
+unsigned MciMedia::port(int& port) {
+  MCI_STATUS_PARMS params{};
+  params.dwItem = MCI_SEQ_STATUS_PORT;
+  MCIERROR error =
+      mciSendCommandA(device_, MCI_STATUS, MCI_STATUS_ITEM, reinterpret_cast<DWORD_PTR>(&params));
+  port = error == 0 ? static_cast<int>(params.dwReturn) : 0;
+  return error;
+}
+
+unsigned MciMedia::play() {
+  MCI_PLAY_PARMS params{};
+  return mciSendCommandA(device_, MCI_PLAY, 0, reinterpret_cast<DWORD_PTR>(&params));
+}
+
+unsigned MciMedia::pause() {
+  MCI_GENERIC_PARMS params{};
+  return mciSendCommandA(device_, MCI_PAUSE, 0, reinterpret_cast<DWORD_PTR>(&params));
+}
+
+unsigned MciMedia::resume() {
+  MCI_GENERIC_PARMS params{};
+  MCIERROR error = mciSendCommandA(device_, MCI_RESUME, 0, reinterpret_cast<DWORD_PTR>(&params));
+  if (error == MCIERR_UNSUPPORTED_FUNCTION) error = play();
+  return error;
+}
+
+unsigned MciMedia::seek_start() {
+  MCI_SEEK_PARMS params{};
+  return mciSendCommandA(device_, MCI_SEEK, MCI_SEEK_TO_START,
+                         reinterpret_cast<DWORD_PTR>(&params));
+}
+
+unsigned MciMedia::close() {
+  if (device_ == 0) return 0;
+  MCI_GENERIC_PARMS params{};
+  MCIERROR error = mciSendCommandA(device_, MCI_CLOSE, 0, reinterpret_cast<DWORD_PTR>(&params));
+  device_ = 0;
+  return error;
+}
+
 std::unique_ptr<Dialogs> Win32Backends::make_dialogs() {
   return std::make_unique<MessageBoxDialogs>();
 }
@@ -168,6 +230,8 @@ std::unique_ptr<MidiDevices> Win32Backends::make_midi(Clock&) {
 }
 
 std::unique_ptr<SoundCues> Win32Backends::make_sounds() { return std::make_unique<WaveSounds>(); }
+
+std::unique_ptr<Media> Win32Backends::make_media(Clock&) { return std::make_unique<MciMedia>(); }
 
 std::string Win32Backends::native_path(std::string_view system_path) {
   return std::string(system_path);

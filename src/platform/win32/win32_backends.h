@@ -36,6 +36,8 @@ class WinmmMidi : public MidiDevices {
 
   unsigned count() override;
   int notes(unsigned index) override;
+  // The product name of the capability record.
+  std::string name(unsigned index) override;
   bool open(unsigned index) override;
   void send(std::uint32_t word) override;
   void close() override;
@@ -71,12 +73,34 @@ class WaveSounds : public SoundCues {
   void play(std::string_view system_path) override;
 };
 
+// The media control interface: the "sequencer" and "waveaudio" devices
+// driven with mciSendCommandA, one open at a time.
+class MciMedia : public Media {
+ public:
+  ~MciMedia() override;
+  unsigned open(MediaType type, std::string_view system_path) override;
+  // The sequencer's MIDI port (MCI_SEQ_STATUS_PORT).
+  unsigned port(int& port) override;
+  // Plays with no range and no wait.
+  unsigned play() override;
+  unsigned pause() override;
+  // Where a device has no resume (the sequencer on some systems), it plays
+  // on from where it stands instead.
+  unsigned resume() override;
+  unsigned seek_start() override;
+  unsigned close() override;
+
+ private:
+  MCIDEVICEID device_ = 0;
+};
+
 class Win32Backends : public OsBackends {
  public:
   std::unique_ptr<Dialogs> make_dialogs() override;
   std::unique_ptr<Clock> make_clock() override;
   std::unique_ptr<MidiDevices> make_midi(Clock& clock) override;
   std::unique_ptr<SoundCues> make_sounds() override;
+  std::unique_ptr<Media> make_media(Clock& clock) override;
   // Paths keep the system's own spelling: Windows itself takes a path that
   // begins with a backslash from the root of the current drive.
   std::string native_path(std::string_view system_path) override;
@@ -96,8 +120,8 @@ class TimerResolution {
 };
 
 // Installs the console control handler: on Ctrl-C, Ctrl-Break or the
-// closing of the console, the open MIDI device is silenced and closed and
-// the process ends.
+// closing of the console, the open MIDI device is silenced and closed, every
+// media device is closed, and the process ends.
 void install_console_handler();
 
 }  // namespace velk0::platform::win32

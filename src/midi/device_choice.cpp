@@ -1,0 +1,29 @@
+#include "midi/device_choice.h"
+
+#include <string>
+
+#include "core/messages.h"
+#include "core/text.h"
+#include "core/text_files.h"
+
+namespace velk0 {
+namespace {
+
+constexpr const char* kHowToChoose =
+    "pour choisir un midi mapper disponible dans votre environnement, utilisez la commande "
+    "kalvesta, puis placez la valeur d'un midi mapper dans un fichier midiinit.dev, dans la "
+    "rubrique courante";
+
+}  // namespace
+
+void read_device_choice() {
+  std::string text;
+  if (read_text_file(text, 1, kDeviceChoicePath) > 0) {
+    loop_settings().device_index = read_integer(text);
+    return;
+  }
+  show_info(kHowToChoose, "");
+  loop_settings().device_index = 0;
+}
+
+}  // namespace velk0

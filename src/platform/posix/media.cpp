@@ -1,0 +1,52 @@
+#include "platform/posix/media.h"
+
+#include <sys/stat.h>
+
+#include "platform/posix/midi_devices.h"
+#include "platform/posix/midi_file_player.h"
+#include "platform/posix/wave_device.h"
+
+namespace velk0::platform::posix {
+
+FileKind file_kind(const std::string& native_path) {
+  struct stat info {};
+  if (stat(native_path.c_str(), &info) != 0) return FileKind::missing;
+  return S_ISREG(info.st_mode) ? FileKind::regular : FileKind::other;
+}
+
+PosixMedia::PosixMedia(PosixMidi& midi, Clock& clock, AudioOutput output,
+                       std::function<std::string(std::string_view)> native_path)
+    : midi_(midi), clock_(clock), output_(output), native_path_(std::move(native_path)) {}
+
+PosixMedia::~PosixMedia() { close(); }
+
+unsigned PosixMedia::open(MediaType type, std::string_view system_path) {
+  close();
+  const std::string path = native_path_(system_path);
+  if (type == MediaType::waveaudio)
+    return WaveDevice::open(path, output_ != AudioOutput::system, device_);
+  std::vector<char> bytes;
+  if (unsigned error = MidiFilePlayer::load(path, bytes)) return error;
+  device_ = std::make_unique<MidiFilePlayer>(
+      std::move(bytes), [this] { return midi_.synthesizer(); }, clock_,
+      output_ == AudioOutput::file);
+  return 0;
+}
+
+unsigned PosixMedia::port(int& port) {
+  return device_ ? device_->port(port) : media_error::kNotReady;
+}
+
+unsigned PosixMedia::play() { return device_ ? device_->play() : media_error::kNotReady; }
+unsigned PosixMedia::pause() { return device_ ? device_->pause() : media_error::kNotReady; }
+unsigned PosixMedia::resume() { return device_ ? device_->resume() : media_error::kNotReady; }
+unsigned PosixMedia::seek_start() {
+  return device_ ? device_->seek_start() : media_error::kNotReady;
+}
+
+unsigned PosixMedia::close() {
+  device_.reset();
+  return 0;
+}
+
+}  // namespace velk0::platform::posix

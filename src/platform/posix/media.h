@@ -1,0 +1,69 @@
+// The media devices of a POSIX system: a MIDI file plays on the embedded
+// synthesizer through FluidSynth's own MIDI file player, a wave file on the
+// system's audio output through SDL. Failed steps return the error codes the
+// Windows media control interface gives for the same failures, so that a
+// trace reads alike on both systems.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "platform/platform.h"
+#include "platform/posix/synthesizer.h"
+
+namespace velk0::platform::posix {
+
+class PosixMidi;
+
+namespace media_error {
+constexpr unsigned kUnsupported = 274;   // the device has no such step
+constexpr unsigned kFileNotFound = 275;  // no file of that name
+constexpr unsigned kNotReady = 276;      // no device open
+constexpr unsigned kInvalidFile = 296;   // not a file of the device's kind
+constexpr unsigned kNoWaveOutput = 326;  // no audio output for a wave file
+constexpr unsigned kNoMidiPort = 343;    // the synthesizer cannot play
+}  // namespace media_error
+
+// One open device; each step returns 0 or an error code.
+class MediaDevice {
+ public:
+  virtual ~MediaDevice() = default;
+  virtual unsigned port(int& port) = 0;
+  virtual unsigned play() = 0;
+  virtual unsigned pause() = 0;
+  virtual unsigned resume() = 0;
+  virtual unsigned seek_start() = 0;
+};
+
+class PosixMedia : public Media {
+ public:
+  // MIDI files play on `midi`'s synthesizer, rendered in step with `clock`
+  // when its sound goes to a file; `output` also says whether wave files
+  // can be heard at all.
+  PosixMedia(PosixMidi& midi, Clock& clock, AudioOutput output,
+             std::function<std::string(std::string_view)> native_path);
+  ~PosixMedia() override;
+
+  unsigned open(MediaType type, std::string_view system_path) override;
+  unsigned port(int& port) override;
+  unsigned play() override;
+  unsigned pause() override;
+  unsigned resume() override;
+  unsigned seek_start() override;
+  unsigned close() override;
+
+ private:
+  PosixMidi& midi_;
+  Clock& clock_;
+  AudioOutput output_;
+  std::function<std::string(std::string_view)> native_path_;
+  std::unique_ptr<MediaDevice> device_;
+};
+
+// What a path names, found without opening it (a FIFO would block): nothing
+// there, a regular file, or something else (a folder, a device, a FIFO).
+enum class FileKind { missing, regular, other };
+FileKind file_kind(const std::string& native_path);
+
+}  // namespace velk0::platform::posix

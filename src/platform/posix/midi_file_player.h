@@ -1,0 +1,59 @@
+// A MIDI file played on the embedded synthesizer by FluidSynth's own MIDI
+// file player. The player moves on as the synthesizer renders: live, the
+// audio output renders on its own while the program waits in a box; when the
+// sound goes to a WAV file, playing renders the piece to its end at once, in
+// step with the program's clock, as if the user had listened to its end
+// before answering; with no output at all, nothing is rendered.
+//
+// Each start makes a new player at the position to play from, so pausing and
+// resuming never rely on a player being stopped and started again.
+#pragma once
+
+#include <fluidsynth.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+#include "platform/posix/media.h"
+#include "platform/posix/synthesizer.h"
+
+namespace velk0::platform::posix {
+
+class MidiFilePlayer : public MediaDevice {
+ public:
+  // Reads a MIDI file whole and checks its chunks: 0, or the error code of
+  // a missing file or of one that is not a complete MIDI file.
+  static unsigned load(const std::string& native_path, std::vector<char>& bytes);
+
+  // `synth` starts the synthesizer on first use (null when it cannot play);
+  // `render_ahead` when the sound goes to a file.
+  MidiFilePlayer(std::vector<char> bytes, std::function<Synthesizer*()> synth, Clock& clock,
+                 bool render_ahead);
+  // Stops the piece and lets every note go.
+  ~MidiFilePlayer() override;
+  MidiFilePlayer(const MidiFilePlayer&) = delete;
+  MidiFilePlayer& operator=(const MidiFilePlayer&) = delete;
+
+  // 0, the synthesizer, when it can play.
+  unsigned port(int& port) override;
+  unsigned play() override;
+  unsigned pause() override;
+  unsigned resume() override;
+  unsigned seek_start() override;
+
+ private:
+  unsigned start();
+  void stop();
+  void render_to_end();
+
+  std::vector<char> bytes_;
+  std::function<Synthesizer*()> synth_;
+  Clock& clock_;
+  bool render_ahead_;
+  fluid_player_t* player_ = nullptr;
+  int tick_ = 0;  // where the next start plays from
+};
+
+}  // namespace velk0::platform::posix

@@ -1,0 +1,153 @@
+#include "tablature/reading_mode.h"
+
+#include <algorithm>
+#include <climits>
+#include <string>
+
+#include "core/messages.h"
+#include "core/settings.h"
+#include "core/text.h"
+#include "midi/device_choice.h"
+#include "midi/midi_out.h"
+#include "platform/platform.h"
+#include "tablature/notation.h"
+#include "tablature/player.h"
+
+namespace velk0 {
+namespace {
+
+using platform::kAnswerCancel;
+using platform::kAnswerNo;
+using platform::kAnswerYes;
+
+// The measure dialogue's texts are Windows-1252 bytes (0xE9 e acute).
+constexpr const char* kMeasureCaption =
+    "oui=suivant non=pr\xE9"
+    "c\xE9"
+    "dent annuler=fin";
+constexpr const char* kEndText = "fin de la tablature";
+constexpr const char* kEndCaption =
+    "oui=d\xE9"
+    "but annuler=quitter";
+
+// Records, at each separator, the notes read so far.
+class MeasureWatcher : public ReadingWatcher {
+ public:
+  explicit MeasureWatcher(MeasureEnds& ends) : ends_(ends) {}
+  void started() override { ends_.fill(0); }
+  void indication(char, const std::string&, const std::string&, int) override {}
+  void token(std::string_view, bool separator, int separators, int count) override {
+    if (separator && separators > 0 && static_cast<std::size_t>(separators) < ends_.size())
+      ends_[static_cast<std::size_t>(separators)] = count;
+    separators_ = separators;
+  }
+  int separators() const { return separators_; }
+
+ private:
+  MeasureEnds& ends_;
+  int separators_ = 0;
+};
+
+// Whole: the range from mesuredeb to mesurefin, as note positions.
+int play_whole() {
+  const PlaySettings& s = settings();
+  const std::string text = s.tabcourante;
+  std::string collected;
+  NoteList list;
+  play_tablature(text, "", s.mesuredeb, s.mesurefin, collected, list);
+  return 0;
+}
+
+int step_back_or_forward(int measure, bool forward) {
+  const long long next = forward ? measure + 1LL : std::max(measure - 1LL, 1LL);
+  return static_cast<int>(std::min<long long>(next, INT_MAX));
+}
+
+// Measure by measure, from mesuredeb, which keeps the position.
+int play_measures() {
+  PlaySettings& s = settings();
+  const std::string text = s.tabcourante;
+  std::string collected;
+  NoteList list;
+  for (;;) {
+    const int m = s.mesuredeb;
+    const std::int32_t first = measure_end_at(m - 1LL) + 1, last = measure_end_at(m);
+    const int answer =
+        ask_choice(format_text("mesure %d : jouer depuis la note %d jusqu'a la note %d", m,
+                               static_cast<int>(first), static_cast<int>(last)),
+                   kMeasureCaption);
+    if (answer != kAnswerYes && answer != kAnswerNo) return 0;
+    play_tablature(text, "", first, last, collected, list);
+    s.mesuredeb = step_back_or_forward(m, answer == kAnswerYes);
+    if (s.mesuredeb != 1 && measure_end_at(s.mesuredeb) == 0) {
+      if (ask_choice(kEndText, kEndCaption) != kAnswerYes) return 0;
+      s.mesuredeb = 1;
+    }
+  }
+}
+
+// Step by step: step i is note i, or measure i when indi holds m; No goes
+// back one step, Cancel ends.
+int play_steps() {
+  const PlaySettings& s = settings();
+  const std::string text = s.tabcourante, modes = s.indi;
+  std::string collected;
+  NoteList list;
+  auto step = [&](int i) { return play_tablature(text, modes, i, i, collected, list); };
+  for (;;) {
+    const int first = step(1);
+    if (first == kAnswerCancel) return 0;
+    if (first == kAnswerNo) continue;
+    int i = 2;
+    // mesure is what the first step's reading counted.
+    while (static_cast<unsigned>(i) <= static_cast<unsigned>(s.mesure)) {
+      const int answer = step(i);
+      if (answer == kAnswerCancel) return 0;
+      if (answer == kAnswerNo && (i -= 2) == 0) break;
+      ++i;
+    }
+    if (i != 0) return 0;
+  }
+}
+
+}  // namespace
+
+MeasureEnds& measure_end() {
+  static MeasureEnds ends{};
+  return ends;
+}
+
+std::int32_t measure_end_at(long long k) {
+  const MeasureEnds& ends = measure_end();
+  return k >= 0 && k < static_cast<long long>(ends.size()) ? ends[static_cast<std::size_t>(k)] : 0;
+}
+
+void fill_measure_ends(std::string_view text) {
+  const PlaySettings saved = settings();
+  MessagesHeld held;
+  MeasureEnds& ends = measure_end();
+  MeasureWatcher watcher(ends);
+  NoteList list;
+  read_tablature(text, Reader::kPlaying, list.notes, list.durations, &list.articulations,
+                 &list.marks, &watcher);
+  const auto count = static_cast<std::int32_t>(list.durations[0]);
+  const auto after_last = static_cast<std::size_t>(watcher.separators()) + 1;
+  if (after_last < ends.size() && count > ends[after_last - 1]) ends[after_last] = count;
+  settings() = saved;
+}
+
+int play_by_reading_mode() {
+  read_device_choice();
+  open_midi_device();
+  if (midi_out().device_notes == 0) {
+    show_info("", kNoMidiMessage);
+    return 0;
+  }
+  const PlaySettings& s = settings();
+  fill_measure_ends(s.tabcourante);
+  if (s.indi.empty()) return play_whole();
+  if (s.indi == " ") return play_measures();
+  return play_steps();
+}
+
+}  // namespace velk0

@@ -1,0 +1,32 @@
+// The current tablature played by the reading options: whole, measure by
+// measure with a box before each measure, or step by step through the
+// player's announcements; on the device the device choice file names.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string_view>
+
+#include "core/capacities.h"
+
+namespace velk0 {
+
+// Entry k (from 1) is the position of the last note of measure k of the
+// current tablature, 0 past its last measure; entry 0 is 0.
+using MeasureEnds = std::array<std::int32_t, kListSize>;
+MeasureEnds& measure_end();
+// Entry k, 0 for a k outside the table.
+std::int32_t measure_end_at(long long k);
+
+// Reads `text` as the player would, changing no setting and sending nothing,
+// and fills measure_end() with where its measures end. A measure after the
+// last separator counts only when it holds notes.
+void fill_measure_ends(std::string_view text);
+
+// Reads the device choice file, opens the device and plays tabcourante as
+// indi says: empty whole (from mesuredeb to mesurefin), one blank measure by
+// measure (the dialogue moves mesuredeb), anything else step by step with
+// indi as the announcements. The device stays open. Returns 0.
+int play_by_reading_mode();
+
+}  // namespace velk0

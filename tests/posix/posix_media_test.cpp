@@ -1,0 +1,218 @@
+// MIDI and wave files on POSIX: what the devices accept, a MIDI file rendered
+// by the embedded synthesizer, and nothing left sounding when one stops.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "platform/posix/media.h"
+#include "platform/posix/midi_devices.h"
+#include "platform/posix/midi_file_player.h"
+#include "platform/posix/sdl_audio.h"
+#include "platform/posix/wave_device.h"
+#include "platform/virtual_clock.h"
+
+namespace velk0::platform::posix {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kSoundFont = "/usr/share/sounds/sf2/default-GM.sf2";
+constexpr int kRate = 44100;
+constexpr int kAudible = 400;
+
+std::string be(std::uint32_t value, int bytes) {
+  std::string out;
+  for (int i = bytes - 1; i >= 0; --i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
+  return out;
+}
+
+// A format 0 file at 480 ticks a quarter note and 120 beats a minute: each
+// note lasts 500 ms; the last is never released when `hold_last`; the first
+// comes after a rest of `rest_quarters` quarter notes (at most 15).
+std::string midi_file(const std::vector<int>& notes, bool hold_last = false,
+                      int rest_quarters = 0) {
+  std::string track;
+  for (std::size_t i = 0; i < notes.size(); ++i) {
+    const auto note = static_cast<char>(notes[i]);
+    const int rest = i == 0 ? rest_quarters * 480 : 0;  // as a two-byte variable length
+    track += static_cast<char>(0x80 | rest >> 7);
+    track += static_cast<char>(rest & 0x7F);
+    track += std::string("\x90", 1) + note + '\x64';
+    if (!hold_last || i + 1 < notes.size()) track += std::string("\x83\x60\x80", 3) + note + '\0';
+  }
+  track += std::string("\x00\xFF\x2F\x00", 4);
+  return "MThd" + be(6, 4) + be(0, 2) + be(1, 2) + be(480, 2) + "MTrk" + be(track.size(), 4) +
+         track;
+}
+
+// A second of a 440 Hz square wave, 8-bit mono.
+std::string wave_file() {
+  std::string data;
+  for (int i = 0; i < 8000; ++i) data += static_cast<char>((i / 9) % 2 ? 0xC0 : 0x40);
+  auto le = [](std::uint32_t v, int bytes) {
+    std::string out;
+    for (int i = 0; i < bytes; ++i) out += static_cast<char>((v >> (8 * i)) & 0xFF);
+    return out;
+  };
+  return "RIFF" + le(36 + data.size(), 4) + "WAVEfmt " + le(16, 4) + le(1, 2) + le(1, 2) +
+         le(8000, 4) + le(8000, 4) + le(1, 2) + le(8, 2) + "data" + le(data.size(), 4) + data;
+}
+
+// Largest sample of a 16-bit stereo WAV file between two times.
+int wav_peak(const fs::path& path, int from_ms, int to_ms) {
+  std::ifstream in(path, std::ios::binary);
+  std::string b((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  int peak = 0;
+  const std::size_t from = 44 + static_cast<std::size_t>(from_ms) * kRate / 1000 * 4;
+  const std::size_t to = 44 + static_cast<std::size_t>(to_ms) * kRate / 1000 * 4;
+  for (std::size_t at = from; at + 1 < std::min(to, b.size()); at += 2) {
+    const auto sample = static_cast<std::int16_t>(static_cast<unsigned char>(b[at]) |
+                                                  static_cast<unsigned char>(b[at + 1]) << 8);
+    peak = std::max(peak, std::abs(int{sample}));
+  }
+  return peak;
+}
+
+class MediaTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(fs::exists(kSoundFont)) << "the General MIDI SoundFont is not installed";
+    dir_ = fs::temp_directory_path() /
+           ("velk0_media_" + std::to_string(getpid()) + "_" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  std::string file(const std::string& name, const std::string& bytes) {
+    std::ofstream(dir_ / name, std::ios::binary) << bytes;
+    return (dir_ / name).string();
+  }
+  std::function<std::string(std::string_view)> same_path() {
+    return [](std::string_view p) { return std::string(p); };
+  }
+
+  fs::path dir_;
+  VirtualClock clock_;
+};
+
+TEST_F(MediaTest, OnlyACompleteMidiFileOpens) {
+  const std::string whole = midi_file({60, 62});
+  mkfifo((dir_ / "fifo.mid").c_str(), 0600);
+  struct Case {
+    std::string path;
+    unsigned error;
+  } cases[] = {
+      {file("good.mid", whole), 0},
+      {(dir_ / "absent.mid").string(), media_error::kFileNotFound},
+      {file("text.mid", "do re mi\n"), media_error::kInvalidFile},
+      {file("empty.mid", ""), media_error::kInvalidFile},
+      {file("header.mid", std::string("MThd\0\0", 6)), media_error::kInvalidFile},
+      {file("track.mid", whole.substr(0, whole.size() - 3)), media_error::kInvalidFile},
+      {file("smpte.mid", whole.substr(0, 12) + "\xE7\x28" + whole.substr(14)),
+       media_error::kInvalidFile},
+      {dir_.string(), media_error::kInvalidFile},
+      {(dir_ / "fifo.mid").string(), media_error::kInvalidFile},  // must not block
+  };
+  for (const auto& c : cases) {
+    std::vector<char> bytes;
+    EXPECT_EQ(MidiFilePlayer::load(c.path, bytes), c.error) << c.path;
+  }
+}
+
+TEST_F(MediaTest, AMidiFileRendersWholeIntoTheWavFileAndAgainFromTheStart) {
+  const fs::path wav = dir_ / "out.wav";
+  {
+    PosixMidi midi({kSoundFont, AudioOutput::file, wav.string()}, clock_);
+    PosixMedia media(midi, clock_, AudioOutput::file, same_path());
+    ASSERT_EQ(media.open(MediaType::sequencer, file("song.mid", midi_file({60, 64, 67, 72}))), 0u);
+    int port = -1;
+    EXPECT_EQ(media.port(port), 0u);
+    EXPECT_EQ(port, 0);
+    EXPECT_EQ(media.play(), 0u);
+    const std::uint64_t first = clock_.now_ms();
+    EXPECT_GE(first, 2000u);  // four notes of 500 ms, and their release
+    EXPECT_LT(first, 8000u);
+    EXPECT_EQ(media.seek_start(), 0u);
+    EXPECT_EQ(media.play(), 0u);
+    EXPECT_NEAR(static_cast<double>(clock_.now_ms()), 2.0 * first, 200.0);
+    EXPECT_EQ(media.close(), 0u);
+  }
+  for (int at = 0; at < 2000; at += 500)
+    EXPECT_GT(wav_peak(wav, at, at + 400), kAudible) << "note at " << at << " ms";
+}
+
+TEST_F(MediaTest, ALongRestDoesNotStopThePiece) {
+  // Longer than the silence after which the synthesizer stops rendering
+  // sound for nothing: the file's player still moves on through it.
+  const fs::path wav = dir_ / "out.wav";
+  {
+    PosixMidi midi({kSoundFont, AudioOutput::file, wav.string()}, clock_);
+    PosixMedia media(midi, clock_, AudioOutput::file, same_path());
+    ASSERT_EQ(media.open(MediaType::sequencer, file("rest.mid", midi_file({60}, false, 10))), 0u);
+    ASSERT_EQ(media.play(), 0u);
+    EXPECT_LT(clock_.now_ms(), 15000u);
+  }
+  EXPECT_LT(wav_peak(wav, 0, 4900), 60);
+  EXPECT_GT(wav_peak(wav, 5000, 5400), kAudible);
+}
+
+TEST_F(MediaTest, ANoteTheFileNeverReleasesStopsWithThePiece) {
+  PosixMidi midi({kSoundFont, AudioOutput::file, (dir_ / "out.wav").string()}, clock_);
+  PosixMedia media(midi, clock_, AudioOutput::file, same_path());
+  ASSERT_EQ(media.open(MediaType::sequencer, file("held.mid", midi_file({60, 64}, true))), 0u);
+  ASSERT_EQ(media.play(), 0u);
+  // Rendered a few seconds past the last event, not for ever.
+  EXPECT_LT(clock_.now_ms(), 10000u);
+  fluid_synth_t* synth = midi.synthesizer()->fluid();
+  EXPECT_GT(fluid_synth_get_active_voice_count(synth), 0);
+  media.close();
+  clock_.wait_ms(3000);
+  midi.synthesizer()->catch_up();
+  EXPECT_EQ(fluid_synth_get_active_voice_count(synth), 0);
+}
+
+TEST_F(MediaTest, WithoutASynthesizerTheSequencerHasNoPort) {
+  PosixMidi midi({"/nonexistent/gm.sf2", AudioOutput::none, ""}, clock_);
+  PosixMedia media(midi, clock_, AudioOutput::none, same_path());
+  ASSERT_EQ(media.open(MediaType::sequencer, file("song.mid", midi_file({60}))), 0u);
+  int port = 0;
+  EXPECT_EQ(media.port(port), media_error::kNoMidiPort);
+  EXPECT_EQ(media.play(), media_error::kNoMidiPort);
+}
+
+TEST_F(MediaTest, AWaveFileOpensSilentlyWhenTheSoundGoesElsewhere) {
+  PosixMidi midi({kSoundFont, AudioOutput::none, ""}, clock_);
+  PosixMedia media(midi, clock_, AudioOutput::none, same_path());
+  EXPECT_EQ(media.open(MediaType::waveaudio, (dir_ / "absent.wav").string()),
+            media_error::kFileNotFound);
+  EXPECT_EQ(media.open(MediaType::waveaudio, file("text.wav", "RIFF?")), media_error::kInvalidFile);
+  EXPECT_EQ(media.play(), media_error::kNotReady);
+  ASSERT_EQ(media.open(MediaType::waveaudio, file("a.wav", wave_file())), 0u);
+  int port = 0;
+  EXPECT_EQ(media.port(port), media_error::kUnsupported);
+  for (unsigned error : {media.play(), media.pause(), media.resume(), media.seek_start()})
+    EXPECT_EQ(error, 0u);
+  EXPECT_EQ(media.close(), 0u);
+}
+
+TEST_F(MediaTest, AMissingCueRingsTheBell) {
+  int rings = 0;
+  auto bell = [&rings] { ++rings; };
+  SdlSoundCues heard(same_path(), false, bell), silent(same_path(), true, bell);
+  heard.play((dir_ / "absent.wav").string());
+  EXPECT_EQ(rings, 1);
+  silent.play((dir_ / "absent.wav").string());
+  EXPECT_EQ(rings, 1);
+}
+
+}  // namespace
+}  // namespace velk0::platform::posix
