@@ -66,7 +66,7 @@ if(NOT WIN32)
   list(FILTER VELK0_POSIX_BACKENDS EXCLUDE REGEX "/main\\.cpp$")
   add_executable(velk0_posix_tests ${VELK0_POSIX_TESTS} ${VELK0_POSIX_BACKENDS})
   target_link_libraries(velk0_posix_tests PRIVATE velk0_platform_common
-    PkgConfig::FLUIDSYNTH PkgConfig::RTMIDI PkgConfig::SDL2 util ${VELK0_GTEST})
+    PkgConfig::FLUIDSYNTH PkgConfig::RTMIDI PkgConfig::SDL2 Threads::Threads util ${VELK0_GTEST})
   gtest_discover_tests(velk0_posix_tests DISCOVERY_TIMEOUT 120 PROPERTIES TIMEOUT 120)
 endif()
 

@@ -18,7 +18,8 @@ class PosixMidi : public MidiDevices {
   // Simultaneous notes reported for a sequencer port, which does not say.
   static constexpr int kPortNotes = 16;
 
-  PosixMidi(SynthConfig config, Clock& clock);
+  // `real_clock`: `clock` itself when it is the real one (see Synthesizer).
+  PosixMidi(SynthConfig config, Clock& clock, const RealClock* real_clock = nullptr);
   ~PosixMidi() override;
 
   unsigned count() override;
@@ -29,7 +30,8 @@ class PosixMidi : public MidiDevices {
   void close() override;
 
  private:
-  // Started on first use and kept for the whole run; null when it cannot play.
+  // Started on first use and kept for the whole run; null when it cannot
+  // play, and then standard error has said why, once.
   Synthesizer* synth();
   // The sequencer's output ports; null on a machine without a sequencer.
   RtMidiOut* ports();
@@ -37,6 +39,7 @@ class PosixMidi : public MidiDevices {
 
   SynthConfig config_;
   Clock& clock_;
+  const RealClock* real_clock_;
   bool synth_tried_ = false;
   std::unique_ptr<Synthesizer> synth_;
   bool ports_tried_ = false;

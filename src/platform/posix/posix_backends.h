@@ -33,6 +33,7 @@ class PosixBackends : public OsBackends {
 
  private:
   PosixConfig config_;
+  const RealClock* real_clock_ = nullptr;  // the clock made here, if any
 };
 
 }  // namespace velk0::platform::posix

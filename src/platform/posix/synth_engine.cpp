@@ -1,0 +1,126 @@
+#include "platform/posix/synth_engine.h"
+
+#include <algorithm>
+
+namespace velk0::platform::posix {
+namespace {
+
+constexpr int kMidiChannels = 16;
+constexpr int kDrumChannel = 9;
+constexpr int kDrumBank = 128;
+// Each MIDI channel has a silent twin past the sixteenth, on which a program
+// is chosen ahead of time to have its samples read (see preload).
+constexpr int kSynthChannels = 2 * kMidiChannels;
+// Loud enough that a melody at full velocity peaks near -9 dBFS with the
+// usual General MIDI SoundFonts; thicker chords are left to the limiter.
+constexpr double kGain = 1.4;
+
+void silence_library_log() {
+  static bool done = false;
+  if (done) return;
+  done = true;
+  for (int level = FLUID_PANIC; level < LAST_LOG_LEVEL; ++level)
+    fluid_set_log_function(level, nullptr, nullptr);
+}
+
+}  // namespace
+
+SynthEngine::~SynthEngine() {
+  if (synth_) delete_fluid_synth(synth_);
+  if (settings_) delete_fluid_settings(settings_);
+}
+
+bool SynthEngine::create(unsigned sample_rate, const std::string& soundfont) {
+  silence_library_log();
+  settings_ = new_fluid_settings();
+  if (!settings_) return false;
+  fluid_settings_setnum(settings_, "synth.sample-rate", static_cast<double>(sample_rate));
+  fluid_settings_setnum(settings_, "synth.gain", kGain);
+  fluid_settings_setint(settings_, "synth.midi-channels", kSynthChannels);
+  fluid_settings_setint(settings_, "synth.dynamic-sample-loading", 1);
+  synth_ = new_fluid_synth(settings_);
+  if (!synth_) return false;
+  return fluid_synth_sfload(synth_, soundfont.c_str(), 1) != FLUID_FAILED;
+}
+
+int SynthEngine::polyphony() { return fluid_synth_get_polyphony(synth_); }
+
+int SynthEngine::active_voices() { return fluid_synth_get_active_voice_count(synth_); }
+
+void SynthEngine::apply(const SynthEvent& event) {
+  if (event.kind == SynthEvent::Kind::all_notes_off) {
+    fluid_synth_all_notes_off(synth_, -1);
+    return;
+  }
+  if (event.kind == SynthEvent::Kind::reset) {
+    fluid_synth_system_reset(synth_);
+    return;
+  }
+  int status = static_cast<int>(event.word & 0xFF);
+  int data1 = static_cast<int>((event.word >> 8) & 0x7F);
+  int data2 = static_cast<int>((event.word >> 16) & 0x7F);
+  int channel = status & 0x0F;
+  switch (status & 0xF0) {
+    case 0x80:
+      fluid_synth_noteoff(synth_, channel, data1);
+      break;
+    case 0x90:
+      if (data2 == 0)
+        fluid_synth_noteoff(synth_, channel, data1);
+      else
+        fluid_synth_noteon(synth_, channel, data1, data2);
+      break;
+    case 0xA0:
+      fluid_synth_key_pressure(synth_, channel, data1, data2);
+      break;
+    case 0xB0:
+      fluid_synth_cc(synth_, channel, data1, data2);
+      break;
+    case 0xC0:
+      fluid_synth_program_change(synth_, channel, data1);
+      break;
+    case 0xD0:
+      fluid_synth_channel_pressure(synth_, channel, data1);
+      break;
+    case 0xE0:
+      fluid_synth_pitch_bend(synth_, channel, data1 | (data2 << 7));
+      break;
+    default:
+      break;  // system messages: the synthesizer has no use for them
+  }
+}
+
+// Samples are read when a program is chosen on a channel and kept while any
+// channel holds it: choosing it first on the channel's silent twin reads them
+// now, and the real change finds them in memory. The program's messages never
+// select banks: the twin of the drum channel takes the drum bank, the others
+// the first.
+void SynthEngine::preload_program(int channel, int program) {
+  int twin = channel + kMidiChannels;
+  fluid_synth_bank_select(synth_, twin, channel == kDrumChannel ? kDrumBank : 0);
+  fluid_synth_program_change(synth_, twin, program);
+}
+
+void SynthEngine::preload(const SynthEvent& event) {
+  if (event.kind == SynthEvent::Kind::reset) {
+    for (int channel = 0; channel < kMidiChannels; ++channel) preload_program(channel, 0);
+  } else if (event.kind == SynthEvent::Kind::message && (event.word & 0xF0) == 0xC0) {
+    preload_program(static_cast<int>(event.word & 0x0F),
+                    static_cast<int>((event.word >> 8) & 0x7F));
+  }
+}
+
+void SynthEngine::render(float* samples, std::size_t frames) {
+  // FluidSynth counts frames in an int: long stretches go in pieces.
+  constexpr std::size_t kMostFrames = 1 << 20;
+  while (frames > 0) {
+    int n = static_cast<int>(std::min(frames, kMostFrames));
+    if (fluid_synth_write_float(synth_, n, samples, 0, kChannels, samples, 1, kChannels) !=
+        FLUID_OK)
+      std::fill_n(samples, static_cast<std::size_t>(n) * kChannels, 0.0f);
+    samples += static_cast<std::size_t>(n) * kChannels;
+    frames -= static_cast<std::size_t>(n);
+  }
+}
+
+}  // namespace velk0::platform::posix
