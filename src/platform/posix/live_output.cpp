@@ -96,12 +96,15 @@ void LiveOutput::send(const SynthEvent& event, std::int64_t when_ns) {
 }
 
 void LiveOutput::finish(int ring_ms) {
-  // Each event is rendered about a buffer and a margin after it was sent.
-  long due_ms = static_cast<long>(
-      (last_frame_ > played_.load() ? last_frame_ - played_.load() : 0) * 1000 / kSampleRate);
-  for (long waited = 0; played_.load() < last_frame_ && waited < due_ms + kStallMs; waited += 5)
-    sleep_ms(5);
-  for (int waited = 0; !silent_.load() && waited < ring_ms; waited += 10) sleep_ms(10);
+  // A piece that ended plays to its end; one cut short by a signal falls
+  // silent at once.
+  if (!interrupt_requested()) {
+    long due_ms = static_cast<long>(
+        (last_frame_ > played_.load() ? last_frame_ - played_.load() : 0) * 1000 / kSampleRate);
+    for (long waited = 0; played_.load() < last_frame_ && waited < due_ms + kStallMs; waited += 5)
+      sleep_ms(5);
+    for (int waited = 0; !silent_.load() && waited < ring_ms; waited += 10) sleep_ms(10);
+  }
   fading_.store(true);
   for (int waited = 0; !faded_.load() && waited < kStallMs; waited += 5) sleep_ms(5);
   // What the device still holds is near silence: let it play out.

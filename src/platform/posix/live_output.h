@@ -39,7 +39,7 @@ class LiveOutput {
   void rebase() { timeline_.rebase(); }
   // Waits until every queued event has been rendered, lets the sound ring
   // until it falls silent or `ring_ms` have passed, and fades out what is
-  // left.
+  // left; after an interruption, only fades out.
   void finish(int ring_ms);
 
  private:

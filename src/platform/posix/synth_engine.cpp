@@ -1,5 +1,7 @@
 #include "platform/posix/synth_engine.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 
 namespace velk0::platform::posix {
@@ -14,6 +16,11 @@ constexpr int kSynthChannels = 2 * kMidiChannels;
 // Loud enough that a melody at full velocity peaks near -9 dBFS with the
 // usual General MIDI SoundFonts; thicker chords are left to the limiter.
 constexpr double kGain = 1.4;
+// A SoundFont up to this size is read whole: that is quick, and some small
+// ones (TimGM6mb's drums and wood block) ring on past their end when read a
+// program at a time. A larger one is read a program at a time, which keeps
+// FluidR3_GM (148 MB) quick to start and small in memory.
+constexpr off_t kWholeSoundFontBytes = 32 << 20;
 
 void silence_library_log() {
   static bool done = false;
@@ -37,7 +44,9 @@ bool SynthEngine::create(unsigned sample_rate, const std::string& soundfont) {
   fluid_settings_setnum(settings_, "synth.sample-rate", static_cast<double>(sample_rate));
   fluid_settings_setnum(settings_, "synth.gain", kGain);
   fluid_settings_setint(settings_, "synth.midi-channels", kSynthChannels);
-  fluid_settings_setint(settings_, "synth.dynamic-sample-loading", 1);
+  struct stat info {};
+  bool large = stat(soundfont.c_str(), &info) == 0 && info.st_size > kWholeSoundFontBytes;
+  fluid_settings_setint(settings_, "synth.dynamic-sample-loading", large ? 1 : 0);
   synth_ = new_fluid_synth(settings_);
   if (!synth_) return false;
   return fluid_synth_sfload(synth_, soundfont.c_str(), 1) != FLUID_FAILED;

@@ -33,8 +33,8 @@ class SynthEngine {
   SynthEngine& operator=(const SynthEngine&) = delete;
 
   // Creates the synthesizer and loads the SoundFont; false when either
-  // fails. Only the samples of the programs in use are read from the file,
-  // when a program is first chosen.
+  // fails. Of a large SoundFont, only the samples of the programs in use are
+  // read, when a program is first chosen.
   bool create(unsigned sample_rate, const std::string& soundfont);
 
   int polyphony();
