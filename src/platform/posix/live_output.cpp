@@ -136,6 +136,12 @@ void LiveOutput::apply_due(float* samples, std::size_t frames, std::size_t& done
 
 void LiveOutput::render(float* samples, std::size_t frames) {
   timeline_.callback(monotonic_ns(), rendered_);
+  if (!ready_.load(std::memory_order_acquire)) {
+    std::fill_n(samples, frames * SynthEngine::kChannels, 0.0f);
+    rendered_ += frames;
+    played_.store(rendered_, std::memory_order_release);
+    return;
+  }
   std::size_t done = 0;
   apply_due(samples, frames, done);
   engine_.render(samples + done * SynthEngine::kChannels, frames - done);

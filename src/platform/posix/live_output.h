@@ -23,16 +23,18 @@ class LiveOutput {
  public:
   static constexpr unsigned kSampleRate = 44100;
 
-  // Opens the default output device, paused, to play `engine` (which need not
-  // be ready yet); nothing when no device opens. Prints nothing.
+  // Opens the default output device, paused, to play `engine`; nothing when
+  // no device opens. Prints nothing.
   static std::unique_ptr<LiveOutput> open(SynthEngine& engine);
   // Closes the device: the callback has stopped once it returns.
   ~LiveOutput();
   LiveOutput(const LiveOutput&) = delete;
   LiveOutput& operator=(const LiveOutput&) = delete;
 
-  // Starts the sound, once the engine is ready.
+  // Starts the device, in silence until the engine is ready.
   void start();
+  // The engine is ready: its sound follows.
+  void engine_ready() { ready_.store(true, std::memory_order_release); }
   // Queues an event sent at `when_ns` (monotonic clock).
   void send(const SynthEvent& event, std::int64_t when_ns);
   // Lets the next piece find the device's pace anew.
@@ -66,7 +68,8 @@ class LiveOutput {
   // renders without applying events, rather than wait for the disk.
   std::mutex loading_;
   std::atomic<std::uint64_t> played_{0};  // frames rendered so far
-  std::atomic<bool> silent_{true};        // the last buffer was below -90 dBFS
+  std::atomic<bool> ready_{false};
+  std::atomic<bool> silent_{true};  // the last buffer was below -90 dBFS
   std::atomic<bool> fading_{false};
   std::atomic<bool> faded_{false};
   std::unique_ptr<SdlAudio> audio_;

@@ -23,7 +23,6 @@ void StreamTimeline::start(std::int64_t now_ns) {
 void StreamTimeline::callback(std::int64_t now_ns, std::uint64_t rendered) {
   std::int64_t origin = now_ns - frames_to_ns(rendered);
   if (!seen_ || now_ns - window_start_ns_ >= kWindowNs) {
-    full_window_ = seen_;
     previous_min_ns_ = seen_ ? window_min_ns_ : origin;
     window_min_ns_ = origin;
     window_start_ns_ = now_ns;
@@ -31,8 +30,7 @@ void StreamTimeline::callback(std::int64_t now_ns, std::uint64_t rendered) {
   } else {
     window_min_ns_ = std::min(window_min_ns_, origin);
   }
-  if (full_window_)
-    recent_ns_.store(std::min(window_min_ns_, previous_min_ns_), std::memory_order_relaxed);
+  recent_ns_.store(std::min(window_min_ns_, previous_min_ns_), std::memory_order_relaxed);
   std::int64_t lowest = origin - kMarginNs;
   std::int64_t current = origin_ns_.load(std::memory_order_relaxed);
   while (lowest < current &&

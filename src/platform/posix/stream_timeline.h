@@ -29,8 +29,8 @@ class StreamTimeline {
   void start(std::int64_t now_ns);
   // From the callback: it runs at `now_ns`, `rendered` frames after frame 0.
   void callback(std::int64_t now_ns, std::uint64_t rendered);
-  // Sets the origin from the calls of the last second or two alone (once
-  // there have been that many).
+  // Sets the origin from the calls of the last second or two alone (from
+  // those seen so far, early on; nothing changes before the first).
   void rebase();
   // The frame at which a message sent at `when_ns` belongs.
   std::uint64_t frame_at(std::int64_t when_ns) const;
@@ -45,13 +45,12 @@ class StreamTimeline {
   unsigned rate_;
   unsigned buffer_frames_;
   std::atomic<std::int64_t> origin_ns_{0};
-  std::atomic<std::int64_t> recent_ns_{kUnknown};  // earliest origin of late calls
+  std::atomic<std::int64_t> recent_ns_{kUnknown};  // earliest origin of recent calls
   // Callback only: the earliest origins of the current and previous windows.
   std::int64_t window_start_ns_ = 0;
   std::int64_t window_min_ns_ = 0;
   std::int64_t previous_min_ns_ = 0;
   bool seen_ = false;
-  bool full_window_ = false;
 };
 
 }  // namespace velk0::platform::posix

@@ -61,12 +61,15 @@ SynthFailure Synthesizer::start_live(const std::string& soundfont) {
     QuietStderr quiet;
     SignalsHeld held;
     std::thread reader([&] { created = engine_.create(LiveOutput::kSampleRate, soundfont); });
+    // The device runs in silence meanwhile: the sound server has settled
+    // by the time the first note comes.
     live_ = LiveOutput::open(engine_);
+    if (live_) live_->start();
     reader.join();
   }
   if (!created) return SynthFailure::soundfont_unreadable;
   if (!live_) return SynthFailure::no_audio_output;
-  live_->start();
+  live_->engine_ready();
   return SynthFailure::none;
 }
 
