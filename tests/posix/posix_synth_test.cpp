@@ -250,6 +250,26 @@ TEST_F(SynthTest, EachOpeningStartsFromTheDefaultProgram) {
   }
 }
 
+TEST_F(SynthTest, ChannelTenPlaysTheDrumKitAfterEachOpening) {
+  // A closed hi-hat is over in a moment; a piano's F#2 held as long is not.
+  constexpr std::uint32_t kHiHat = 0x99u | (42u << 8) | (127u << 16);
+  {
+    PosixMidi midi(to_file(), clock_);
+    for (int opening = 0; opening < 2; ++opening) {
+      ASSERT_TRUE(midi.open(0));
+      midi.send(kHiHat);
+      clock_.wait_ms(1500);
+      midi.send(0x89u | (42u << 8));
+      midi.close();
+    }
+  }
+  Wav wav = read_wav(wav_path());
+  for (int at : {0, 1500}) {
+    EXPECT_GT(wav.peak(at, at + 200), kAudible) << "opening at " << at << " ms";
+    EXPECT_LT(wav.peak(at + 1000, at + 1500), wav.peak(at, at + 200) / 20) << at << " ms";
+  }
+}
+
 TEST_F(SynthTest, ARestIsSilentAndTheNoteAfterItSoundsOnTime) {
   {
     PosixMidi midi(to_file(), clock_);

@@ -8,7 +8,7 @@ namespace velk0::platform::posix {
 namespace {
 
 constexpr int kMidiChannels = 16;
-constexpr int kDrumChannel = 9;
+constexpr int kDrumChannel = SynthEngine::kDrumChannel;
 constexpr int kDrumBank = 128;
 // Each MIDI channel has a silent twin past the sixteenth, on which a program
 // is chosen ahead of time to have its samples read (see preload).
@@ -49,7 +49,27 @@ bool SynthEngine::create(unsigned sample_rate, const std::string& soundfont) {
   fluid_settings_setint(settings_, "synth.dynamic-sample-loading", large ? 1 : 0);
   synth_ = new_fluid_synth(settings_);
   if (!synth_) return false;
-  return fluid_synth_sfload(synth_, soundfont.c_str(), 1) != FLUID_FAILED;
+  if (fluid_synth_sfload(synth_, soundfont.c_str(), 0) == FLUID_FAILED) return false;
+  reset();
+  return true;
+}
+
+// Programs and controllers as a freshly opened device has them, every voice
+// cut. The drum channel is left without its kit until its first note (see
+// SynthEngine::kDrumChannel): the kit is as large as the piano, and most
+// pieces never use it.
+void SynthEngine::reset() {
+  constexpr int kResetControllers = 121;
+  fluid_synth_all_sounds_off(synth_, -1);
+  for (int channel = 0; channel < kMidiChannels; ++channel) {
+    fluid_synth_cc(synth_, channel, kResetControllers, 0);
+    if (channel == kDrumChannel) {
+      fluid_synth_unset_program(synth_, channel);
+    } else {
+      fluid_synth_bank_select(synth_, channel, 0);
+      fluid_synth_program_change(synth_, channel, 0);
+    }
+  }
 }
 
 int SynthEngine::polyphony() { return fluid_synth_get_polyphony(synth_); }
@@ -62,7 +82,7 @@ void SynthEngine::apply(const SynthEvent& event) {
     return;
   }
   if (event.kind == SynthEvent::Kind::reset) {
-    fluid_synth_system_reset(synth_);
+    reset();
     return;
   }
   int status = static_cast<int>(event.word & 0xFF);
@@ -112,7 +132,8 @@ void SynthEngine::preload_program(int channel, int program) {
 
 void SynthEngine::preload(const SynthEvent& event) {
   if (event.kind == SynthEvent::Kind::reset) {
-    for (int channel = 0; channel < kMidiChannels; ++channel) preload_program(channel, 0);
+    for (int channel = 0; channel < kMidiChannels; ++channel)
+      if (channel != kDrumChannel) preload_program(channel, 0);
   } else if (event.kind == SynthEvent::Kind::message && (event.word & 0xF0) == 0xC0) {
     preload_program(static_cast<int>(event.word & 0x0F),
                     static_cast<int>((event.word >> 8) & 0x7F));

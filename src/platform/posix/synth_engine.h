@@ -26,6 +26,9 @@ struct SynthEvent {
 class SynthEngine {
  public:
   static constexpr int kChannels = 2;  // interleaved stereo
+  // After a reset the drum channel has no program until it is given one: its
+  // first note needs a program change (to 0, the standard kit) before it.
+  static constexpr int kDrumChannel = 9;
 
   SynthEngine() = default;
   ~SynthEngine();
@@ -49,6 +52,7 @@ class SynthEngine {
   void render(float* samples, std::size_t frames);
 
  private:
+  void reset();
   void preload_program(int channel, int program);
 
   fluid_settings_t* settings_ = nullptr;

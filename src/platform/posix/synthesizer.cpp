@@ -174,13 +174,24 @@ void Synthesizer::play(const SynthEvent& event) {
   engine_.apply(event);
 }
 
-void Synthesizer::send(std::uint32_t word) { play({SynthEvent::Kind::message, word}); }
+void Synthesizer::send(std::uint32_t word) {
+  unsigned status = word & 0xFF;
+  bool drums = (status & 0x0F) == SynthEngine::kDrumChannel;
+  if (drums && (status & 0xF0) == 0xC0) {
+    drum_kit_chosen_ = true;
+  } else if (drums && (status & 0xF0) == 0x90 && !drum_kit_chosen_) {
+    play({SynthEvent::Kind::message, 0xC0u | SynthEngine::kDrumChannel});  // the standard kit
+    drum_kit_chosen_ = true;
+  }
+  play({SynthEvent::Kind::message, word});
+}
 
 void Synthesizer::release_all() { play({SynthEvent::Kind::all_notes_off, 0}); }
 
 void Synthesizer::reset_programs() {
   if (live_) live_->rebase();
   play({SynthEvent::Kind::reset, 0});
+  drum_kit_chosen_ = false;
 }
 
 }  // namespace velk0::platform::posix

@@ -86,6 +86,7 @@ class Synthesizer {
   bool playing_ = false;  // started
   SynthEngine engine_;
   std::unique_ptr<LiveOutput> live_;  // the system's output
+  bool drum_kit_chosen_ = false;      // since the last reset
   // A file or nowhere: rendered on demand, in step with the clock.
   WavWriter wav_;
   Limiter limiter_{kFileSampleRate};
