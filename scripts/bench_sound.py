@@ -160,15 +160,25 @@ def velk0_env(args, soundfont, audio=None, virtual=False, trace=None):
     return env
 
 
-def run_velk0(args, piece, env, stderr=subprocess.DEVNULL):
+def measured(args, piece):
+    """The command that runs velk0 under GNU time, which notes its peak
+    resident memory (a child of this script would count the script's own)."""
+    return ["/usr/bin/time", "-f", "%M", "-o", os.path.join(args.root, "memory"),
+            args.velk0, piece]
+
+
+def peak_memory_mb(args):
+    with open(os.path.join(args.root, "memory")) as f:
+        return int(f.read().split()[-1]) / 1024
+
+
+def run_velk0(args, piece, env):
     """Runs velk0 to its end; returns its peak resident memory in MB."""
-    proc = subprocess.Popen([args.velk0, piece], env=env, stdin=subprocess.DEVNULL,
-                            stdout=subprocess.DEVNULL, stderr=stderr)
-    _, status, usage = os.wait4(proc.pid, 0)
-    proc.returncode = os.waitstatus_to_exitcode(status)
-    if proc.returncode != 0:
-        sys.exit("velk0 ended with status %d" % proc.returncode)
-    return usage.ru_maxrss / 1024
+    status = subprocess.call(measured(args, piece), env=env, stdin=subprocess.DEVNULL,
+                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    if status != 0:
+        sys.exit("velk0 ended with status %d" % status)
+    return peak_memory_mb(args)
 
 
 def record_live(args, soundfont, piece, settle=0.3):
@@ -236,33 +246,37 @@ def tail(args, soundfont):
 
 
 def first_note_on(args, soundfont):
-    """Launch to the first note-on in the trace, audio off (ms), and memory."""
+    """Launch to the first note-on in the trace, audio off (ms), the run's
+    processor time (ms) and its memory (MB)."""
     env = velk0_env(args, soundfont, audio="none", trace="-")
     launched = time.monotonic()
-    proc = subprocess.Popen([args.velk0, FIRST_NOTE], env=env, stdin=subprocess.DEVNULL,
+    proc = subprocess.Popen(measured(args, FIRST_NOTE), env=env, stdin=subprocess.DEVNULL,
                             stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
     seen = None
     for line in proc.stderr:
         if seen is None and NOTE_ON.search(line):
             seen = time.monotonic()
     _, _, usage = os.wait4(proc.pid, 0)
-    return (seen - launched) * 1000, usage.ru_maxrss / 1024
+    cpu = (usage.ru_utime + usage.ru_stime) * 1000
+    return (seen - launched) * 1000, cpu, peak_memory_mb(args)
 
 
 def latency(args, soundfont):
-    audible, note_on, memory_live, memory_off = [], [], [], []
+    audible, note_on, cpu, memory_live, memory_off = [], [], [], [], []
     for _ in range(args.latency_runs):
         frames, launched, memory = record_live(args, soundfont, FIRST_NOTE)
         first = next((i for i, v in enumerate(frames) if v >= 33), None)
         audible.append((first / RATE - launched) * 1000 if first is not None else float("inf"))
         memory_live.append(memory)
-        ms, memory = first_note_on(args, soundfont)
+        ms, processor, memory = first_note_on(args, soundfont)
         note_on.append(ms)
+        cpu.append(processor)
         memory_off.append(memory)
     print("latency: launch to first audible sound: median %.0f ms (%.0f to %.0f), %d runs"
           % (statistics.median(audible), min(audible), max(audible), len(audible)))
-    print("latency: launch to first note-on, audio off: median %.0f ms (%.0f to %.0f)"
-          % (statistics.median(note_on), min(note_on), max(note_on)))
+    print("latency: launch to first note-on, audio off: median %.0f ms (%.0f to %.0f); "
+          "processor time of the run %.0f ms"
+          % (statistics.median(note_on), min(note_on), max(note_on), statistics.median(cpu)))
     print("memory: resident at its peak: %.0f MB with sound, %.0f MB with audio off"
           % (max(memory_live), max(memory_off)))
 
@@ -276,6 +290,10 @@ def main():
     parser.add_argument("--latency-runs", type=int, default=10)
     parser.add_argument("--only", choices=["timing", "level", "tail", "latency"])
     args = parser.parse_args()
+    with open("/proc/loadavg") as f:
+        load = f.read().split()[:3]
+    # Timings on a busy machine say more about the machine than about velk0.
+    print("machine: %d processors, load average %s" % (os.cpu_count(), " ".join(load)))
     with tempfile.TemporaryDirectory(prefix="velk0-bench-") as root:
         args.root = root
         for soundfont in args.soundfont:
