@@ -47,7 +47,7 @@ std::unique_ptr<LiveOutput> LiveOutput::open(SynthEngine& engine) {
   if (!audio->ready()) return nullptr;
   std::unique_ptr<LiveOutput> live(new LiveOutput(engine, kDeviceBufferFrames));
   live->audio_ = std::move(audio);
-  SDL_AudioSpec wanted{}, obtained{};
+  SDL_AudioSpec wanted{};
   wanted.freq = static_cast<int>(kSampleRate);
   wanted.format = AUDIO_F32SYS;
   wanted.channels = SynthEngine::kChannels;
@@ -57,9 +57,9 @@ std::unique_ptr<LiveOutput> LiveOutput::open(SynthEngine& engine) {
   {
     QuietStderr quiet;
     SignalsHeld held;
-    // SDL converts to whatever the device plays; the callback always gets
-    // 44.1 kHz stereo floats, the buffer size it asked for.
-    live->device_ = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
+    // Nothing obtained: SDL converts to whatever the device plays, and the
+    // callback always gets 44.1 kHz stereo floats, as many as it asked for.
+    live->device_ = SDL_OpenAudioDevice(nullptr, 0, &wanted, nullptr, 0);
   }
   if (live->device_ == 0) return nullptr;
   return live;
