@@ -2,7 +2,7 @@
 # manual pages, and a Debian package built by CPack (cpack -G DEB).
 include(GNUInstallDirs)
 
-install(TARGETS velk0 RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS velk0 ${VELK0_COMPANIONS} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 if(NOT WIN32)
   # Manual pages and the changelog, compressed as Debian keeps them.

@@ -3,7 +3,9 @@
 # are missing. With --tests it adds what only the tests need: the 32-bit
 # Windows cross-compiler with what runs its tests (Wine, Xvfb, xdotool; the
 # 64-bit compiler and loader for machines that cannot run 32-bit code), and clang
-# with its fuzzer runtime.
+# with its fuzzer runtime. With --bench it adds what scripts/bench-sound.sh
+# needs: a PulseAudio server with its tools, the larger FluidR3 SoundFont,
+# and GNU time.
 set -euo pipefail
 
 packages=(cmake g++ make pkg-config libgtest-dev libgmock-dev libfluidsynth-dev
@@ -11,6 +13,8 @@ packages=(cmake g++ make pkg-config libgtest-dev libgmock-dev libfluidsynth-dev
 if [[ "${1:-}" == "--tests" ]]; then
   packages+=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine32 wine64 xvfb xauth xdotool
             clang libclang-rt-14-dev dpkg-dev lintian)
+elif [[ "${1:-}" == "--bench" ]]; then
+  packages+=(pulseaudio pulseaudio-utils fluid-soundfont-gm python3 time)
 fi
 
 missing=()

@@ -2,6 +2,7 @@
 
 #include <RtMidi.h>
 
+#include <iostream>
 #include <vector>
 
 #include "platform/posix/interrupt.h"
@@ -32,15 +33,17 @@ constexpr unsigned char kAllNotesOff = 123;
 
 }  // namespace
 
-PosixMidi::PosixMidi(SynthConfig config, Clock& clock)
-    : config_(std::move(config)), clock_(clock) {}
+PosixMidi::PosixMidi(SynthConfig config, Clock& clock, const RealClock* real_clock)
+    : config_(std::move(config)), clock_(clock), real_clock_(real_clock) {}
 
 PosixMidi::~PosixMidi() { close(); }
 
 Synthesizer* PosixMidi::synth() {
   if (!synth_tried_) {
     synth_tried_ = true;
-    synth_ = Synthesizer::start(config_, clock_);
+    SynthStart started = Synthesizer::start(config_, clock_, real_clock_);
+    synth_ = std::move(started.synth);
+    std::cerr << failure_line(started.failure, config_.soundfont, config_.wav_path) << std::flush;
   }
   return synth_.get();
 }

@@ -18,7 +18,8 @@ class PosixMidi : public MidiDevices {
   // Simultaneous notes reported for a sequencer port, which does not say.
   static constexpr int kPortNotes = 16;
 
-  PosixMidi(SynthConfig config, Clock& clock);
+  // `real_clock`: `clock` itself when it is the real one (see Synthesizer).
+  PosixMidi(SynthConfig config, Clock& clock, const RealClock* real_clock = nullptr);
   ~PosixMidi() override;
 
   // The name of device 0, the embedded synthesizer.
@@ -34,7 +35,8 @@ class PosixMidi : public MidiDevices {
   void close() override;
 
   // The embedded synthesizer, started on first use and kept for the whole
-  // run (MIDI files play on it too); null when it cannot play.
+  // run (MIDI files play on it too); null when it cannot play, and then
+  // standard error has said why, once.
   Synthesizer* synthesizer() { return synth(); }
 
  private:
@@ -45,6 +47,7 @@ class PosixMidi : public MidiDevices {
 
   SynthConfig config_;
   Clock& clock_;
+  const RealClock* real_clock_;
   bool synth_tried_ = false;
   std::unique_ptr<Synthesizer> synth_;
   bool ports_tried_ = false;

@@ -76,10 +76,16 @@ std::unique_ptr<Dialogs> PosixBackends::make_dialogs() {
   return std::make_unique<TerminalDialogs>(STDIN_FILENO, std::cout);
 }
 
-std::unique_ptr<Clock> PosixBackends::make_clock() { return std::make_unique<RealClock>(); }
+std::unique_ptr<Clock> PosixBackends::make_clock() {
+  auto clock = std::make_unique<RealClock>();
+  real_clock_ = clock.get();
+  return clock;
+}
 
 std::unique_ptr<MidiDevices> PosixBackends::make_midi(Clock& clock) {
-  auto midi = std::make_unique<PosixMidi>(config_.synth, clock);
+  // The messages of a real run are timed by what the real clock meant.
+  const RealClock* real = &clock == real_clock_ ? real_clock_ : nullptr;
+  auto midi = std::make_unique<PosixMidi>(config_.synth, clock, real);
   midi_ = midi.get();
   return midi;
 }

@@ -47,6 +47,7 @@ class PosixBackends : public OsBackends {
  private:
   PosixConfig config_;
   PosixMidi* midi_ = nullptr;
+  const RealClock* real_clock_ = nullptr;  // the clock made here, if any
 };
 
 }  // namespace velk0::platform::posix

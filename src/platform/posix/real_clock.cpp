@@ -52,4 +52,10 @@ void RealClock::wait_ms(std::uint32_t ms) {
   }
 }
 
+std::int64_t RealClock::present_ns() const {
+  std::int64_t now = to_ns(monotonic_now());
+  std::int64_t deadline = to_ns(deadline_);
+  return now >= deadline && now - deadline <= kCatchUpNs ? deadline : now;
+}
+
 }  // namespace velk0::platform::posix

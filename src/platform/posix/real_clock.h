@@ -19,6 +19,10 @@ class RealClock : public Clock {
   std::uint64_t now_ms() override;
   // Throws Interrupted when a signal asks the program to stop.
   void wait_ms(std::uint32_t ms) override;
+  // The moment (monotonic clock, ns) the program means by now: the end of the
+  // wait just over while the program acts on it, however late the system
+  // woke it, or the present after a longer pause.
+  std::int64_t present_ns() const;
 
  private:
   timespec start_{};

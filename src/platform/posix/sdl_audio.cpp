@@ -36,12 +36,12 @@ SdlAudio::~SdlAudio() {
 void SdlSoundCues::play(std::string_view system_path) {
   if (silent_) return;
   std::string path = native_path_(system_path);
-  SDL_AudioSpec spec{};
+  SDL_AudioSpec format{};
   Uint8* samples = nullptr;
   Uint32 length = 0;
   // Only a regular file: a FIFO would never let the load return.
   if (file_kind(path) != FileKind::regular ||
-      !SDL_LoadWAV(path.c_str(), &spec, &samples, &length)) {
+      !SDL_LoadWAV(path.c_str(), &format, &samples, &length)) {
     if (bell_) bell_();
     return;
   }
@@ -49,12 +49,12 @@ void SdlSoundCues::play(std::string_view system_path) {
   SdlAudio audio;
   SDL_AudioDeviceID device = 0;
   if (audio.ready()) {
-    spec.samples = kCueBufferFrames;
-    spec.callback = nullptr;
+    format.samples = kCueBufferFrames;
+    format.callback = nullptr;
     QuietStderr quiet;
     SignalsHeld held;
-    // No obtained spec: SDL converts the file's format to the device's.
-    device = SDL_OpenAudioDevice(nullptr, 0, &spec, nullptr, 0);
+    // Nothing obtained: SDL converts the file's format to the device's.
+    device = SDL_OpenAudioDevice(nullptr, 0, &format, nullptr, 0);
   }
   bool interrupted = false;
   if (device != 0) {
@@ -63,7 +63,7 @@ void SdlSoundCues::play(std::string_view system_path) {
       while (SDL_GetQueuedAudioSize(device) > 0 && !(interrupted = interrupt_requested()))
         sleep_ms(10);
       // The last buffer has left the queue but is still being played.
-      if (!interrupted && spec.freq > 0) sleep_ms(1000L * spec.samples / spec.freq + 30);
+      if (!interrupted && format.freq > 0) sleep_ms(1000L * format.samples / format.freq + 30);
     }
     SDL_CloseAudioDevice(device);
   }

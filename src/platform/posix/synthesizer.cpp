@@ -1,214 +1,201 @@
 #include "platform/posix/synthesizer.h"
 
-#include <SDL.h>
+#include <sys/stat.h>
 #include <time.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
-#include <iostream>
+#include <thread>
 
 #include "platform/posix/interrupt.h"
 #include "platform/posix/quiet_stderr.h"
-#include "platform/posix/sdl_audio.h"
-#include "platform/text_encoding.h"
 
 namespace velk0::platform::posix {
 namespace {
 
-constexpr int kChannels = 2;
-// Small enough that a note sent now is heard about 10 ms later.
-constexpr Uint16 kDeviceBufferFrames = 512;
+constexpr int kChannels = SynthEngine::kChannels;
 constexpr std::size_t kRenderFrames = 1024;
-// Once no voice has sounded for this long the reverb has died away too, and
-// silence can be written without asking the synthesizer for it.
-constexpr std::uint64_t kTailMs = 3000;
+// -90 dBFS: below it a 16-bit file holds nothing but its last bit.
+constexpr float kSilence = 3.1623e-5f;
+// Silent this long with no voice left, the sound has ended: the reverb has
+// died away too, and silence can be written without asking the synthesizer.
+constexpr std::uint64_t kEndedMs = 100;
+// A file goes on after the last message until the sound has ended, for at
+// most this long, and closes on this much silence.
+constexpr std::uint64_t kLongestEndingMs = 5000;
+constexpr std::uint64_t kClosingSilenceMs = 10;
 // On the way out, the last notes' release is let ring for at most this long.
 constexpr int kLastReleaseMs = 300;
-
-void silence_library_log() {
-  static bool done = false;
-  if (done) return;
-  done = true;
-  for (int level = FLUID_PANIC; level < LAST_LOG_LEVEL; ++level)
-    fluid_set_log_function(level, nullptr, nullptr);
-}
 
 std::int16_t to_pcm(float sample) {
   float scaled = std::clamp(sample, -1.0f, 1.0f) * 32767.0f;
   return static_cast<std::int16_t>(std::lround(scaled));
 }
 
-}  // namespace
-
-std::unique_ptr<Synthesizer> Synthesizer::start(const SynthConfig& config, Clock& clock) {
-  silence_library_log();
-  if (config.soundfont.empty() || access(config.soundfont.c_str(), R_OK) != 0) return nullptr;
-  std::unique_ptr<Synthesizer> synth(new Synthesizer(clock, config.output));
-
-  switch (config.output) {
-    case AudioOutput::system: {
-      synth->audio_ = std::make_unique<SdlAudio>();
-      if (!synth->audio_->ready()) return nullptr;
-      SDL_AudioSpec want{}, have{};
-      want.freq = static_cast<int>(kFileSampleRate);
-      want.format = AUDIO_F32SYS;
-      want.channels = kChannels;
-      want.samples = kDeviceBufferFrames;
-      want.callback = &Synthesizer::fill;
-      want.userdata = synth.get();
-      {
-        QuietStderr quiet;
-        SignalsHeld held;
-        synth->device_ =
-            SDL_OpenAudioDevice(nullptr, 0, &want, &have, SDL_AUDIO_ALLOW_FREQUENCY_CHANGE);
-      }
-      if (synth->device_ == 0) return nullptr;
-      // The device starts paused: nothing is pulled before the synthesizer exists.
-      if (!synth->create(static_cast<unsigned>(have.freq), config.soundfont)) return nullptr;
-      SDL_PauseAudioDevice(synth->device_, 0);
-      break;
-    }
-    case AudioOutput::file:
-      if (!synth->wav_.open(config.wav_path, kFileSampleRate, kChannels)) {
-        std::cerr << "velk0 : impossible d'écrire le fichier audio " << config.wav_path << '\n';
-        return nullptr;
-      }
-      [[fallthrough]];
-    case AudioOutput::none:
-      if (!synth->create(kFileSampleRate, config.soundfont)) return nullptr;
-      synth->rendered_ = synth->frames_at(clock.now_ms());
-      synth->quiet_ = synth->frames_at(kTailMs);
-      synth->block_.resize(kRenderFrames * kChannels);
-      synth->pcm_.resize(kRenderFrames * kChannels);
-      synth->in_step_ = true;
-      break;
-  }
-  return synth;
+std::int64_t monotonic_ns() {
+  timespec t{};
+  clock_gettime(CLOCK_MONOTONIC, &t);
+  return static_cast<std::int64_t>(t.tv_sec) * 1'000'000'000 + t.tv_nsec;
 }
 
-bool Synthesizer::create(unsigned sample_rate, const std::string& soundfont) {
-  // The SoundFont readers complain on standard error about a file they
-  // cannot read; the program's own message says the synthesizer cannot play.
-  QuietStderr quiet;
-  sample_rate_ = sample_rate;
-  settings_ = new_fluid_settings();
-  if (!settings_) return false;
-  fluid_settings_setnum(settings_, "synth.sample-rate", static_cast<double>(sample_rate));
-  synth_ = new_fluid_synth(settings_);
-  if (!synth_) return false;
-  return fluid_synth_sfload(synth_, soundfont.c_str(), 1) != FLUID_FAILED;
+}  // namespace
+
+SynthStart Synthesizer::start(const SynthConfig& config, Clock& clock,
+                              const RealClock* real_clock) {
+  struct stat info {};
+  if (config.soundfont.empty() || stat(config.soundfont.c_str(), &info) != 0)
+    return {nullptr, SynthFailure::soundfont_missing};
+  std::unique_ptr<Synthesizer> synth(new Synthesizer(clock, real_clock, config.output));
+  SynthFailure failure = config.output == AudioOutput::system ? synth->start_live(config.soundfont)
+                                                              : synth->start_in_step(config);
+  if (failure != SynthFailure::none) return {nullptr, failure};
+  synth->playing_ = true;
+  return {std::move(synth), SynthFailure::none};
+}
+
+SynthFailure Synthesizer::start_live(const std::string& soundfont) {
+  bool created = false;
+  {
+    // The SoundFont readers complain on standard error about a file they
+    // cannot read; the program's own message says the synthesizer cannot play.
+    QuietStderr quiet;
+    SignalsHeld held;
+    std::thread reader([&] { created = engine_.create(LiveOutput::kSampleRate, soundfont); });
+    // The device runs in silence meanwhile: the sound server has settled
+    // by the time the first note comes.
+    live_ = LiveOutput::open(engine_);
+    if (live_) live_->start();
+    reader.join();
+  }
+  if (!created) return SynthFailure::soundfont_unreadable;
+  if (!live_) return SynthFailure::no_audio_output;
+  live_->engine_ready();
+  return SynthFailure::none;
+}
+
+SynthFailure Synthesizer::start_in_step(const SynthConfig& config) {
+  {
+    QuietStderr quiet;
+    if (!engine_.create(kFileSampleRate, config.soundfont))
+      return SynthFailure::soundfont_unreadable;
+  }
+  if (output_ == AudioOutput::file && !wav_.open(config.wav_path, kFileSampleRate, kChannels))
+    return SynthFailure::wav_unwritable;
+  rendered_ = frames_at(clock_.now_ms());
+  silent_ = frames_at(kEndedMs);
+  block_.resize(kRenderFrames * kChannels);
+  pcm_.resize(kRenderFrames * kChannels);
+  return SynthFailure::none;
 }
 
 Synthesizer::~Synthesizer() {
-  if (device_ != 0) {
-    // Let the last notes' release ring briefly rather than cut it off.
-    for (int waited = 0; synth_ && waited < kLastReleaseMs; waited += 10) {
-      if (fluid_synth_get_active_voice_count(synth_) == 0) break;
-      timespec t{0, 10 * 1000000L};
-      nanosleep(&t, nullptr);
-    }
-    SDL_CloseAudioDevice(device_);  // the callback has stopped once this returns
-  } else {
-    catch_up();
+  if (!playing_) return;  // it never started
+  if (live_) {
+    live_->finish(kLastReleaseMs);
+    live_.reset();  // the callback has stopped once the device is closed
+    return;
   }
-  if (synth_) delete_fluid_synth(synth_);
-  if (settings_) delete_fluid_settings(settings_);
+  catch_up();
+  if (output_ == AudioOutput::file) {
+    render_ending();
+    wav_.finish();
+  }
 }
 
-int Synthesizer::polyphony() { return fluid_synth_get_polyphony(synth_); }
+int Synthesizer::polyphony() { return engine_.polyphony(); }
 
-void Synthesizer::fill(void* self, std::uint8_t* stream, int bytes) {
-  auto* synth = static_cast<Synthesizer*>(self);
-  int frames = bytes / static_cast<int>(kChannels * sizeof(float));
-  float* out = reinterpret_cast<float*>(stream);
-  if (fluid_synth_write_float(synth->synth_, frames, out, 0, kChannels, out, 1, kChannels) !=
-      FLUID_OK)
-    std::fill_n(stream, bytes, 0);
+std::uint64_t Synthesizer::frames_at(std::uint64_t ms) const { return ms * kFileSampleRate / 1000; }
+
+// Renders the next frames into the block (and its 16-bit copy, for a file);
+// returns their peak.
+float Synthesizer::render_block(std::size_t frames) {
+  float* out = block_.data();
+  engine_.render(out, frames);
+  limiter_.process(out, frames);
+  float peak = 0.0f;
+  for (std::size_t i = 0; i < frames * kChannels; ++i) peak = std::max(peak, std::fabs(out[i]));
+  if (output_ == AudioOutput::file)
+    std::transform(out, out + frames * kChannels, pcm_.begin(), to_pcm);
+  return peak;
 }
-
-std::uint64_t Synthesizer::frames_at(std::uint64_t ms) const { return ms * sample_rate_ / 1000; }
 
 void Synthesizer::render_to(std::uint64_t frame) {
   while (rendered_ < frame) {
     std::uint64_t left = frame - rendered_;
-    if (fluid_synth_get_active_voice_count(synth_) > 0) {
-      quiet_ = 0;
-    } else if (quiet_ >= frames_at(kTailMs) && !keep_rendering_) {
+    if (silent_ >= frames_at(kEndedMs) && engine_.active_voices() == 0 && !keep_rendering_) {
       if (output_ == AudioOutput::file) wav_.append_silence(left);
       rendered_ = frame;
+      silent_ += left;
       return;
     }
     std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(left, kRenderFrames));
-    float* out = block_.data();
-    fluid_synth_write_float(synth_, static_cast<int>(n), out, 0, kChannels, out, 1, kChannels);
-    if (output_ == AudioOutput::file) {
-      for (std::size_t i = 0; i < n * kChannels; ++i) pcm_[i] = to_pcm(block_[i]);
-      wav_.append(pcm_.data(), n);
-    }
+    silent_ = render_block(n) < kSilence ? silent_ + n : 0;
+    if (output_ == AudioOutput::file) wav_.append(pcm_.data(), n);
     rendered_ += n;
-    quiet_ += n;
   }
 }
 
+// After the last message: the sound until it has ended, kept in memory, and
+// written up to a short silence after its last audible frame.
+void Synthesizer::render_ending() {
+  std::vector<std::int16_t> ending;
+  std::uint64_t audible_end = 0;  // frames of the ending up to its last audible one
+  std::uint64_t rendered = 0;
+  while (rendered < frames_at(kLongestEndingMs) &&
+         (rendered < audible_end + frames_at(kEndedMs) || engine_.active_voices() > 0)) {
+    float peak = render_block(kRenderFrames);
+    ending.insert(ending.end(), pcm_.begin(), pcm_.end());
+    rendered += kRenderFrames;
+    if (peak >= kSilence) {
+      auto last = std::find_if(block_.rbegin(), block_.rend(),
+                               [](float s) { return std::fabs(s) >= kSilence; });
+      audible_end = rendered - static_cast<std::uint64_t>(last - block_.rbegin()) / kChannels;
+    }
+  }
+  std::uint64_t closing = frames_at(kClosingSilenceMs);
+  std::uint64_t keep =
+      audible_end > 0 ? audible_end + closing : (silent_ >= closing ? 0 : closing - silent_);
+  keep = std::min({keep, rendered, frames_at(kLongestEndingMs)});
+  wav_.append(ending.data(), static_cast<std::size_t>(keep));
+}
+
 void Synthesizer::catch_up() {
-  if (!in_step_) return;
+  if (live_) return;
   render_to(frames_at(clock_.now_ms()));
   if (output_ == AudioOutput::file) wav_.finish();
 }
 
-void Synthesizer::send(std::uint32_t word) {
-  if (in_step_) render_to(frames_at(clock_.now_ms()));
-  int status = static_cast<int>(word & 0xFF);
-  int data1 = static_cast<int>((word >> 8) & 0x7F);
-  int data2 = static_cast<int>((word >> 16) & 0x7F);
-  int channel = status & 0x0F;
-  switch (status & 0xF0) {
-    case 0x80:
-      fluid_synth_noteoff(synth_, channel, data1);
-      break;
-    case 0x90:
-      if (data2 == 0)
-        fluid_synth_noteoff(synth_, channel, data1);
-      else
-        fluid_synth_noteon(synth_, channel, data1, data2);
-      break;
-    case 0xA0:
-      fluid_synth_key_pressure(synth_, channel, data1, data2);
-      break;
-    case 0xB0:
-      fluid_synth_cc(synth_, channel, data1, data2);
-      break;
-    case 0xC0:
-      fluid_synth_program_change(synth_, channel, data1);
-      break;
-    case 0xD0:
-      fluid_synth_channel_pressure(synth_, channel, data1);
-      break;
-    case 0xE0:
-      fluid_synth_pitch_bend(synth_, channel, data1 | (data2 << 7));
-      break;
-    default:
-      break;  // system messages: the synthesizer has no use for them
+void Synthesizer::play(const SynthEvent& event) {
+  if (live_) {
+    live_->send(event, real_clock_ ? real_clock_->present_ns() : monotonic_ns());
+    return;
   }
+  render_to(frames_at(clock_.now_ms()));
+  engine_.apply(event);
 }
 
-void Synthesizer::release_all() {
-  if (in_step_) render_to(frames_at(clock_.now_ms()));
-  fluid_synth_all_notes_off(synth_, -1);
+void Synthesizer::send(std::uint32_t word) {
+  unsigned status = word & 0xFF;
+  bool drums = (status & 0x0F) == SynthEngine::kDrumChannel;
+  if (drums && (status & 0xF0) == 0xC0) {
+    drum_kit_chosen_ = true;
+  } else if (drums && (status & 0xF0) == 0x90 && !drum_kit_chosen_) {
+    play({SynthEvent::Kind::message, 0xC0u | SynthEngine::kDrumChannel});  // the standard kit
+    drum_kit_chosen_ = true;
+  }
+  play({SynthEvent::Kind::message, word});
 }
+
+void Synthesizer::release_all() { play({SynthEvent::Kind::all_notes_off, 0}); }
 
 void Synthesizer::hold_output(bool held) {
-  if (device_ == 0) return;
-  if (held)
-    SDL_LockAudioDevice(device_);
-  else
-    SDL_UnlockAudioDevice(device_);
+  if (live_) live_->hold(held);
 }
 
 void Synthesizer::reset_programs() {
-  if (in_step_) render_to(frames_at(clock_.now_ms()));
-  fluid_synth_system_reset(synth_);
+  if (live_) live_->rebase();
+  play({SynthEvent::Kind::reset, 0});
+  drum_kit_chosen_ = false;
 }
 
 }  // namespace velk0::platform::posix

@@ -1,11 +1,17 @@
 // The embedded General MIDI synthesizer (FluidSynth) and where its sound goes:
-// the system's audio output, a WAV file, or nowhere. For a file or nowhere
-// the sound is rendered in step with the program's clock: before each message
-// the frames up to the clock's present are rendered, so a virtual clock
-// renders a long piece in a moment and voices still end as they would.
+// the system's audio output, a WAV file, or nowhere.
+//
+// To the speakers, each message is played at the moment the program sent it,
+// a fixed delay later (LiveOutput). For a file or nowhere the sound is
+// rendered in step with the program's clock: before each message the frames
+// up to the clock's present are rendered, so a virtual clock renders a long
+// piece in a moment and voices still end as they would. A file then ends once
+// the last notes have died away.
+//
+// Either way a message takes effect at the synthesizer's first 64-frame block
+// that starts at or after its time (within 1.5 ms), and the sound passes a
+// limiter before it leaves.
 #pragma once
-
-#include <fluidsynth.h>
 
 #include <cstdint>
 #include <memory>
@@ -13,7 +19,11 @@
 #include <vector>
 
 #include "platform/platform.h"
-#include "platform/posix/sdl_audio.h"
+#include "platform/posix/limiter.h"
+#include "platform/posix/live_output.h"
+#include "platform/posix/real_clock.h"
+#include "platform/posix/synth_engine.h"
+#include "platform/posix/synth_failure.h"
 #include "platform/posix/wav_writer.h"
 
 namespace velk0::platform::posix {
@@ -26,13 +36,24 @@ struct SynthConfig {
   std::string wav_path;  // for AudioOutput::file
 };
 
+class Synthesizer;
+
+struct SynthStart {
+  std::unique_ptr<Synthesizer> synth;  // null when it cannot play
+  SynthFailure failure = SynthFailure::none;
+};
+
 class Synthesizer {
  public:
   static constexpr unsigned kFileSampleRate = 44100;
 
-  // The synthesizer with its SoundFont loaded and its output started;
-  // nothing when either fails. Prints nothing.
-  static std::unique_ptr<Synthesizer> start(const SynthConfig& config, Clock& clock);
+  // The synthesizer with its SoundFont loaded and its output started, or why
+  // it cannot play. Prints nothing. With the system's output, the SoundFont is
+  // read while the device opens. `real_clock`, when it is the clock in use,
+  // tells the time each message was meant for; otherwise a message's time is
+  // when it arrives.
+  static SynthStart start(const SynthConfig& config, Clock& clock,
+                          const RealClock* real_clock = nullptr);
   ~Synthesizer();
   Synthesizer(const Synthesizer&) = delete;
   Synthesizer& operator=(const Synthesizer&) = delete;
@@ -52,29 +73,34 @@ class Synthesizer {
   // synthesizer itself; a hold on the audio output while a player is made or
   // deleted (its timer runs in the output's thread); and silence rendered in
   // full while a player plays, since it only moves on as frames are rendered.
-  fluid_synth_t* fluid() { return synth_; }
+  fluid_synth_t* fluid() { return engine_.fluid(); }
   void hold_output(bool held);
   void keep_rendering(bool on) { keep_rendering_ = on; }
 
  private:
-  Synthesizer(Clock& clock, AudioOutput output) : clock_(clock), output_(output) {}
-  bool create(unsigned sample_rate, const std::string& soundfont);
+  Synthesizer(Clock& clock, const RealClock* real_clock, AudioOutput output)
+      : clock_(clock), real_clock_(real_clock), output_(output) {}
+  SynthFailure start_live(const std::string& soundfont);
+  SynthFailure start_in_step(const SynthConfig& config);
+  void play(const SynthEvent& event);
   std::uint64_t frames_at(std::uint64_t ms) const;
   void render_to(std::uint64_t frame);
-  static void fill(void* self, std::uint8_t* stream, int bytes);
+  float render_block(std::size_t frames);
+  void render_ending();
 
   Clock& clock_;
+  const RealClock* real_clock_;
   AudioOutput output_;
-  unsigned sample_rate_ = kFileSampleRate;
-  fluid_settings_t* settings_ = nullptr;
-  fluid_synth_t* synth_ = nullptr;
-  std::unique_ptr<SdlAudio> audio_;
-  std::uint32_t device_ = 0;  // SDL audio device
+  bool playing_ = false;  // started
+  SynthEngine engine_;
+  std::unique_ptr<LiveOutput> live_;  // the system's output
+  bool drum_kit_chosen_ = false;      // since the last reset
+  // A file or nowhere: rendered on demand, in step with the clock.
   WavWriter wav_;
-  bool in_step_ = false;        // rendered on demand, in step with the clock
+  Limiter limiter_{kFileSampleRate};
   std::uint64_t rendered_ = 0;  // frames rendered so far, counted from the clock's start
-  std::uint64_t quiet_ = 0;     // frames rendered since the last voice ended
-  bool keep_rendering_ = false;
+  std::uint64_t silent_ = 0;    // frames rendered since the sound was last above -90 dBFS
+  bool keep_rendering_ = false;  // a MIDI file plays: render even the silence
   std::vector<float> block_;
   std::vector<std::int16_t> pcm_;
 };

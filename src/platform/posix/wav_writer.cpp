@@ -61,7 +61,7 @@ void WavWriter::write_header() {
 }
 
 void WavWriter::append(const std::int16_t* samples, std::size_t frames) {
-  if (!file_) return;
+  if (!file_ || frames == 0) return;
   std::size_t count = frames * channels_;
   std::vector<unsigned char> bytes(count * kBytesPerSample);
   for (std::size_t i = 0; i < count; ++i)

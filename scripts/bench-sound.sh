@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# Measures the sound of the embedded synthesizer: onset timing, level, the
+# end of a WAV file, latency and memory, with each SoundFont installed (or the
+# ones given as arguments). Builds the release preset first. Playback goes to
+# a null sink, recorded from its monitor: on the sound server that runs, or on
+# a PulseAudio server of its own when none answers (a machine without a sound
+# card). Nothing here is timed by the tests; run it by hand:
+#   scripts/bench-sound.sh [--runs N] [--latency-runs N] [SOUNDFONT.sf2 ...]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+options=()
+soundfonts=()
+while [[ $# -gt 0 ]]; do
+  case $1 in
+    --runs | --latency-runs | --only) options+=("$1" "$2"); shift 2 ;;
+    *) soundfonts+=("$1"); shift ;;
+  esac
+done
+if [[ ${#soundfonts[@]} -eq 0 ]]; then
+  for sf in /usr/share/sounds/sf2/TimGM6mb.sf2 /usr/share/sounds/sf2/FluidR3_GM.sf2; do
+    [[ -r $sf ]] && soundfonts+=("$sf")
+  done
+fi
+[[ ${#soundfonts[@]} -gt 0 ]] || { echo "no SoundFont to measure" >&2; exit 1; }
+
+scripts/install-deps.sh --bench
+cmake --preset release >/dev/null
+cmake --build --preset release -j2 >/dev/null
+
+work=$(mktemp -d)
+own_server=""
+loaded_module=""
+cleanup() {
+  [[ -n $loaded_module ]] && pactl unload-module "$loaded_module" 2>/dev/null || true
+  if [[ -n $own_server ]]; then
+    kill "$own_server" 2>/dev/null || true
+    wait "$own_server" 2>/dev/null || true
+  fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+if pactl info >/dev/null 2>&1; then
+  # The server that runs (PulseAudio, or PipeWire's): a null sink beside the
+  # user's own outputs, so that nothing is heard while measuring.
+  loaded_module=$(pactl load-module module-null-sink sink_name=velk0_bench)
+  export PULSE_SINK=velk0_bench
+  source=velk0_bench.monitor
+else
+  export XDG_RUNTIME_DIR=$work PULSE_RUNTIME_PATH=$work
+  pulseaudio --daemonize=no -n --exit-idle-time=-1 --log-target=file:"$work/server.log" \
+    -L "module-native-protocol-unix socket=$work/native auth-anonymous=1" \
+    -L "module-null-sink sink_name=velk0_bench" &
+  own_server=$!
+  export PULSE_SERVER=unix:$work/native
+  for _ in $(seq 50); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
+  pactl info >/dev/null 2>&1 || { echo "the sound server did not start" >&2; exit 1; }
+  export PULSE_SINK=velk0_bench
+  source=velk0_bench.monitor
+fi
+
+args=(--velk0 build/release/velk0 --source "$source")
+for sf in "${soundfonts[@]}"; do args+=(--soundfont "$sf"); done
+python3 scripts/bench_sound.py "${args[@]}" "${options[@]}"

@@ -1,0 +1,309 @@
+#!/usr/bin/env python3
+"""Measures the sound of velk0's embedded synthesizer and prints the figures.
+
+Run through scripts/bench-sound.sh, which builds velk0 and provides a sound
+server with a null sink; this script only plays, records and measures:
+
+  timing    woodblock sixteenths (62 ms apart) recorded from the sink's monitor:
+            how far each onset lies from its place on a 62 ms grid
+  level     peak and RMS of a C major scale and of a ten-note string chord,
+            live (recorded) and rendered into a WAV file
+  tail      how a WAV file ends after the last note-off
+  latency   launch to first audible sound (recorded), launch to first note-on
+            (read from the trace with audio off)
+  memory    resident memory at its peak, with audio off and with sound
+
+Only the standard library is used. Times are taken with time.monotonic().
+"""
+
+import argparse
+import math
+import os
+import re
+import statistics
+import struct
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+
+RATE = 44100
+FULL_SCALE = 32768.0
+SIXTEENTHS = "ii115: t239 o4 16 " + "c " * 32
+SIXTEENTH_MS = 62
+SCALE = "o3 c d e f g a b >c"
+SCALE_MS = 8000
+CHORD = "ii48: o2 1(c e g >c e g >c e g >c)"
+FIRST_NOTE = "t239 16 c"
+QUIET_DBFS = -90.0
+NOTE_ON = re.compile(rb'"bytes":\[(14[4-9]|15[0-9]),[0-9]+,[1-9]')
+
+
+def dbfs(value):
+    return 20 * math.log10(value / FULL_SCALE) if value > 0 else float("-inf")
+
+
+def mono_peaks(pcm):
+    """Largest magnitude of each stereo frame of 16-bit little-endian PCM."""
+    samples = struct.unpack("<%dh" % (len(pcm) // 2), pcm[: len(pcm) // 4 * 4])
+    return [max(abs(samples[i]), abs(samples[i + 1])) for i in range(0, len(samples), 2)]
+
+
+def read_wav(path):
+    with open(path, "rb") as f:
+        data = f.read()
+    if data[:4] != b"RIFF" or data[8:12] != b"WAVE":
+        raise ValueError(path + " is not a WAV file")
+    channels, rate = struct.unpack("<HI", data[22:28])
+    if channels != 2 or rate != RATE:
+        raise ValueError(path + ": %d channels at %d Hz" % (channels, rate))
+    return data[44:]
+
+
+def level(frames):
+    """Peak and RMS (dBFS) of the sounding part of a recording."""
+    loud = [i for i, v in enumerate(frames) if v >= 33]
+    if not loud:
+        return float("-inf"), float("-inf")
+    part = frames[loud[0] : loud[-1] + 1]
+    rms = math.sqrt(sum(v * v for v in part) / len(part))
+    return dbfs(max(part)), dbfs(rms)
+
+
+def onsets(frames, count, period):
+    """Onsets of `count` identical notes about `period` frames apart: the first
+    from silence, the others where they match the first one's attack best."""
+    peak = max(frames) if frames else 0
+    if peak < 100:
+        return []
+    start = next(i for i, v in enumerate(frames) if v >= peak * 0.02)
+    head = 220  # 5 ms of attack
+    strong = max(frames[start : start + head])
+    rise = next(i for i in range(start, start + head) if frames[i] >= strong / 2) - start
+    found = [start]
+    for k in range(1, count):
+        expected = start + round(k * period)
+        window = range(max(0, expected - int(period / 2)), expected + int(period / 2))
+        crossing = next((i for i in window if i < len(frames) and frames[i] >= strong / 2), None)
+        if crossing is None:
+            break
+        guess = crossing - rise
+        best = max(
+            range(guess - 32, guess + 33),
+            key=lambda s: -sum(
+                abs(frames[s + j] - frames[start + j]) for j in range(head) if s + j < len(frames)
+            ),
+        )
+        found.append(best)
+    return found
+
+
+def grid_deviation_ms(found, period):
+    """Largest distance (ms) of an onset from its place on the grid, the grid
+    placed at the best fixed delay."""
+    dev = [found[k] - found[0] - k * period for k in range(len(found))]
+    centre = (max(dev) + min(dev)) / 2
+    return max(abs(d - centre) for d in dev) * 1000 / RATE
+
+
+class Recorder:
+    """Records the sink's monitor with parec, noting when each block arrives."""
+
+    def __init__(self, source):
+        self.proc = subprocess.Popen(
+            ["parec", "-d", source, "--raw", "--format=s16le", "--rate=%d" % RATE,
+             "--channels=2", "--latency-msec=5"],
+            stdout=subprocess.PIPE)
+        self.chunks = []
+        self.thread = threading.Thread(target=self._read, daemon=True)
+        self.thread.start()
+        # An idle sink may wait a while before the first block: measure from
+        # the moment the recording flows.
+        deadline = time.monotonic() + 5
+        while len(self.chunks) < 20 and time.monotonic() < deadline:
+            time.sleep(0.01)
+
+    def _read(self):
+        fd = self.proc.stdout.fileno()
+        while True:
+            block = os.read(fd, 4096)
+            if not block:
+                return
+            self.chunks.append((time.monotonic(), block))
+
+    def stop(self):
+        self.proc.terminate()
+        self.proc.wait()
+        self.thread.join()
+        pcm = b"".join(c for _, c in self.chunks)
+        # The least delayed block tells when the recording's frame 0 was played.
+        end, origin = 0, float("inf")
+        for arrived, block in self.chunks:
+            end += len(block) // 4
+            origin = min(origin, arrived - end / RATE)
+        return mono_peaks(pcm), origin
+
+
+def velk0_env(args, soundfont, audio=None, virtual=False, trace=None):
+    env = dict(os.environ)
+    for name in ("VELK0_AUDIO", "VELK0_CLOCK", "VELK0_TRACE", "VELK0_ANSWERS"):
+        env.pop(name, None)
+    env["VELK0_SOUNDFONT"] = soundfont
+    env["VELK0_ROOT"] = args.root
+    if audio:
+        env["VELK0_AUDIO"] = audio
+    if virtual:
+        env["VELK0_CLOCK"] = "virtual"
+    if trace:
+        env["VELK0_TRACE"] = trace
+    return env
+
+
+def measured(args, piece):
+    """The command that runs velk0 under GNU time, which notes its peak
+    resident memory (a child of this script would count the script's own)."""
+    return ["/usr/bin/time", "-f", "%M", "-o", os.path.join(args.root, "memory"),
+            args.velk0, piece]
+
+
+def peak_memory_mb(args):
+    with open(os.path.join(args.root, "memory")) as f:
+        return int(f.read().split()[-1]) / 1024
+
+
+def run_velk0(args, piece, env):
+    """Runs velk0 to its end; returns its peak resident memory in MB."""
+    status = subprocess.call(measured(args, piece), env=env, stdin=subprocess.DEVNULL,
+                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    if status != 0:
+        sys.exit("velk0 ended with status %d" % status)
+    return peak_memory_mb(args)
+
+
+def record_live(args, soundfont, piece, settle=0.3):
+    """Plays a piece on the sound server; returns the recording, the launch
+    time on the recording's time line (s), and the peak memory in MB."""
+    rec = Recorder(args.source)
+    time.sleep(settle)
+    launched = time.monotonic()
+    memory = run_velk0(args, piece, velk0_env(args, soundfont))
+    time.sleep(0.3)
+    frames, origin = rec.stop()
+    return frames, launched - origin, memory
+
+
+def render_wav(args, soundfont, piece, name):
+    path = os.path.join(args.root, name)
+    run_velk0(args, piece, velk0_env(args, soundfont, audio=path, virtual=True))
+    return mono_peaks(read_wav(path))
+
+
+def timing(args, soundfont):
+    period = SIXTEENTH_MS * RATE / 1000
+    print("timing: %d woodblock sixteenths, %d ms apart" % (32, SIXTEENTH_MS))
+    frames = render_wav(args, soundfont, SIXTEENTHS, "sixteenths.wav")
+    found = onsets(frames, 32, period)
+    late = [(found[k] - round(k * period)) * 1000 / RATE for k in range(len(found))]
+    print("  WAV (virtual clock): %d onsets, %.2f to %.2f ms after their exact time"
+          % (len(found), min(late), max(late)))
+    worst = []
+    for run in range(args.runs):
+        frames, _, _ = record_live(args, soundfont, SIXTEENTHS)
+        found = onsets(frames, 32, period)
+        if len(found) < 32:
+            print("  live run %d: only %d onsets found" % (run + 1, len(found)))
+            worst.append(float("inf"))
+            continue
+        gaps = [(b - a) * 1000 / RATE for a, b in zip(found, found[1:])]
+        worst.append(grid_deviation_ms(found, period))
+        print("  live run %d: gaps %.1f to %.1f ms, farthest onset %.2f ms from its place"
+              % (run + 1, min(gaps), max(gaps), worst[-1]))
+    print("  live: farthest onset from its place, median of %d runs: %.2f ms"
+          % (args.runs, statistics.median(worst)))
+
+
+def levels(args, soundfont):
+    print("level:")
+    for name, piece in (("scale", SCALE), ("chord", CHORD)):
+        wav_peak, wav_rms = level(render_wav(args, soundfont, piece, name + ".wav"))
+        frames, _, _ = record_live(args, soundfont, piece)
+        live_peak, live_rms = level(frames)
+        print("  %-5s  WAV peak %6.1f dBFS RMS %6.1f dBFS   live peak %6.1f dBFS RMS %6.1f dBFS"
+              % (name, wav_peak, wav_rms, live_peak, live_rms))
+
+
+def tail(args, soundfont):
+    frames = render_wav(args, soundfont, SCALE, "tail.wav")
+    end = SCALE_MS * RATE // 1000
+    quiet = 10 ** (QUIET_DBFS / 20) * FULL_SCALE
+    last_loud = max((i for i, v in enumerate(frames) if v > quiet), default=-1)
+    print("tail: WAV of the scale: %.3f s, %.0f ms after the last note-off; last 10 ms peak "
+          "%.1f dBFS; %.1f ms after the last sample above %.0f dBFS"
+          % (len(frames) / RATE, (len(frames) - end) * 1000 / RATE,
+             dbfs(max(frames[-441:], default=0)), (len(frames) - 1 - last_loud) * 1000 / RATE,
+             QUIET_DBFS))
+
+
+def first_note_on(args, soundfont):
+    """Launch to the first note-on in the trace, audio off (ms), the run's
+    processor time (ms) and its memory (MB)."""
+    env = velk0_env(args, soundfont, audio="none", trace="-")
+    launched = time.monotonic()
+    proc = subprocess.Popen(measured(args, FIRST_NOTE), env=env, stdin=subprocess.DEVNULL,
+                            stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+    seen = None
+    for line in proc.stderr:
+        if seen is None and NOTE_ON.search(line):
+            seen = time.monotonic()
+    _, _, usage = os.wait4(proc.pid, 0)
+    cpu = (usage.ru_utime + usage.ru_stime) * 1000
+    return (seen - launched) * 1000, cpu, peak_memory_mb(args)
+
+
+def latency(args, soundfont):
+    audible, note_on, cpu, memory_live, memory_off = [], [], [], [], []
+    for _ in range(args.latency_runs):
+        frames, launched, memory = record_live(args, soundfont, FIRST_NOTE)
+        first = next((i for i, v in enumerate(frames) if v >= 33), None)
+        audible.append((first / RATE - launched) * 1000 if first is not None else float("inf"))
+        memory_live.append(memory)
+        ms, processor, memory = first_note_on(args, soundfont)
+        note_on.append(ms)
+        cpu.append(processor)
+        memory_off.append(memory)
+    print("latency: launch to first audible sound: median %.0f ms (%.0f to %.0f), %d runs"
+          % (statistics.median(audible), min(audible), max(audible), len(audible)))
+    print("latency: launch to first note-on, audio off: median %.0f ms (%.0f to %.0f); "
+          "processor time of the run %.0f ms"
+          % (statistics.median(note_on), min(note_on), max(note_on), statistics.median(cpu)))
+    print("memory: resident at its peak: %.0f MB with sound, %.0f MB with audio off"
+          % (max(memory_live), max(memory_off)))
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--velk0", required=True)
+    parser.add_argument("--source", required=True, help="the sink's monitor source")
+    parser.add_argument("--soundfont", action="append", required=True)
+    parser.add_argument("--runs", type=int, default=5)
+    parser.add_argument("--latency-runs", type=int, default=10)
+    parser.add_argument("--only", choices=["timing", "level", "tail", "latency"])
+    args = parser.parse_args()
+    with open("/proc/loadavg") as f:
+        load = f.read().split()[:3]
+    # Timings on a busy machine say more about the machine than about velk0.
+    print("machine: %d processors, load average %s" % (os.cpu_count(), " ".join(load)))
+    with tempfile.TemporaryDirectory(prefix="velk0-bench-") as root:
+        args.root = root
+        for soundfont in args.soundfont:
+            print("== " + soundfont)
+            for name, measure in (("timing", timing), ("level", levels), ("tail", tail),
+                                  ("latency", latency)):
+                if args.only in (None, name):
+                    measure(args, soundfont)
+                    sys.stdout.flush()
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,175 @@
+#include "platform/posix/live_output.h"
+
+#include <SDL.h>
+#include <time.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "platform/posix/interrupt.h"
+#include "platform/posix/quiet_stderr.h"
+
+namespace velk0::platform::posix {
+namespace {
+
+// Frames the device pulls at a time: the sound follows an event about this
+// long after it was sent, plus the sound server's own buffer.
+constexpr Uint16 kDeviceBufferFrames = 512;
+// -90 dBFS.
+constexpr float kSilence = 3.1623e-5f;
+constexpr float kFadeSeconds = 0.01f;
+// How long a full queue is waited on before the device counts as stalled.
+constexpr int kStallMs = 200;
+
+std::int64_t monotonic_ns() {
+  timespec t{};
+  clock_gettime(CLOCK_MONOTONIC, &t);
+  return static_cast<std::int64_t>(t.tv_sec) * 1'000'000'000 + t.tv_nsec;
+}
+
+void sleep_ms(long ms) {
+  timespec t{ms / 1000, (ms % 1000) * 1000000L};
+  nanosleep(&t, nullptr);
+}
+
+bool reads_samples(const SynthEvent& event) {
+  return event.kind == SynthEvent::Kind::reset ||
+         (event.kind == SynthEvent::Kind::message && (event.word & 0xF0) == 0xC0);
+}
+
+}  // namespace
+
+LiveOutput::LiveOutput(SynthEngine& engine, unsigned buffer_frames)
+    : engine_(engine), buffer_frames_(buffer_frames), timeline_(kSampleRate, buffer_frames) {}
+
+std::unique_ptr<LiveOutput> LiveOutput::open(SynthEngine& engine) {
+  auto audio = std::make_unique<SdlAudio>();
+  if (!audio->ready()) return nullptr;
+  std::unique_ptr<LiveOutput> live(new LiveOutput(engine, kDeviceBufferFrames));
+  live->audio_ = std::move(audio);
+  SDL_AudioSpec wanted{};
+  wanted.freq = static_cast<int>(kSampleRate);
+  wanted.format = AUDIO_F32SYS;
+  wanted.channels = SynthEngine::kChannels;
+  wanted.samples = kDeviceBufferFrames;
+  wanted.callback = &LiveOutput::fill;
+  wanted.userdata = live.get();
+  {
+    QuietStderr quiet;
+    SignalsHeld held;
+    // Nothing obtained: SDL converts to whatever the device plays, and the
+    // callback always gets 44.1 kHz stereo floats, as many as it asked for.
+    live->device_ = SDL_OpenAudioDevice(nullptr, 0, &wanted, nullptr, 0);
+  }
+  if (live->device_ == 0) return nullptr;
+  return live;
+}
+
+LiveOutput::~LiveOutput() {
+  if (device_ != 0) SDL_CloseAudioDevice(device_);
+}
+
+void LiveOutput::start() {
+  timeline_.start(monotonic_ns());
+  SDL_PauseAudioDevice(device_, 0);
+}
+
+void LiveOutput::hold(bool held) {
+  if (held)
+    SDL_LockAudioDevice(device_);
+  else
+    SDL_UnlockAudioDevice(device_);
+}
+
+bool LiveOutput::push(const TimedEvent& timed) {
+  for (int waited = 0; !queue_.push(timed); ++waited) {
+    if (stalled_ || waited >= kStallMs) {
+      stalled_ = true;  // a device that stopped pulling: drop rather than hang
+      return false;
+    }
+    sleep_ms(1);
+  }
+  stalled_ = false;
+  return true;
+}
+
+void LiveOutput::send(const SynthEvent& event, std::int64_t when_ns) {
+  if (reads_samples(event)) {
+    std::lock_guard<std::mutex> lock(loading_);
+    engine_.preload(event);
+  }
+  last_frame_ = std::max(timeline_.frame_at(when_ns), last_frame_);
+  push({last_frame_, event});
+}
+
+void LiveOutput::finish(int ring_ms) {
+  // A piece that ended plays to its end; one cut short by a signal falls
+  // silent at once.
+  if (!interrupt_requested()) {
+    long due_ms = static_cast<long>(
+        (last_frame_ > played_.load() ? last_frame_ - played_.load() : 0) * 1000 / kSampleRate);
+    for (long waited = 0; played_.load() < last_frame_ && waited < due_ms + kStallMs; waited += 5)
+      sleep_ms(5);
+    for (int waited = 0; !silent_.load() && waited < ring_ms; waited += 10) sleep_ms(10);
+  }
+  fading_.store(true);
+  for (int waited = 0; !faded_.load() && waited < kStallMs; waited += 5) sleep_ms(5);
+  // What the device still holds is near silence: let it play out.
+  sleep_ms(static_cast<long>(2 * buffer_frames_ * 1000 / kSampleRate));
+}
+
+void LiveOutput::fill(void* self, std::uint8_t* stream, int bytes) {
+  auto* live = static_cast<LiveOutput*>(self);
+  std::size_t frames = static_cast<std::size_t>(bytes) / (SynthEngine::kChannels * sizeof(float));
+  live->render(reinterpret_cast<float*>(stream), frames);
+}
+
+void LiveOutput::apply_due(float* samples, std::size_t frames, std::size_t& done) {
+  std::unique_lock<std::mutex> lock(loading_, std::try_to_lock);
+  if (!lock.owns_lock()) return;  // the events wait for the next buffer
+  while (done < frames) {
+    if (!has_next_) has_next_ = queue_.pop(next_);
+    if (!has_next_) return;
+    if (next_.frame >= rendered_ + frames) return;
+    if (next_.frame > rendered_ + done) {
+      std::size_t until = static_cast<std::size_t>(next_.frame - rendered_);
+      engine_.render(samples + done * SynthEngine::kChannels, until - done);
+      done = until;
+    }
+    engine_.apply(next_.event);
+    has_next_ = false;
+  }
+}
+
+void LiveOutput::render(float* samples, std::size_t frames) {
+  timeline_.callback(monotonic_ns(), rendered_);
+  if (!ready_.load(std::memory_order_acquire)) {
+    std::fill_n(samples, frames * SynthEngine::kChannels, 0.0f);
+    rendered_ += frames;
+    played_.store(rendered_, std::memory_order_release);
+    return;
+  }
+  std::size_t done = 0;
+  apply_due(samples, frames, done);
+  engine_.render(samples + done * SynthEngine::kChannels, frames - done);
+  limiter_.process(samples, frames);
+  if (fading_.load(std::memory_order_relaxed)) fade(samples, frames);
+  float peak = 0.0f;
+  for (std::size_t i = 0; i < frames * SynthEngine::kChannels; ++i)
+    peak = std::max(peak, std::fabs(samples[i]));
+  rendered_ += frames;
+  silent_.store(peak < kSilence, std::memory_order_relaxed);
+  played_.store(rendered_, std::memory_order_release);
+}
+
+void LiveOutput::fade(float* samples, std::size_t frames) {
+  const float step = 1.0f / (kFadeSeconds * kSampleRate);
+  for (std::size_t i = 0; i < frames; ++i) {
+    fade_gain_ = std::max(0.0f, fade_gain_ - step);
+    samples[2 * i] *= fade_gain_;
+    samples[2 * i + 1] *= fade_gain_;
+  }
+  if (fade_gain_ == 0.0f) faded_.store(true, std::memory_order_relaxed);
+}
+
+}  // namespace velk0::platform::posix

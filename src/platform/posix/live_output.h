@@ -1,0 +1,90 @@
+// The synthesizer's sound on the system's audio output, through SDL (PipeWire,
+// PulseAudio or ALSA, whichever answers). Each event reaches SDL's audio
+// thread through a queue with the frame at which it belongs (StreamTimeline),
+// and the callback renders up to that frame before applying it: the sound
+// keeps the spacing the program gave its messages, a fixed delay later,
+// whatever the size of the device's buffers and whenever the callback runs.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+
+#include "platform/posix/limiter.h"
+#include "platform/posix/sdl_audio.h"
+#include "platform/posix/spsc_queue.h"
+#include "platform/posix/stream_timeline.h"
+#include "platform/posix/synth_engine.h"
+
+namespace velk0::platform::posix {
+
+class LiveOutput {
+ public:
+  static constexpr unsigned kSampleRate = 44100;
+
+  // Opens the default output device, paused, to play `engine`; nothing when
+  // no device opens. Prints nothing.
+  static std::unique_ptr<LiveOutput> open(SynthEngine& engine);
+  // Closes the device: the callback has stopped once it returns.
+  ~LiveOutput();
+  LiveOutput(const LiveOutput&) = delete;
+  LiveOutput& operator=(const LiveOutput&) = delete;
+
+  // Starts the device, in silence until the engine is ready.
+  void start();
+  // The engine is ready: its sound follows.
+  void engine_ready() { ready_.store(true, std::memory_order_release); }
+  // Queues an event sent at `when_ns` (monotonic clock).
+  void send(const SynthEvent& event, std::int64_t when_ns);
+  // Holds the audio thread still (or lets it go again), so that what it
+  // renders can be changed from another thread.
+  void hold(bool held);
+  // Lets the next piece find the device's pace anew.
+  void rebase() { timeline_.rebase(); }
+  // Waits until every queued event has been rendered, lets the sound ring
+  // until it falls silent or `ring_ms` have passed, and fades out what is
+  // left; after an interruption, only fades out.
+  void finish(int ring_ms);
+
+ private:
+  struct TimedEvent {
+    std::uint64_t frame = 0;
+    SynthEvent event;
+  };
+  // Far more than a device's buffer ever holds.
+  static constexpr std::size_t kQueueCapacity = 4096;
+
+  LiveOutput(SynthEngine& engine, unsigned buffer_frames);
+  static void fill(void* self, std::uint8_t* stream, int bytes);
+  void render(float* samples, std::size_t frames);
+  void apply_due(float* samples, std::size_t frames, std::size_t& done);
+  void fade(float* samples, std::size_t frames);
+  bool push(const TimedEvent& timed);
+
+  SynthEngine& engine_;
+  unsigned buffer_frames_;
+  std::uint32_t device_ = 0;
+  StreamTimeline timeline_;
+  SpscQueue<TimedEvent, kQueueCapacity> queue_;
+  // Held while samples are read on the sending thread; the callback then
+  // renders without applying events, rather than wait for the disk.
+  std::mutex loading_;
+  std::atomic<std::uint64_t> played_{0};  // frames rendered so far
+  std::atomic<bool> ready_{false};
+  std::atomic<bool> silent_{true};  // the last buffer was below -90 dBFS
+  std::atomic<bool> fading_{false};
+  std::atomic<bool> faded_{false};
+  std::unique_ptr<SdlAudio> audio_;
+  // Sending thread only.
+  std::uint64_t last_frame_ = 0;
+  bool stalled_ = false;
+  // Callback only.
+  Limiter limiter_{kSampleRate};
+  std::uint64_t rendered_ = 0;
+  TimedEvent next_;
+  bool has_next_ = false;
+  float fade_gain_ = 1.0f;
+};
+
+}  // namespace velk0::platform::posix

@@ -1,0 +1,52 @@
+#include "platform/posix/stream_timeline.h"
+
+#include <algorithm>
+
+namespace velk0::platform::posix {
+namespace {
+
+constexpr std::int64_t kNsPerSecond = 1'000'000'000;
+
+}  // namespace
+
+StreamTimeline::StreamTimeline(unsigned sample_rate, unsigned buffer_frames)
+    : rate_(sample_rate), buffer_frames_(buffer_frames) {}
+
+std::int64_t StreamTimeline::frames_to_ns(std::uint64_t frames) const {
+  return static_cast<std::int64_t>(frames * kNsPerSecond / rate_);
+}
+
+void StreamTimeline::start(std::int64_t now_ns) {
+  origin_ns_.store(now_ns - frames_to_ns(buffer_frames_) - kMarginNs, std::memory_order_relaxed);
+}
+
+void StreamTimeline::callback(std::int64_t now_ns, std::uint64_t rendered) {
+  std::int64_t origin = now_ns - frames_to_ns(rendered);
+  if (!seen_ || now_ns - window_start_ns_ >= kWindowNs) {
+    previous_min_ns_ = seen_ ? window_min_ns_ : origin;
+    window_min_ns_ = origin;
+    window_start_ns_ = now_ns;
+    seen_ = true;
+  } else {
+    window_min_ns_ = std::min(window_min_ns_, origin);
+  }
+  recent_ns_.store(std::min(window_min_ns_, previous_min_ns_), std::memory_order_relaxed);
+  std::int64_t lowest = origin - kMarginNs;
+  std::int64_t current = origin_ns_.load(std::memory_order_relaxed);
+  while (lowest < current &&
+         !origin_ns_.compare_exchange_weak(current, lowest, std::memory_order_relaxed)) {
+  }
+}
+
+void StreamTimeline::rebase() {
+  std::int64_t recent = recent_ns_.load(std::memory_order_relaxed);
+  if (recent != kUnknown) origin_ns_.store(recent - kMarginNs, std::memory_order_relaxed);
+}
+
+std::uint64_t StreamTimeline::frame_at(std::int64_t when_ns) const {
+  std::int64_t since = when_ns - origin_ns_.load(std::memory_order_relaxed);
+  std::uint64_t frames = since > 0 ? static_cast<std::uint64_t>(since) * rate_ / kNsPerSecond : 0;
+  return frames + buffer_frames_;
+}
+
+}  // namespace velk0::platform::posix

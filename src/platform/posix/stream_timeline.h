@@ -1,0 +1,56 @@
+// Where a message sent at a given moment belongs in the stream of frames an
+// audio device pulls from its callback. Each call of the callback tells when
+// it ran and how many frames came before it; from these comes the origin, the
+// moment the stream's frame 0 would have been asked for, kept at or before
+// every call seen (less a margin for the calls' jitter). A message sent at T
+// then belongs at frame (T - origin) x rate + one buffer: by the time the
+// callback renders that frame, the message has always arrived, and messages
+// keep their spacing to the frame, since the origin stays put while the
+// callbacks keep time. It only moves back when a call comes earlier than any
+// before, and is measured anew between pieces (`rebase`), which follows a
+// device whose clock runs slow and sheds a delay that is no longer needed.
+//
+// `callback` runs on the audio thread, the others on the sending thread.
+#pragma once
+
+#include <atomic>
+#include <climits>
+#include <cstdint>
+
+namespace velk0::platform::posix {
+
+class StreamTimeline {
+ public:
+  static constexpr std::int64_t kMarginNs = 5'000'000;
+
+  StreamTimeline(unsigned sample_rate, unsigned buffer_frames);
+  // The device starts pulling at `now_ns`. Its first calls may come in a
+  // burst, to fill its buffers: the origin starts a buffer and a margin back.
+  void start(std::int64_t now_ns);
+  // From the callback: it runs at `now_ns`, `rendered` frames after frame 0.
+  void callback(std::int64_t now_ns, std::uint64_t rendered);
+  // Sets the origin from the calls of the last second or two alone (from
+  // those seen so far, early on; nothing changes before the first).
+  void rebase();
+  // The frame at which a message sent at `when_ns` belongs.
+  std::uint64_t frame_at(std::int64_t when_ns) const;
+
+ private:
+  // Calls are remembered by their earliest origin over windows this long.
+  static constexpr std::int64_t kWindowNs = 1'000'000'000;
+  static constexpr std::int64_t kUnknown = INT64_MIN;
+
+  std::int64_t frames_to_ns(std::uint64_t frames) const;
+
+  unsigned rate_;
+  unsigned buffer_frames_;
+  std::atomic<std::int64_t> origin_ns_{0};
+  std::atomic<std::int64_t> recent_ns_{kUnknown};  // earliest origin of recent calls
+  // Callback only: the earliest origins of the current and previous windows.
+  std::int64_t window_start_ns_ = 0;
+  std::int64_t window_min_ns_ = 0;
+  std::int64_t previous_min_ns_ = 0;
+  bool seen_ = false;
+};
+
+}  // namespace velk0::platform::posix

@@ -1,0 +1,63 @@
+// The FluidSynth instance inside the embedded synthesizer: its settings, its
+// SoundFont, and the messages it plays. Where its sound goes, and when each
+// message takes effect, is decided by whoever renders it (Synthesizer for a
+// file, LiveOutput for the speakers).
+#pragma once
+
+#include <fluidsynth.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace velk0::platform::posix {
+
+// One thing for the synthesizer to do.
+struct SynthEvent {
+  enum class Kind : std::uint8_t {
+    message,        // a short MIDI message, status in the low byte of `word`
+    all_notes_off,  // every note on every channel is let go
+    reset,          // programs, controllers and voices back to their start
+  };
+  Kind kind = Kind::message;
+  std::uint32_t word = 0;
+};
+
+class SynthEngine {
+ public:
+  static constexpr int kChannels = 2;  // interleaved stereo
+  // After a reset the drum channel has no program until it is given one: its
+  // first note needs a program change (to 0, the standard kit) before it.
+  static constexpr int kDrumChannel = 9;
+
+  SynthEngine() = default;
+  ~SynthEngine();
+  SynthEngine(const SynthEngine&) = delete;
+  SynthEngine& operator=(const SynthEngine&) = delete;
+
+  // Creates the synthesizer and loads the SoundFont; false when either
+  // fails. Of a large SoundFont, only the samples of the programs in use are
+  // read, when a program is first chosen.
+  bool create(unsigned sample_rate, const std::string& soundfont);
+
+  fluid_synth_t* fluid() { return synth_; }
+  int polyphony();
+  int active_voices();
+  void apply(const SynthEvent& event);
+  // Reads now, on the calling thread, the samples `event` will need once
+  // applied, so that applying it later never waits for the disk.
+  void preload(const SynthEvent& event);
+  // Renders `frames` frames of interleaved stereo. Each event applied before
+  // takes effect at the start of the synthesizer's next internal block, at
+  // most 64 frames later.
+  void render(float* samples, std::size_t frames);
+
+ private:
+  void reset();
+  void preload_program(int channel, int program);
+
+  fluid_settings_t* settings_ = nullptr;
+  fluid_synth_t* synth_ = nullptr;
+};
+
+}  // namespace velk0::platform::posix

@@ -1,0 +1,39 @@
+#include "platform/posix/synth_failure.h"
+
+namespace velk0::platform::posix {
+namespace {
+
+constexpr std::string_view kSoundFontWayOut =
+    "avec VELK0_SOUNDFONT=fichier.sf2, ou installez le paquet timgm6mb-soundfont ou "
+    "fluid-soundfont-gm.";
+
+}  // namespace
+
+std::string failure_line(SynthFailure failure, std::string_view soundfont,
+                         std::string_view wav_path) {
+  std::string line = "velk0 : ";
+  switch (failure) {
+    case SynthFailure::none:
+      return "";
+    case SynthFailure::soundfont_missing:
+      line.append("banque de sons (SoundFont) introuvable : ").append(soundfont);
+      line.append(". Indiquez-en une ").append(kSoundFontWayOut);
+      break;
+    case SynthFailure::soundfont_unreadable:
+      line.append("banque de sons (SoundFont) illisible : ").append(soundfont);
+      line.append(". Indiquez-en une autre ").append(kSoundFontWayOut);
+      break;
+    case SynthFailure::no_audio_output:
+      line.append(
+          "aucun serveur de son joignable (PulseAudio, PipeWire ou ALSA). Pour écouter plus "
+          "tard, enregistrez le son dans un fichier avec VELK0_AUDIO=fichier.wav.");
+      break;
+    case SynthFailure::wav_unwritable:
+      line.append("impossible d'écrire le fichier audio ").append(wav_path);
+      line.append(". Choisissez un chemin où écrire avec VELK0_AUDIO=fichier.wav.");
+      break;
+  }
+  return line + '\n';
+}
+
+}  // namespace velk0::platform::posix

@@ -1,0 +1,23 @@
+// Why the embedded synthesizer cannot play, told in one plain line on
+// standard error beside the program's own message: what failed, and what to
+// do about it.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace velk0::platform::posix {
+
+enum class SynthFailure {
+  none,
+  soundfont_missing,     // no file at the SoundFont's path
+  soundfont_unreadable,  // a file that cannot be read, or is no SoundFont
+  no_audio_output,       // no sound server (or device) answers
+  wav_unwritable,        // the WAV file cannot be created
+};
+
+// The line, in French (UTF-8) and with its newline; empty for `none`.
+std::string failure_line(SynthFailure failure, std::string_view soundfont,
+                         std::string_view wav_path);
+
+}  // namespace velk0::platform::posix

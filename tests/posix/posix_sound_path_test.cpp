@@ -1,0 +1,128 @@
+// The pieces of the live sound path that need no device: where the messages
+// land in the stream the device pulls, and the limiter at its end.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+#include "platform/posix/limiter.h"
+#include "platform/posix/stream_timeline.h"
+
+namespace velk0::platform::posix {
+namespace {
+
+constexpr unsigned kRate = 44100;
+constexpr unsigned kBuffer = 512;
+constexpr std::int64_t kMs = 1'000'000;
+constexpr std::int64_t kBufferNs = std::int64_t{kBuffer} * 1'000'000'000 / kRate;
+
+// How a device asks for its buffers: the time of its k-th call.
+struct DeviceCase {
+  const char* name;
+  std::int64_t (*call_at)(std::int64_t k);
+  // Largest change of spacing between two messages sent 62 ms apart, in frames.
+  std::int64_t spacing_slack;
+};
+
+void PrintTo(const DeviceCase& c, std::ostream* out) { *out << c.name; }
+
+// A jitter of up to 4 ms, the same on every run.
+std::int64_t jitter(std::int64_t k) { return (k * 7919 % 41) * kMs / 10; }
+
+const DeviceCase kDevices[] = {
+    {"Steady", [](std::int64_t k) { return k * kBufferNs; }, 1},
+    // Two buffers filled at once, then the regular pace.
+    {"BurstAtStart", [](std::int64_t k) { return k < 2 ? k * kMs / 10 : (k - 1) * kBufferNs; }, 1},
+    {"Jittery", [](std::int64_t k) { return k * kBufferNs + jitter(k); }, 1},
+    // A device whose clock runs 0.05 % fast calls earlier and earlier.
+    {"FastClock", [](std::int64_t k) { return k * kBufferNs * 9995 / 10000 + jitter(k); }, 2},
+};
+
+class Timeline : public ::testing::TestWithParam<DeviceCase> {};
+
+// Messages every 62 ms for ten seconds, sent between the device's calls.
+TEST_P(Timeline, MessagesKeepTheirSpacingAndArriveBeforeTheirFrame) {
+  const std::int64_t start = 1'000'000'000'000;
+  StreamTimeline timeline(kRate, kBuffer);
+  timeline.start(start);
+  std::int64_t k = 0;
+  std::vector<std::uint64_t> frames;
+  for (std::int64_t sent = start + kMs; sent < start + 10'000 * kMs; sent += 62 * kMs) {
+    while (start + GetParam().call_at(k) <= sent)
+      timeline.callback(start + GetParam().call_at(k), k * kBuffer), ++k;
+    std::uint64_t frame = timeline.frame_at(sent);
+    // The first call after the message renders from frame k x buffer on.
+    EXPECT_GE(frame, static_cast<std::uint64_t>(k) * kBuffer) << "sent at " << (sent - start) / kMs;
+    frames.push_back(frame);
+  }
+  const std::int64_t spacing = 62 * kRate / 1000;
+  for (std::size_t i = 1; i < frames.size(); ++i) {
+    std::int64_t gap = static_cast<std::int64_t>(frames[i] - frames[i - 1]);
+    EXPECT_LE(std::llabs(gap - spacing), GetParam().spacing_slack) << "message " << i;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Devices, Timeline, ::testing::ValuesIn(kDevices),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(TimelineTest, ARebaseShedsTheDelayOfADeviceThatRunsSlow) {
+  const std::int64_t start = 1'000'000'000'000;
+  // 0.1 % slow: after a minute the calls come 60 ms later than the frames say.
+  auto call_at = [&](std::int64_t k) { return start + k * kBufferNs * 1001 / 1000; };
+  StreamTimeline timeline(kRate, kBuffer);
+  timeline.start(start);
+  std::int64_t k = 0;
+  auto run_until = [&](std::int64_t t) {
+    while (call_at(k) <= t) timeline.callback(call_at(k), k * kBuffer), ++k;
+  };
+  // How long after it was sent a message is rendered, in ms.
+  auto delay_ms = [&](std::int64_t sent) {
+    std::int64_t frame = static_cast<std::int64_t>(timeline.frame_at(sent));
+    std::int64_t rendered_at = call_at(frame / kBuffer) + (frame % kBuffer) * 1'000'000'000 / kRate;
+    return (rendered_at - sent) / kMs;
+  };
+  const std::int64_t later = start + 60'000 * kMs;
+  run_until(later);
+  EXPECT_GT(delay_ms(later), 60);
+  timeline.rebase();
+  EXPECT_LT(delay_ms(later), 25);
+  EXPECT_GE(delay_ms(later), 0);
+}
+
+// A sine wave of `amplitude` on both channels.
+std::vector<float> sine(float amplitude, double seconds) {
+  std::vector<float> samples(static_cast<std::size_t>(seconds * kRate) * 2);
+  for (std::size_t i = 0; i < samples.size() / 2; ++i)
+    samples[2 * i] = samples[2 * i + 1] =
+        amplitude * static_cast<float>(std::sin(2 * M_PI * 220.0 * static_cast<double>(i) / kRate));
+  return samples;
+}
+
+float peak(const std::vector<float>& samples, std::size_t from_frame = 0) {
+  float peak = 0;
+  for (std::size_t i = 2 * from_frame; i < samples.size(); ++i)
+    peak = std::max(peak, std::fabs(samples[i]));
+  return peak;
+}
+
+TEST(LimiterTest, LeavesOrdinaryLevelsAloneAndHoldsLoudOnesBelowTheCeiling) {
+  Limiter limiter(kRate);
+  std::vector<float> quiet = sine(0.5f, 1.0), untouched = quiet;
+  limiter.process(quiet.data(), quiet.size() / 2);
+  EXPECT_EQ(quiet, untouched);
+
+  std::vector<float> loud = sine(4.0f, 1.0);
+  limiter.process(loud.data(), loud.size() / 2);
+  EXPECT_LE(peak(loud), Limiter::kCeiling * (1 + 1e-6f));
+  // Steady, it is brought down to the ceiling, not far below.
+  EXPECT_GT(peak(loud, kRate / 2), 0.95f * Limiter::kCeiling);
+
+  // Once the loud passage is over, the gain comes back.
+  std::vector<float> after = sine(0.5f, 3.0);
+  limiter.process(after.data(), after.size() / 2);
+  EXPECT_GT(peak(after, 2 * kRate), 0.49f);
+}
+
+}  // namespace
+}  // namespace velk0::platform::posix
