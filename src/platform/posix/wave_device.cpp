@@ -16,18 +16,18 @@ unsigned WaveDevice::open(const std::string& native_path, bool silent,
   if (kind != FileKind::regular)
     return kind == FileKind::missing ? media_error::kFileNotFound : media_error::kInvalidFile;
   std::unique_ptr<WaveDevice> wave(new WaveDevice);
-  SDL_AudioSpec spec{};
-  if (!SDL_LoadWAV(native_path.c_str(), &spec, &wave->samples_, &wave->length_))
+  SDL_AudioSpec format{};
+  if (!SDL_LoadWAV(native_path.c_str(), &format, &wave->samples_, &wave->length_))
     return media_error::kInvalidFile;
   if (!silent) {
     wave->audio_ = std::make_unique<SdlAudio>();
     if (!wave->audio_->ready()) return media_error::kNoWaveOutput;
-    spec.samples = kBufferFrames;
-    spec.callback = nullptr;
+    format.samples = kBufferFrames;
+    format.callback = nullptr;
     QuietStderr quiet;
     SignalsHeld held;
-    // No obtained spec: SDL converts the file's format to the output's.
-    wave->output_ = SDL_OpenAudioDevice(nullptr, 0, &spec, nullptr, 0);
+    // Nothing obtained: SDL converts the file's format to the output's.
+    wave->output_ = SDL_OpenAudioDevice(nullptr, 0, &format, nullptr, 0);
     if (wave->output_ == 0) return media_error::kNoWaveOutput;
   }
   device = std::move(wave);
