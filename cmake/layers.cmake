@@ -8,7 +8,7 @@
 cmake_minimum_required(VERSION 3.20)
 
 set(VELK0_LAYERS
-  "app"                 # the entry and the argument loop
+  "app|companions"      # the entry and the argument loop; the companion programs
   "commands"            # the #, $ and @ commands and their dialogues
   "harmony|tablature"   # chords, spelling, scales; the notation, its readers, the player
   "midi"                # the output device, its messages and the timed wait

@@ -1,6 +1,7 @@
 // Puts the platform together from the system's backends and the environment:
-// scripted answers (VELK0_ANSWERS), virtual clock (VELK0_CLOCK=virtual) and
-// trace (VELK0_TRACE=PATH, or - for standard error).
+// scripted answers (VELK0_ANSWERS), virtual clock (VELK0_CLOCK=virtual),
+// trace (VELK0_TRACE=PATH, or - for standard error) and virtual clipboard
+// (VELK0_CLIPBOARD=TEXT).
 #pragma once
 
 #include <fstream>
@@ -24,6 +25,8 @@ class OsBackends {
   // to a file renders in step with it).
   virtual std::unique_ptr<MidiDevices> make_midi(Clock& clock) = 0;
   virtual std::unique_ptr<SoundCues> make_sounds() = 0;
+  virtual std::unique_ptr<Clipboard> make_clipboard() = 0;
+  virtual std::unique_ptr<Programs> make_programs() = 0;
   virtual std::string native_path(std::string_view system_path) = 0;
 };
 
@@ -31,6 +34,9 @@ struct SessionOptions {
   std::optional<std::string> answers;
   bool virtual_clock = false;
   std::optional<std::string> trace;
+  // The text of a virtual clipboard, in the program's bytes (nothing: the
+  // system's clipboard).
+  std::optional<std::string> clipboard;
   // Where the trace and the printed boxes go instead (tests).
   std::ostream* trace_stream = nullptr;
   std::ostream* box_stream = nullptr;
@@ -58,6 +64,8 @@ class Session {
   std::unique_ptr<Clock> traced_clock_;
   std::unique_ptr<SoundCues> sounds_, traced_sounds_;
   std::unique_ptr<Files> files_, traced_files_;
+  std::unique_ptr<Clipboard> clipboard_, traced_clipboard_;
+  std::unique_ptr<Programs> programs_, traced_programs_;
   Platform platform_;
 };
 

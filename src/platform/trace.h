@@ -21,6 +21,13 @@ class Trace {
   void wait(std::uint32_t ms);
   void sound(std::string_view path);
   void file(std::string_view op, std::string_view path, int chars);
+  // The clipboard: its text read (nothing when it could not be opened),
+  // opened as its owner, emptied, or written.
+  void clipboard_read(const std::optional<std::string>& text);
+  void clipboard_open(bool ok);
+  void clipboard_empty();
+  void clipboard_write(std::string_view text, bool ok);
+  void exec(std::string_view command, bool started);
 
  private:
   void line(const std::string& body);
@@ -83,6 +90,28 @@ class TracedFiles : public Files {
 
  private:
   Files& inner_;
+  Trace& trace_;
+};
+
+class TracedClipboard : public Clipboard {
+ public:
+  TracedClipboard(Clipboard& inner, Trace& trace) : inner_(inner), trace_(trace) {}
+  std::optional<std::string> read_text() override;
+  bool open_as_owner(bool empty) override;
+  bool write_text(std::string_view text) override;
+
+ private:
+  Clipboard& inner_;
+  Trace& trace_;
+};
+
+class TracedPrograms : public Programs {
+ public:
+  TracedPrograms(Programs& inner, Trace& trace) : inner_(inner), trace_(trace) {}
+  bool start(std::string_view command_line) override;
+
+ private:
+  Programs& inner_;
   Trace& trace_;
 };
 

@@ -30,7 +30,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   static platform::VirtualClock clock;
   static velk0::testing::NoFiles files;
   static velk0::testing::SilentSounds sounds;
-  static platform::Platform p{&dialogs, &device, &clock, &sounds, &files};
+  static velk0::testing::FakeClipboard clipboard;
+  static velk0::testing::FakePrograms programs;
+  static platform::Platform p{&dialogs, &device, &clock, &sounds, &files, &clipboard, &programs};
   platform::install(&p);
   if (size < 2) return 0;
 

@@ -25,9 +25,23 @@ class PlatformTest::Backends : public platform::OsBackends {
   std::unique_ptr<platform::SoundCues> make_sounds() override {
     return std::make_unique<SilentSounds>();
   }
+  std::unique_ptr<platform::Clipboard> make_clipboard() override {
+    auto made = std::make_unique<FakeClipboard>();
+    clipboard = made.get();
+    return made;
+  }
+  std::unique_ptr<platform::Programs> make_programs() override {
+    auto made = std::make_unique<FakePrograms>();
+    programs = made.get();
+    return made;
+  }
   std::string native_path(std::string_view p) override {
     return platform::posix_native_path(p, root_.string());
   }
+
+  // Owned by the session.
+  FakeClipboard* clipboard = nullptr;
+  FakePrograms* programs = nullptr;
 
  private:
   std::vector<int> notes_;
@@ -134,6 +148,10 @@ std::vector<std::string> PlatformTest::captions() const {
 void PlatformTest::write_file(const std::string& system_path, const std::string& bytes) {
   std::ofstream(backends_->native_path(system_path), std::ios::binary) << bytes;
 }
+
+FakeClipboard& PlatformTest::clipboard() { return *backends_->clipboard; }
+
+FakePrograms& PlatformTest::programs() { return *backends_->programs; }
 
 std::string PlatformTest::read_file(const std::string& system_path) const {
   std::ifstream in(backends_->native_path(system_path), std::ios::binary);

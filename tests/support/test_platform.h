@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "doubles.h"
 #include "platform/session.h"
 
 namespace velk0::testing {
@@ -58,6 +59,11 @@ class PlatformTest : public ::testing::Test {
   void write_file(const std::string& system_path, const std::string& bytes);
   std::string read_file(const std::string& system_path) const;
   std::filesystem::path root() const { return root_; }
+
+  // The clipboard the program reads (it starts with no text) and the
+  // programs it can start (none at first).
+  FakeClipboard& clipboard();
+  FakePrograms& programs();
 
  private:
   class Backends;

@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <iostream>
 
+#include "platform/posix/clipboard_tools.h"
+#include "platform/posix/companions.h"
 #include "platform/posix/midi_devices.h"
 #include "platform/posix/real_clock.h"
 #include "platform/posix/sdl_audio.h"
@@ -60,6 +62,14 @@ std::unique_ptr<SoundCues> PosixBackends::make_sounds() {
   bool silent = config_.synth.output != AudioOutput::system;
   return std::make_unique<SdlSoundCues>([this](std::string_view path) { return native_path(path); },
                                         silent);
+}
+
+std::unique_ptr<Clipboard> PosixBackends::make_clipboard() {
+  return std::make_unique<ToolClipboard>();
+}
+
+std::unique_ptr<Programs> PosixBackends::make_programs() {
+  return std::make_unique<PosixPrograms>(config_.root);
 }
 
 std::string PosixBackends::native_path(std::string_view system_path) {

@@ -29,6 +29,10 @@ class PosixBackends : public OsBackends {
   std::unique_ptr<Clock> make_clock() override;
   std::unique_ptr<MidiDevices> make_midi(Clock& clock) override;
   std::unique_ptr<SoundCues> make_sounds() override;
+  // The desktop's clipboard through its command-line tools.
+  std::unique_ptr<Clipboard> make_clipboard() override;
+  // Companion programs, detached.
+  std::unique_ptr<Programs> make_programs() override;
   std::string native_path(std::string_view system_path) override;
 
  private:

@@ -71,12 +71,31 @@ class WaveSounds : public SoundCues {
   void play(std::string_view system_path) override;
 };
 
+// The Windows clipboard, text in the ANSI code page (CF_TEXT).
+class Win32Clipboard : public Clipboard {
+ public:
+  std::optional<std::string> read_text() override;
+  // Opens the clipboard with its current owner's window.
+  bool open_as_owner(bool empty) override;
+  bool write_text(std::string_view text) override;
+};
+
+// Programs started with WinExec, shown maximised. A name under the data
+// folder that is not there is also tried by its bare name, which Windows
+// looks for beside the program and along PATH.
+class WinExecPrograms : public Programs {
+ public:
+  bool start(std::string_view command_line) override;
+};
+
 class Win32Backends : public OsBackends {
  public:
   std::unique_ptr<Dialogs> make_dialogs() override;
   std::unique_ptr<Clock> make_clock() override;
   std::unique_ptr<MidiDevices> make_midi(Clock& clock) override;
   std::unique_ptr<SoundCues> make_sounds() override;
+  std::unique_ptr<Clipboard> make_clipboard() override;
+  std::unique_ptr<Programs> make_programs() override;
   // Paths keep the system's own spelling: Windows itself takes a path that
   // begins with a backslash from the root of the current drive.
   std::string native_path(std::string_view system_path) override;
