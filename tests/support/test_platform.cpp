@@ -145,6 +145,18 @@ std::vector<std::string> PlatformTest::captions() const {
   return out;
 }
 
+std::vector<std::string> PlatformTest::sounds() const {
+  std::vector<std::string> out;
+  for (auto& line : events("sound")) out.push_back(field(line, "path"));
+  return out;
+}
+
+std::vector<std::string> PlatformTest::execs() const {
+  std::vector<std::string> out;
+  for (auto& line : events("exec")) out.push_back(field(line, "command"));
+  return out;
+}
+
 void PlatformTest::write_file(const std::string& system_path, const std::string& bytes) {
   std::ofstream(backends_->native_path(system_path), std::ios::binary) << bytes;
 }

@@ -52,6 +52,8 @@ class PlatformTest : public ::testing::Test {
   std::vector<int> waits() const;
   std::vector<Box> boxes() const;
   std::vector<std::string> captions() const;
+  std::vector<std::string> sounds() const;  // the paths of the cues played
+  std::vector<std::string> execs() const;   // the command lines started
   std::string trace() const { return trace_.str(); }
   std::string printed() const { return printed_.str(); }
 
