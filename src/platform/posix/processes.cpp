@@ -97,7 +97,11 @@ class PipeSignalIgnored {
 class Exchange {
  public:
   Exchange(pid_t child, int in, int out, int err, std::string_view input)
-      : child_(child), in_(in), out_(out), err_(err), input_(input) {}
+      : child_(child), in_(in), out_(out), err_(err), input_(input) {
+    // Never blocked on one pipe while the child waits on the other.
+    for (int fd : {in_, out_, err_})
+      if (fd >= 0) fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
+  }
 
   Finished run(int timeout_ms) {
     Finished finished;
