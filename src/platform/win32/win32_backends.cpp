@@ -1,6 +1,7 @@
 #include "platform/win32/win32_backends.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "platform/text_encoding.h"
 
@@ -181,6 +182,22 @@ bool Win32Clipboard::open_as_owner(bool empty) {
   return true;
 }
 
+namespace {
+
+// A movable memory block holding the bytes of `data` (its terminator
+// included), as the clipboard takes them; null when there is no memory.
+HGLOBAL global_copy(const void* data, std::size_t bytes) {
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
+  if (!memory) return nullptr;
+  if (void* locked = GlobalLock(memory)) {
+    std::memcpy(locked, data, bytes);
+    GlobalUnlock(memory);
+  }
+  return memory;
+}
+
+}  // namespace
+
 bool Win32Clipboard::write_text(std::string_view text) {
   // CF_TEXT lines end in carriage return and line feed.
   std::string crlf;
@@ -188,23 +205,24 @@ bool Win32Clipboard::write_text(std::string_view text) {
     if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) crlf += '\r';
     crlf += text[i];
   }
-  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, crlf.size() + 1);
-  if (!memory) return false;
-  if (char* locked = static_cast<char*>(GlobalLock(memory))) {
-    std::copy(crlf.begin(), crlf.end(), locked);
-    locked[crlf.size()] = '\0';
-    GlobalUnlock(memory);
-  }
+  // The same text in Unicode too, as programs that read only that expect.
+  std::wstring wide(crlf.size() + 1, L'\0');
+  const int made = MultiByteToWideChar(CP_ACP, 0, crlf.c_str(), static_cast<int>(crlf.size() + 1),
+                                       wide.data(), static_cast<int>(wide.size()));
   // A window of its own owns the text: with none, Windows may refuse it.
   HWND owner = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr,
                                nullptr);
   bool done = false;
   if (OpenClipboard(owner)) {
     EmptyClipboard();
-    done = SetClipboardData(CF_TEXT, memory) != nullptr;
+    // Once set, the memory is the system's; until then it is ours to free.
+    HGLOBAL ansi = global_copy(crlf.c_str(), crlf.size() + 1);
+    done = ansi && SetClipboardData(CF_TEXT, ansi) != nullptr;
+    if (ansi && !done) GlobalFree(ansi);
+    HGLOBAL unicode = made > 0 ? global_copy(wide.data(), made * sizeof(wchar_t)) : nullptr;
+    if (unicode && !SetClipboardData(CF_UNICODETEXT, unicode)) GlobalFree(unicode);
     CloseClipboard();
   }
-  if (!done) GlobalFree(memory);  // once set, the memory is the system's
   if (owner) DestroyWindow(owner);
   return done;
 }
