@@ -8,7 +8,6 @@ unset VELK0_CLIPBOARD WAYLAND_DISPLAY
 for tool in Xvfb xclip; do
   command -v "$tool" >/dev/null || fail "$tool is not installed (scripts/install-deps.sh --tests)"
 done
-build=$(dirname "$velk0")
 
 xvfb=
 trap '[[ -n "$xvfb" ]] && kill "$xvfb" 2>/dev/null; rm -rf "$tmp"' EXIT
@@ -50,10 +49,10 @@ printf 'c \xc3\xa9' | xclip -selection clipboard
 VELK0_ANSWERS=on dry_run "@en" >/dev/null
 grep -q '"text":"c é\\n","caption":"presse papier"' "$tmp/trace" || fail "accents: $(head -3 "$tmp/trace")"
 
-# @hp answered Yes: the clipboard is emptied, then the copier found along PATH
-# puts the current information on it.
+# @hp answered Yes: the clipboard is emptied, then the copier, found beside
+# velk0, puts the current information on it.
 printf 'o3 c d e gamme majeure\r\n' >"$tmp/korvane/prvinfo.tab"
-PATH="$build:$PATH" VELK0_ANSWERS=o dry_run "@hp" >/dev/null
+VELK0_ANSWERS=o dry_run "@hp" >/dev/null
 grep -q '"ev":"clipboard","op":"empty"' "$tmp/trace" || fail "@hp did not empty the clipboard"
 grep -q '"ev":"exec","command":"\\\\korvane\\\\vantrel.exe","started":true' "$tmp/trace" ||
   fail "@hp did not start vantrel: $(grep exec "$tmp/trace")"
@@ -61,7 +60,7 @@ copied() { [[ "$(xclip -selection clipboard -o 2>/dev/null)" == "o3 c d e gamme 
 eventually copied || fail "vantrel left: $(xclip -selection clipboard -o 2>&1)"
 
 # @hp answered No keeps what the clipboard holds and starts nothing.
-PATH="$build:$PATH" VELK0_ANSWERS=n dry_run "@hp" >/dev/null
+VELK0_ANSWERS=n dry_run "@hp" >/dev/null
 grep -q '"ev":"exec"' "$tmp/trace" && fail "@hp answered No started a program"
 copied || fail "@hp answered No changed the clipboard"
 

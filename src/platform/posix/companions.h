@@ -1,6 +1,7 @@
 // Companion programs started by the names the program gives them, Windows
-// names as they are: a name ending in .exe is also looked up without it, a
-// name under the data folder (\korvane\...) there first, and every name
+// names as they are: a name ending in .exe is also looked up without it; a
+// name under the data folder (\korvane\...) there first; then every name by
+// itself beside the running program (where its own companions are), then
 // along PATH.
 #pragma once
 
