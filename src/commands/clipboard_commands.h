@@ -17,12 +17,12 @@ inline constexpr std::string_view kCurrentInformationPath = "\\korvane\\prvinfo.
 // and the buffer stays empty then, as it does when it holds no text.
 void read_clipboard(std::string& buffer);
 
-void take_note_motif();     // @en
-void take_rhythm_motif();   // @er
-void copy_information();    // @hp
-void start_quirel();        // @ste
-void start_quimbol();       // @sta
-void start_zentra();        // @pam
-void edition_cue_only();    // @pat, @pac
+void take_note_motif();    // @en
+void take_rhythm_motif();  // @er
+void copy_information();   // @hp
+void start_quirel();       // @ste
+void start_quimbol();      // @sta
+void start_zentra();       // @pam
+void edition_cue_only();   // @pat, @pac
 
 }  // namespace velk0

@@ -31,10 +31,8 @@ constexpr std::array<Choice, 3> kVolumes = {
     {{"pianissimo", 95}, {"fort\xE9", 111}, {"fortissimo", 126}}};
 // A voice sets its register and plays on a channel of its own, of the same
 // number.
-constexpr std::array<Choice, 4> kVoices = {{{"voix 1 basse", 0},
-                                            {"voix 2 t\xE9nor", 1},
-                                            {"voix 3 alto", 2},
-                                            {"voix 4 soprano", 3}}};
+constexpr std::array<Choice, 4> kVoices = {
+    {{"voix 1 basse", 0}, {"voix 2 t\xE9nor", 1}, {"voix 3 alto", 2}, {"voix 4 soprano", 3}}};
 // The voice chain's last box has a text of its own, and there No quits too.
 constexpr ChainRules kVoiceRules{.last_buttons = "oui=saisie non=annuler=quitter",
                                  .last_no = ChainEnd::kQuit,

@@ -37,8 +37,7 @@ struct Recipe {
 };
 
 // Soft confirmation: two quiet bell-like notes a fourth apart (G, then C).
-constexpr Tone kEditionTones[] = {{0.0, 0.22, 784.0, 0.30, 0.09},
-                                  {0.09, 0.30, 1046.5, 0.30, 0.12}};
+constexpr Tone kEditionTones[] = {{0.0, 0.22, 784.0, 0.30, 0.09}, {0.09, 0.30, 1046.5, 0.30, 0.12}};
 constexpr double kEditionPartials[] = {1.0, 0.22, 0.06};
 
 // Rising call: the notes of a C major chord going up to the octave.

@@ -239,10 +239,27 @@ TEST_F(AtCommandTest, ATranspositionIsHeardOnce) {
     std::string answers, clipboard;
     std::vector<int> notes;
   } cases[] = {
-      {{"@ptr", "@pb"}, "yya" "a", "", {38}},
-      {{"@ptr", "@en"}, "yya" "oo", "o3 c e", {38, 42}},
-      {{"@ptr", "@er"}, "yya" "oo", "4cd", {38, 40}},
-      {{"@pvo", "@ptr", "@en"}, "ny" "ya" "oo", "o3 c", {49}},  // tenor: an octave up
+      {{"@ptr", "@pb"},
+       "yya"
+       "a",
+       "",
+       {38}},
+      {{"@ptr", "@en"},
+       "yya"
+       "oo",
+       "o3 c e",
+       {38, 42}},
+      {{"@ptr", "@er"},
+       "yya"
+       "oo",
+       "4cd",
+       {38, 40}},
+      {{"@pvo", "@ptr", "@en"},
+       "ny"
+       "ya"
+       "oo",
+       "o3 c",
+       {49}},                                    // tenor: an octave up
       {{"@en"}, "oo", "it3:c it3:d", {39, 41}},  // the motif's own transposition, once too
   };
   for (const Case& c : cases) {
@@ -289,11 +306,19 @@ TEST_F(AtCommandTest, NoteMotifFromTheClipboard) {
     std::string motif;
     std::vector<int> notes;
   } cases[] = {
-      {"o3 c e", "oo", {kEdition},
-       {"presse papier", "presse papier courant : o3 c e\n"}, "o3 c e\n", {36, 40}},
+      {"o3 c e",
+       "oo",
+       {kEdition},
+       {"presse papier", "presse papier courant : o3 c e\n"},
+       "o3 c e\n",
+       {36, 40}},
       {"o3 c e", "on", {kEdition}, {"presse papier", "presse papier courant : o3 c e\n"}, "", {}},
-      {std::string("c\0d", 3), "oo", {kEdition},
-       {"presse papier", "presse papier courant : c\n"}, "c\n", {36}},
+      {std::string("c\0d", 3),
+       "oo",
+       {kEdition},
+       {"presse papier", "presse papier courant : c\n"},
+       "c\n",
+       {36}},
       {"", "o", {kEdition}, {"presse papier courant : "}, "", {}},  // no text: no box
       {std::nullopt, "o", {"erreur.wav", kEdition}, {"presse papier courant : "}, "", {}},
   };

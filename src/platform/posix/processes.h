@@ -15,8 +15,8 @@ std::optional<std::string> find_program(const std::string& name);
 
 // How a program run to its end went.
 struct Finished {
-  int status = -1;         // its exit status; -1 when it was killed or timed out
-  std::string out, err;    // what it wrote (when collected)
+  int status = -1;       // its exit status; -1 when it was killed or timed out
+  std::string out, err;  // what it wrote (when collected)
 };
 
 // Runs the program (argv[0] its path) with `input` on its standard input and

@@ -210,8 +210,8 @@ bool Win32Clipboard::write_text(std::string_view text) {
   const int made = MultiByteToWideChar(CP_ACP, 0, crlf.c_str(), static_cast<int>(crlf.size() + 1),
                                        wide.data(), static_cast<int>(wide.size()));
   // A window of its own owns the text: with none, Windows may refuse it.
-  HWND owner = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr,
-                               nullptr);
+  HWND owner =
+      CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
   bool done = false;
   if (OpenClipboard(owner)) {
     EmptyClipboard();
