@@ -110,6 +110,30 @@ class Files {
   virtual bool write_text(std::string_view system_path, std::string_view text) = 0;
 };
 
+// The system's clipboard, holding text.
+class Clipboard {
+ public:
+  virtual ~Clipboard() = default;
+  // The clipboard's text: nothing when the clipboard cannot be opened, an
+  // empty text when it holds no text.
+  virtual std::optional<std::string> read_text() = 0;
+  // Opens the clipboard as its current owner, empties it when `empty` is set,
+  // and closes it again; false when it cannot be opened (nothing is emptied).
+  virtual bool open_as_owner(bool empty) = 0;
+  // Puts the text on the clipboard in place of what it held (the copier's
+  // part); false when it cannot be opened.
+  virtual bool write_text(std::string_view text) = 0;
+};
+
+// Other programs, started by name.
+class Programs {
+ public:
+  virtual ~Programs() = default;
+  // Starts the program that the command line names and returns at once,
+  // without waiting for it; false when it could not be started.
+  virtual bool start(std::string_view command_line) = 0;
+};
+
 // The set of services the program runs on.
 struct Platform {
   Dialogs* dialogs = nullptr;
@@ -118,6 +142,8 @@ struct Platform {
   SoundCues* sounds = nullptr;
   Media* media = nullptr;
   Files* files = nullptr;
+  Clipboard* clipboard = nullptr;
+  Programs* programs = nullptr;
 };
 
 // The services in use; installed once by the entry (or by a test).

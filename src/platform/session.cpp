@@ -3,8 +3,11 @@
 #include <cstdlib>
 #include <iostream>
 
+#include "platform/cue_sounds.h"
 #include "platform/dialogs_text.h"
 #include "platform/std_files.h"
+#include "platform/text_encoding.h"
+#include "platform/virtual_clipboard.h"
 #include "platform/virtual_clock.h"
 
 namespace velk0::platform {
@@ -106,6 +109,11 @@ SessionOptions SessionOptions::from_environment() {
   options.virtual_clock = env("VELK0_CLOCK").value_or("") == "virtual";
   auto trace = env("VELK0_TRACE");
   if (trace && !trace->empty()) options.trace = trace;
+  options.clipboard = env("VELK0_CLIPBOARD");
+#ifndef _WIN32
+  // The environment is UTF-8 here; on Windows it is already in the ANSI code page.
+  if (options.clipboard) options.clipboard = from_utf8(*options.clipboard);
+#endif
   return options;
 }
 
@@ -137,15 +145,23 @@ Session::Session(const SessionOptions& options, OsBackends& os) {
   else
     dialogs_ = os.make_dialogs();
   midi_ = os.make_midi(*clock_);
-  sounds_ = os.make_sounds();
+  PathMapper native = [&os](std::string_view p) { return os.native_path(p); };
+  sounds_ = std::make_unique<ShippedCues>(os.make_sounds(), native);
   media_ = os.make_media(*clock_);
-  files_ = std::make_unique<StdFiles>([&os](std::string_view p) { return os.native_path(p); });
+  files_ = std::make_unique<StdFiles>(native);
+  if (options.clipboard)
+    clipboard_ = std::make_unique<VirtualClipboard>(*options.clipboard);
+  else
+    clipboard_ = os.make_clipboard();
+  programs_ = os.make_programs();
 
   platform_.dialogs = dialogs_.get();
   platform_.clock = clock_.get();
   platform_.sounds = sounds_.get();
   platform_.media = media_.get();
   platform_.files = files_.get();
+  platform_.clipboard = clipboard_.get();
+  platform_.programs = programs_.get();
   MidiDevices* midi = midi_.get();
   if (trace_) {
     traced_dialogs_ = std::make_unique<TracedDialogs>(*dialogs_, *trace_);
@@ -159,6 +175,10 @@ Session::Session(const SessionOptions& options, OsBackends& os) {
     platform_.sounds = traced_sounds_.get();
     platform_.media = traced_media_.get();
     platform_.files = traced_files_.get();
+    traced_clipboard_ = std::make_unique<TracedClipboard>(*clipboard_, *trace_);
+    traced_programs_ = std::make_unique<TracedPrograms>(*programs_, *trace_);
+    platform_.clipboard = traced_clipboard_.get();
+    platform_.programs = traced_programs_.get();
     midi = traced_midi_.get();
   }
   guard_ = std::make_unique<NoteGuard>(*midi);

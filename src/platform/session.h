@@ -1,6 +1,7 @@
 // Puts the platform together from the system's backends and the environment:
-// scripted answers (VELK0_ANSWERS), virtual clock (VELK0_CLOCK=virtual) and
-// trace (VELK0_TRACE=PATH, or - for standard error).
+// scripted answers (VELK0_ANSWERS), virtual clock (VELK0_CLOCK=virtual),
+// trace (VELK0_TRACE=PATH, or - for standard error) and virtual clipboard
+// (VELK0_CLIPBOARD=TEXT).
 #pragma once
 
 #include <fstream>
@@ -27,6 +28,8 @@ class OsBackends {
   // The media devices; made after the MIDI devices, whose synthesizer they
   // may share.
   virtual std::unique_ptr<Media> make_media(Clock& clock) = 0;
+  virtual std::unique_ptr<Clipboard> make_clipboard() = 0;
+  virtual std::unique_ptr<Programs> make_programs() = 0;
   virtual std::string native_path(std::string_view system_path) = 0;
   // Throws when the user has asked the program to stop (a signal). Called
   // before a MIDI device opens, before each MIDI message, each wait and each
@@ -38,6 +41,9 @@ struct SessionOptions {
   std::optional<std::string> answers;
   bool virtual_clock = false;
   std::optional<std::string> trace;
+  // The text of a virtual clipboard, in the program's bytes (nothing: the
+  // system's clipboard).
+  std::optional<std::string> clipboard;
   // Where the trace and the printed boxes go instead (tests).
   std::ostream* trace_stream = nullptr;
   std::ostream* box_stream = nullptr;
@@ -70,6 +76,8 @@ class Session {
   // After the MIDI devices: a media device may play on their synthesizer.
   std::unique_ptr<Media> media_, traced_media_;
   std::unique_ptr<Files> files_, traced_files_;
+  std::unique_ptr<Clipboard> clipboard_, traced_clipboard_;
+  std::unique_ptr<Programs> programs_, traced_programs_;
   Platform platform_;
 };
 

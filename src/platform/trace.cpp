@@ -65,6 +65,27 @@ void Trace::media(std::string_view op, unsigned error, std::string_view extra) {
   line(body);
 }
 
+void Trace::clipboard_read(const std::optional<std::string>& text) {
+  line("\"ev\":\"clipboard\",\"op\":\"read\",\"text\":" +
+       (text ? json_string(*text) : std::string("null")));
+}
+
+void Trace::clipboard_open(bool ok) {
+  line(std::string("\"ev\":\"clipboard\",\"op\":\"open\",\"ok\":") + (ok ? "true" : "false"));
+}
+
+void Trace::clipboard_empty() { line("\"ev\":\"clipboard\",\"op\":\"empty\""); }
+
+void Trace::clipboard_write(std::string_view text, bool ok) {
+  line("\"ev\":\"clipboard\",\"op\":\"write\",\"text\":" + json_string(text) +
+       ",\"ok\":" + (ok ? "true" : "false"));
+}
+
+void Trace::exec(std::string_view command, bool started) {
+  line("\"ev\":\"exec\",\"command\":" + json_string(command) +
+       ",\"started\":" + (started ? "true" : "false"));
+}
+
 int TracedDialogs::show(BoxStyle style, std::string_view text, std::string_view caption) {
   int answer = 0;
   try {
@@ -151,6 +172,31 @@ bool TracedFiles::write_text(std::string_view path, std::string_view text) {
   bool ok = inner_.write_text(path, text);
   trace_.file("write", path, ok ? static_cast<int>(text.size()) : 0);
   return ok;
+}
+
+std::optional<std::string> TracedClipboard::read_text() {
+  auto text = inner_.read_text();
+  trace_.clipboard_read(text);
+  return text;
+}
+
+bool TracedClipboard::open_as_owner(bool empty) {
+  bool ok = inner_.open_as_owner(empty);
+  trace_.clipboard_open(ok);
+  if (ok && empty) trace_.clipboard_empty();
+  return ok;
+}
+
+bool TracedClipboard::write_text(std::string_view text) {
+  bool ok = inner_.write_text(text);
+  trace_.clipboard_write(text, ok);
+  return ok;
+}
+
+bool TracedPrograms::start(std::string_view command_line) {
+  bool started = inner_.start(command_line);
+  trace_.exec(command_line, started);
+  return started;
 }
 
 }  // namespace velk0::platform

@@ -29,6 +29,13 @@ class Trace {
   // One step of a media device: the opening names the type and the file, a
   // failed step its error code, the port status the port.
   void media(std::string_view op, unsigned error, std::string_view extra = {});
+  // The clipboard: its text read (nothing when it could not be opened),
+  // opened as its owner, emptied, or written.
+  void clipboard_read(const std::optional<std::string>& text);
+  void clipboard_open(bool ok);
+  void clipboard_empty();
+  void clipboard_write(std::string_view text, bool ok);
+  void exec(std::string_view command, bool started);
 
  private:
   void line(const std::string& body);
@@ -114,6 +121,28 @@ class TracedFiles : public Files {
 
  private:
   Files& inner_;
+  Trace& trace_;
+};
+
+class TracedClipboard : public Clipboard {
+ public:
+  TracedClipboard(Clipboard& inner, Trace& trace) : inner_(inner), trace_(trace) {}
+  std::optional<std::string> read_text() override;
+  bool open_as_owner(bool empty) override;
+  bool write_text(std::string_view text) override;
+
+ private:
+  Clipboard& inner_;
+  Trace& trace_;
+};
+
+class TracedPrograms : public Programs {
+ public:
+  TracedPrograms(Programs& inner, Trace& trace) : inner_(inner), trace_(trace) {}
+  bool start(std::string_view command_line) override;
+
+ private:
+  Programs& inner_;
   Trace& trace_;
 };
 

@@ -122,8 +122,9 @@ enum class Step : std::uint8_t {
 class TokenReader {
  public:
   TokenReader(Reader reader, Notes& notes, Durations& durations, Bytes* articulations, Bytes* marks,
-              ReadingWatcher* watcher)
+              ReadingWatcher* watcher, bool transpose = true)
       : playing_(reader == Reader::kPlaying),
+        transpose_(transpose),
         notes_(notes),
         durations_(durations),
         articulations_(playing_ ? articulations : nullptr),
@@ -204,8 +205,8 @@ class TokenReader {
 
   Step note(Cursor& cursor) {
     const int base = base_number(cursor.at(cursor.i));
-    add_note(
-        static_cast<std::int8_t>(base + (running_octave_ - kBaseOctave) * 12 + settings().trans));
+    const int trans = transpose_ ? settings().trans : 0;
+    add_note(static_cast<std::int8_t>(base + (running_octave_ - kBaseOctave) * 12 + trans));
     return Step::kWatched;
   }
 
@@ -367,6 +368,7 @@ class TokenReader {
   }
 
   const bool playing_;
+  const bool transpose_;  // whether notes take trans as they are read
   Notes& notes_;
   Durations& durations_;
   Bytes* articulations_;
@@ -477,6 +479,11 @@ int parse_tablature(std::string_view text, Notes& notes, Durations& durations) {
   const int separators =
       read_tablature(text, Reader::kMaterial, notes, durations, nullptr, nullptr, nullptr);
   return static_cast<std::uint8_t>(separators);
+}
+
+int parse_material(std::string_view text, Notes& notes, Durations& durations) {
+  TokenReader token_reader(Reader::kMaterial, notes, durations, nullptr, nullptr, nullptr, false);
+  return static_cast<std::uint8_t>(token_reader.read(text));
 }
 
 int apply_key_signature(std::string& text, std::string& out) {

@@ -54,6 +54,11 @@ int read_tablature(std::string_view text, Reader reader, Notes& notes, Durations
 // tokens say.
 int parse_tablature(std::string_view text, Notes& notes, Durations& durations);
 
+// Reads material that an @ command plays: as parse_tablature, but the note
+// numbers leave the transposition out (a transposition indication in the
+// text still sets trans). The commands add trans once, when they play.
+int parse_material(std::string_view text, Notes& notes, Durations& durations);
+
 // Appends a space to `text`, lower-cases it, and writes it to `out` with the
 // key signature's accidentals written onto the notes. May change arma.
 // Returns the number of separators.

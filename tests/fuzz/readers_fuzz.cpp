@@ -1,10 +1,12 @@
 // Feeds arbitrary bytes to both tablature readers, the key-signature rewrite,
-// the player and the musical commands: nothing may crash, hang or overflow.
+// the player, the musical commands and the commands that read the clipboard:
+// nothing may crash, hang or overflow.
 #include <cstddef>
 #include <cstdint>
 #include <iterator>
 #include <string>
 
+#include "commands/at_command.h"
 #include "commands/musical_command.h"
 #include "core/settings.h"
 #include "doubles.h"
@@ -30,14 +32,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   static platform::VirtualClock clock;
   static velk0::testing::NoFiles files;
   static velk0::testing::SilentSounds sounds;
-  static platform::Platform p{
-      .dialogs = &dialogs, .midi = &device, .clock = &clock, .sounds = &sounds, .files = &files};
+  static velk0::testing::FakeClipboard clipboard;
+  static velk0::testing::FakePrograms programs;
+  static platform::Platform p{.dialogs = &dialogs,
+                              .midi = &device,
+                              .clock = &clock,
+                              .sounds = &sounds,
+                              .files = &files,
+                              .clipboard = &clipboard,
+                              .programs = &programs};
   platform::install(&p);
   if (size < 2) return 0;
 
   // The first byte chooses what to run, the second where the text splits
   // into a key signature (or modes) and the tablature.
-  const unsigned what = data[0] % 5;
+  const unsigned what = data[0] % 6;
   const std::size_t split = std::min<std::size_t>(data[1], size - 2);
   const std::string head(reinterpret_cast<const char*>(data + 2), split);
   std::string text(reinterpret_cast<const char*>(data + 2 + split), size - 2 - split);
@@ -62,10 +71,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     case 3:
       musical_command(head.substr(0, 1), head.size() > 1 ? head.substr(1) : "", text, out);
       break;
+    case 4: {
+      // The clipboard holds the text (or cannot be opened), taken as a note
+      // motif or a rhythmic motif.
+      if (data[1] % 5 == 0)
+        clipboard.text.reset();
+      else
+        clipboard.text = text;
+      std::string name = data[1] % 2 ? "en" : "er";
+      run_at_command(name, out, collected);
+      if (settings().motif.size() > kTextCapacity) __builtin_trap();
+      break;
+    }
     default:
       play_tablature(text, "", 1, 100, collected, list);
   }
   if (list.durations[0] > static_cast<std::uint32_t>(kListCapacity)) __builtin_trap();
+  if (settings().durees[0] > static_cast<std::uint32_t>(kListCapacity)) __builtin_trap();
   if (device.bad_data_bytes() != 0) __builtin_trap();  // a data byte of 128 or more
   if (settings().arma.size() > kSettingCapacity) __builtin_trap();
   return 0;

@@ -1,5 +1,7 @@
 #include "doubles.h"
 
+#include <algorithm>
+
 namespace velk0::testing {
 
 void FakeMidiDevices::send(std::uint32_t word) {
@@ -19,6 +21,23 @@ unsigned FakeMedia::port(int& port) {
 int CycleDialogs::show(platform::BoxStyle style, std::string_view, std::string_view) {
   if (style != platform::BoxStyle::choice || answers_.empty()) return platform::kAnswerOk;
   return answers_[next_++ % answers_.size()];
+}
+
+bool FakeClipboard::open_as_owner(bool empty) {
+  if (!text) return false;
+  if (empty) text->clear();
+  return true;
+}
+
+bool FakeClipboard::write_text(std::string_view written) {
+  if (!text) return false;
+  text = std::string(written);
+  return true;
+}
+
+bool FakePrograms::start(std::string_view command_line) {
+  started.emplace_back(command_line);
+  return std::find(installed.begin(), installed.end(), command_line) != installed.end();
 }
 
 }  // namespace velk0::testing

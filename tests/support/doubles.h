@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -75,6 +76,24 @@ class CycleDialogs : public platform::Dialogs {
  private:
   std::vector<int> answers_;
   unsigned next_ = 0;
+};
+
+// A clipboard that holds a text (an empty text: no text), or that cannot be
+// opened at all (nothing).
+class FakeClipboard : public platform::Clipboard {
+ public:
+  std::optional<std::string> text = std::string();
+  std::optional<std::string> read_text() override { return text; }
+  bool open_as_owner(bool empty) override;
+  bool write_text(std::string_view written) override;
+};
+
+// Programs that start when their command line is in `installed`; every
+// attempt is kept in `started`.
+class FakePrograms : public platform::Programs {
+ public:
+  std::vector<std::string> installed, started;
+  bool start(std::string_view command_line) override;
 };
 
 }  // namespace velk0::testing

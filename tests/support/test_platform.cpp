@@ -31,6 +31,16 @@ class PlatformTest::Backends : public platform::OsBackends {
     return media;
   }
   FakeMedia* media_ = nullptr;
+  std::unique_ptr<platform::Clipboard> make_clipboard() override {
+    auto made = std::make_unique<FakeClipboard>();
+    clipboard = made.get();
+    return made;
+  }
+  std::unique_ptr<platform::Programs> make_programs() override {
+    auto made = std::make_unique<FakePrograms>();
+    programs = made.get();
+    return made;
+  }
   std::string native_path(std::string_view p) override {
     return platform::posix_native_path(p, root_.string());
   }
@@ -38,6 +48,10 @@ class PlatformTest::Backends : public platform::OsBackends {
     if (stop_after >= 0 && checks++ >= stop_after) throw StopRequested{};
   }
   int stop_after = -1, checks = 0;
+
+  // Owned by the session.
+  FakeClipboard* clipboard = nullptr;
+  FakePrograms* programs = nullptr;
 
  private:
   std::vector<int> notes_;
@@ -149,10 +163,25 @@ std::vector<std::string> PlatformTest::captions() const {
 }
 
 FakeMedia& PlatformTest::media() { return *backends_->media_; }
+std::vector<std::string> PlatformTest::sounds() const {
+  std::vector<std::string> out;
+  for (auto& line : events("sound")) out.push_back(field(line, "path"));
+  return out;
+}
+
+std::vector<std::string> PlatformTest::execs() const {
+  std::vector<std::string> out;
+  for (auto& line : events("exec")) out.push_back(field(line, "command"));
+  return out;
+}
 
 void PlatformTest::write_file(const std::string& system_path, const std::string& bytes) {
   std::ofstream(backends_->native_path(system_path), std::ios::binary) << bytes;
 }
+
+FakeClipboard& PlatformTest::clipboard() { return *backends_->clipboard; }
+
+FakePrograms& PlatformTest::programs() { return *backends_->programs; }
 
 std::string PlatformTest::read_file(const std::string& system_path) const {
   std::ifstream in(backends_->native_path(system_path), std::ios::binary);

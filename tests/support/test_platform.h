@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "doubles.h"
 #include "platform/session.h"
 
 namespace velk0::testing {
@@ -60,6 +61,8 @@ class PlatformTest : public ::testing::Test {
   std::vector<int> waits() const;
   std::vector<Box> boxes() const;
   std::vector<std::string> captions() const;
+  std::vector<std::string> sounds() const;  // the paths of the cues played
+  std::vector<std::string> execs() const;   // the command lines started
   std::string trace() const { return trace_.str(); }
   std::string printed() const { return printed_.str(); }
 
@@ -69,6 +72,11 @@ class PlatformTest : public ::testing::Test {
   std::filesystem::path root() const { return root_; }
   // The media devices of the running session.
   FakeMedia& media();
+
+  // The clipboard the program reads (it starts with no text) and the
+  // programs it can start (none at first).
+  FakeClipboard& clipboard();
+  FakePrograms& programs();
 
  private:
   class Backends;

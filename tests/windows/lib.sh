@@ -17,6 +17,7 @@ work=$(mktemp -d)
 xvfb_pid=
 program_pid=
 failures=0
+drive_links=()
 
 cleanup() {
   if [ -n "$program_pid" ] && kill -0 "$program_pid" 2>/dev/null; then
@@ -29,6 +30,8 @@ cleanup() {
     kill "$xvfb_pid" 2>/dev/null
     wait "$xvfb_pid" 2>/dev/null
   fi
+  local link
+  for link in "${drive_links[@]}"; do rm -f "$link"; done
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -81,6 +84,45 @@ start_program() {
   env -u VELK0_ANSWERS -u VELK0_CLOCK VELK0_TRACE="$work/trace.jsonl" \
     "${runner[@]}" "$exe" "$@" </dev/null >"$work/stdout" 2>"$work/stderr" &
   program_pid=$!
+}
+
+# Gives the Wine session a drive K: on $work/root and goes there, so that the
+# data folder \korvane\ of the programs started from here is $root/korvane
+# (from any other folder it would be at the root of this machine).
+use_scratch_drive() {
+  root="$work/root"
+  mkdir -p "$root/korvane"
+  local prefix_root= arg dir
+  for arg in "${runner[@]}"; do
+    case $arg in --prefix=*) prefix_root=$(realpath -m "${arg#--prefix=}") ;; esac
+  done
+  [ -n "$prefix_root" ] || { echo "no Wine prefix in: ${runner[*]}" >&2; exit 1; }
+  # The prefix is made by the first program run in it.
+  VELK0_ANSWERS= "${runner[@]}" "$exe" </dev/null >/dev/null 2>&1
+  for dir in "$prefix_root"/win32 "$prefix_root"/win64; do
+    [ -d "$dir/dosdevices" ] || continue
+    rm -f "$dir/dosdevices/k:"
+    ln -s "$root" "$dir/dosdevices/k:"
+    drive_links+=("$dir/dosdevices/k:")
+  done
+  [ ${#drive_links[@]} -gt 0 ] || { echo "no Wine prefix under $prefix_root" >&2; exit 1; }
+  cd "$root" || exit 1
+}
+
+# Waits for the next box and sets $box_title to its title.
+next_box_title() {
+  local deadline=$((SECONDS + 90)) line
+  box_title=
+  while [ $SECONDS -lt $deadline ]; do
+    line=$(visible_windows | head -1)
+    if [ -n "$line" ]; then
+      box_title=${line#* }
+      return 0
+    fi
+    kill -0 "$program_pid" 2>/dev/null || return 1
+    sleep 0.2
+  done
+  return 1
 }
 
 # Names of the visible top-level windows, one "ID NAME" a line.

@@ -98,5 +98,20 @@ TEST(Win32Paths, SystemPathsKeepTheirSpelling) {
   EXPECT_EQ(os.native_path("piece.tab"), "piece.tab");
 }
 
+TEST(Win32Clipboard, TextWrittenIsReadBackWithWindowsLineEnds) {
+  Win32Clipboard clipboard;
+  ASSERT_TRUE(clipboard.write_text("o3 c d \xE9\nsuite\n"));
+  EXPECT_EQ(clipboard.read_text(), std::optional<std::string>("o3 c d \xE9\r\nsuite\r\n"));
+  // Opened as its owner and emptied: no text left, and the clipboard is
+  // closed again (it can be read).
+  EXPECT_TRUE(clipboard.open_as_owner(true));
+  EXPECT_EQ(clipboard.read_text(), std::optional<std::string>(""));
+}
+
+TEST(Win32Programs, AProgramThatIsNowhereDoesNotStart) {
+  WinExecPrograms programs;
+  EXPECT_FALSE(programs.start("\\korvane\\velk0-no-such-companion.exe"));
+}
+
 }  // namespace
 }  // namespace velk0::platform::win32

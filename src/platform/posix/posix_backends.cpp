@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <iostream>
 
+#include "platform/posix/clipboard_tools.h"
+#include "platform/posix/companions.h"
 #include "platform/posix/interrupt.h"
 #include "platform/posix/media.h"
 #include "platform/posix/midi_devices.h"
@@ -99,6 +101,14 @@ std::unique_ptr<SoundCues> PosixBackends::make_sounds() {
 std::unique_ptr<Media> PosixBackends::make_media(Clock& clock) {
   return std::make_unique<PosixMedia>(*midi_, clock, config_.synth.output,
                                       [this](std::string_view path) { return native_path(path); });
+}
+
+std::unique_ptr<Clipboard> PosixBackends::make_clipboard() {
+  return std::make_unique<ToolClipboard>();
+}
+
+std::unique_ptr<Programs> PosixBackends::make_programs() {
+  return std::make_unique<PosixPrograms>(config_.root);
 }
 
 std::string PosixBackends::native_path(std::string_view system_path) {

@@ -40,6 +40,10 @@ class PosixBackends : public OsBackends {
   std::unique_ptr<SoundCues> make_sounds() override;
   // MIDI files play on the synthesizer of the MIDI devices made before.
   std::unique_ptr<Media> make_media(Clock& clock) override;
+  // The desktop's clipboard through its command-line tools.
+  std::unique_ptr<Clipboard> make_clipboard() override;
+  // Companion programs, detached.
+  std::unique_ptr<Programs> make_programs() override;
   std::string native_path(std::string_view system_path) override;
   // Throws Interrupted once a signal has asked the program to stop.
   void check_stop() override;

@@ -1,0 +1,100 @@
+#include "platform/posix/clipboard_tools.h"
+
+#include <array>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "platform/posix/processes.h"
+#include "platform/text_encoding.h"
+
+namespace velk0::platform::posix {
+namespace {
+
+// A tool that does not answer within this time is taken as unreachable.
+constexpr int kToolTimeoutMs = 3000;
+
+// One way to the clipboard: the variable that names its display, and the
+// command lines that read, write and empty it.
+struct Tool {
+  const char* display;
+  std::vector<std::string> read, write, clear;  // xclip clears by writing nothing
+};
+
+const std::array<Tool, 3>& tools() {
+  static const std::array<Tool, 3> kTools = {{
+      {"WAYLAND_DISPLAY",
+       {"wl-paste", "--no-newline", "--type", "text"},
+       {"wl-copy", "--type", "text/plain;charset=utf-8"},
+       {"wl-copy", "--clear"}},
+      {"DISPLAY",
+       {"xclip", "-selection", "clipboard", "-out"},
+       {"xclip", "-selection", "clipboard", "-in"},
+       {"xclip", "-selection", "clipboard", "-in"}},
+      {"DISPLAY",
+       {"xsel", "--clipboard", "--output"},
+       {"xsel", "--clipboard", "--input"},
+       {"xsel", "--clipboard", "--clear"}},
+  }};
+  return kTools;
+}
+
+// The command line with the tool's full path, when its display is named and
+// the tool is installed.
+std::optional<std::vector<std::string>> usable(const Tool& tool,
+                                               const std::vector<std::string>& command) {
+  const char* display = std::getenv(tool.display);
+  if (!display || !*display) return std::nullopt;
+  auto path = find_program(command.front());
+  if (!path) return std::nullopt;
+  std::vector<std::string> argv = command;
+  argv.front() = *path;
+  return argv;
+}
+
+// The tools say so on their error output when they cannot reach the
+// display's server ("Can't open display", "Failed to connect").
+bool unreachable(const Finished& finished) {
+  if (finished.status < 0) return true;
+  std::string err;
+  for (char c : finished.err) err += static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+  return err.find("display") != std::string::npos || err.find("connect") != std::string::npos;
+}
+
+}  // namespace
+
+std::optional<std::string> ToolClipboard::read_text() {
+  for (const Tool& tool : tools()) {
+    auto argv = usable(tool, tool.read);
+    if (!argv) continue;
+    auto finished = run_to_end(*argv, {}, true, kToolTimeoutMs);
+    if (!finished || unreachable(*finished)) continue;
+    // A tool that reached its server but failed found no text there.
+    return finished->status == 0 ? from_utf8(finished->out) : std::string();
+  }
+  return std::nullopt;
+}
+
+bool ToolClipboard::open_as_owner(bool empty) {
+  if (!empty) return read_text().has_value();
+  for (const Tool& tool : tools()) {
+    auto argv = usable(tool, tool.clear);
+    if (!argv) continue;
+    auto finished = run_to_end(*argv, {}, false, kToolTimeoutMs);
+    if (finished && finished->status == 0) return true;
+  }
+  return false;
+}
+
+bool ToolClipboard::write_text(std::string_view text) {
+  const std::string utf8 = to_utf8(text);
+  for (const Tool& tool : tools()) {
+    auto argv = usable(tool, tool.write);
+    if (!argv) continue;
+    auto finished = run_to_end(*argv, utf8, false, kToolTimeoutMs);
+    if (finished && finished->status == 0) return true;
+  }
+  return false;
+}
+
+}  // namespace velk0::platform::posix

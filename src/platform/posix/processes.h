@@ -1,0 +1,35 @@
+// Other programs: found along PATH, run to their end with their output
+// collected, or started detached.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace velk0::platform::posix {
+
+// The executable file a name stands for: a name with a slash as it stands,
+// any other found along PATH; nothing when there is none.
+std::optional<std::string> find_program(const std::string& name);
+
+// How a program run to its end went.
+struct Finished {
+  int status = -1;       // its exit status; -1 when it was killed or timed out
+  std::string out, err;  // what it wrote (when collected)
+};
+
+// Runs the program (argv[0] its path) with `input` on its standard input and
+// waits for it, at most `timeout_ms`, then kills it. With `collect`, its
+// standard output and error are kept; otherwise they go to /dev/null (a
+// program that leaves a child of its own running, as the clipboard tools do,
+// must not hold the pipes). Nothing when it could not be started.
+std::optional<Finished> run_to_end(const std::vector<std::string>& argv, std::string_view input,
+                                   bool collect, int timeout_ms);
+
+// Starts the program (argv[0] its path) in a session of its own, its
+// standard streams on /dev/null, and returns at once; it is never waited for
+// and never left a zombie. False when it could not be started.
+bool start_detached(const std::vector<std::string>& argv);
+
+}  // namespace velk0::platform::posix
