@@ -42,6 +42,6 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "timgm6mb-soundfont | fluid-soundfont-gm")
-set(CPACK_DEBIAN_PACKAGE_SUGGESTS "xclip")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
+    "timgm6mb-soundfont | fluid-soundfont-gm, xclip | xsel | wl-clipboard")
 include(CPack)
