@@ -30,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   static CycleDialogs dialogs({std::begin(kAnswerCycle), std::end(kAnswerCycle)});
   static velk0::testing::FakeMidiDevices device({16});
   static platform::VirtualClock clock;
-  static velk0::testing::NoFiles files;
+  static velk0::testing::MemoryFiles files;
   static velk0::testing::SilentSounds sounds;
   static velk0::testing::FakeClipboard clipboard;
   static velk0::testing::FakePrograms programs;
