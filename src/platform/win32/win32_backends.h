@@ -92,53 +92,55 @@ class MciMedia : public Media {
 
  private:
   MCIDEVICEID device_ = 0;
-  // The Windows clipboard, text in the ANSI code page (CF_TEXT).
-  class Win32Clipboard : public Clipboard {
-   public:
-    std::optional<std::string> read_text() override;
-    // Opens the clipboard with its current owner's window.
-    bool open_as_owner(bool empty) override;
-    bool write_text(std::string_view text) override;
-  };
+};
 
-  // Programs started with WinExec, shown maximised. A name under the data
-  // folder that is not there is also tried by its bare name, which Windows
-  // looks for beside the program and along PATH.
-  class WinExecPrograms : public Programs {
-   public:
-    bool start(std::string_view command_line) override;
-  };
+// The Windows clipboard, text in the ANSI code page (CF_TEXT).
+class Win32Clipboard : public Clipboard {
+ public:
+  std::optional<std::string> read_text() override;
+  // Opens the clipboard with its current owner's window.
+  bool open_as_owner(bool empty) override;
+  bool write_text(std::string_view text) override;
+};
 
-  class Win32Backends : public OsBackends {
-   public:
-    std::unique_ptr<Dialogs> make_dialogs() override;
-    std::unique_ptr<Clock> make_clock() override;
-    std::unique_ptr<MidiDevices> make_midi(Clock& clock) override;
-    std::unique_ptr<SoundCues> make_sounds() override;
-    std::unique_ptr<Media> make_media(Clock& clock) override;
-    std::unique_ptr<Clipboard> make_clipboard() override;
-    std::unique_ptr<Programs> make_programs() override;
-    // Paths keep the system's own spelling: Windows itself takes a path that
-    // begins with a backslash from the root of the current drive.
-    std::string native_path(std::string_view system_path) override;
-  };
+// Programs started with WinExec, shown maximised. A name under the data
+// folder that is not there is also tried by its bare name, which Windows
+// looks for beside the program and along PATH.
+class WinExecPrograms : public Programs {
+ public:
+  bool start(std::string_view command_line) override;
+};
 
-  // Raises the system timer resolution to 1 ms for as long as it lives, so
-  // that Sleep keeps rhythms even.
-  class TimerResolution {
-   public:
-    TimerResolution();
-    ~TimerResolution();
-    TimerResolution(const TimerResolution&) = delete;
-    TimerResolution& operator=(const TimerResolution&) = delete;
+class Win32Backends : public OsBackends {
+ public:
+  std::unique_ptr<Dialogs> make_dialogs() override;
+  std::unique_ptr<Clock> make_clock() override;
+  std::unique_ptr<MidiDevices> make_midi(Clock& clock) override;
+  std::unique_ptr<SoundCues> make_sounds() override;
+  std::unique_ptr<Media> make_media(Clock& clock) override;
+  std::unique_ptr<Clipboard> make_clipboard() override;
+  std::unique_ptr<Programs> make_programs() override;
+  // Paths keep the system's own spelling: Windows itself takes a path that
+  // begins with a backslash from the root of the current drive.
+  std::string native_path(std::string_view system_path) override;
+};
 
-   private:
-    bool raised_ = false;
-  };
+// Raises the system timer resolution to 1 ms for as long as it lives, so
+// that Sleep keeps rhythms even.
+class TimerResolution {
+ public:
+  TimerResolution();
+  ~TimerResolution();
+  TimerResolution(const TimerResolution&) = delete;
+  TimerResolution& operator=(const TimerResolution&) = delete;
 
-  // Installs the console control handler: on Ctrl-C, Ctrl-Break or the
-  // closing of the console, the open MIDI device is silenced and closed, every
-  // media device is closed, and the process ends.
-  void install_console_handler();
+ private:
+  bool raised_ = false;
+};
+
+// Installs the console control handler: on Ctrl-C, Ctrl-Break or the
+// closing of the console, the open MIDI device is silenced and closed, every
+// media device is closed, and the process ends.
+void install_console_handler();
 
 }  // namespace velk0::platform::win32
