@@ -26,7 +26,7 @@ using platform::kAnswerYes;
 
 constexpr std::string_view kReadingCaption = "oui non annuler=pas d'indication";
 // The one blank that asks for the measure-by-measure dialogue.
-constexpr std::string_view kMeasureByMeasure = " ";
+constexpr char kMeasureByMeasure = ' ';
 
 // Asks whether to add the reading of one kind of indication: Yes adds its
 // letter (once), No changes nothing, Cancel leaves no reading at all. True
@@ -108,7 +108,7 @@ void play_clipboard() {
 void play_measure_by_measure() {
   PlaySettings& s = settings();
   const std::string indi = s.indi;
-  s.indi = kMeasureByMeasure;
+  s.indi.assign(1, kMeasureByMeasure);
   play_by_reading_mode();
   s.indi = indi;
   edition_cue();
