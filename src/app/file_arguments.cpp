@@ -34,8 +34,6 @@ constexpr const char* kTablatureUnreadable = "impossible d'ouvvrir la tablature 
 constexpr std::string_view kCueFolder = "\\kt3\\wav\\";
 // The work text that holds an argument less its first character.
 constexpr std::size_t kWorkTextCapacity = 511;
-// A tablature file is read this many pages at most (2048 characters a page).
-constexpr int kTablatureFilePages = 32;
 
 bool contains(std::string_view text, std::string_view lower, std::string_view upper) {
   return text.find(lower) != std::string_view::npos || text.find(upper) != std::string_view::npos;
@@ -60,18 +58,8 @@ void play_cue(std::string& argument_text) {
 // The whole text of a tablature file, page after page; nothing (after the
 // reader's box and this one) when it cannot be opened.
 std::optional<std::string> read_tablature_file(const std::string& path) {
-  std::string text, page;
-  bool opened = false;
-  int count = read_text_file(page, 1, path, &opened);
-  if (!opened) {
-    show_info(kTablatureUnreadable, path);
-    return std::nullopt;
-  }
-  text = page;
-  for (int next = 2; count == platform::kPageSize && next <= kTablatureFilePages; ++next) {
-    count = read_text_file(page, next, path);
-    text += page;
-  }
+  std::optional<std::string> text = read_text_pages(path, kTablatureFilePages, true);
+  if (!text) show_info(kTablatureUnreadable, path);
   return text;
 }
 

@@ -1,15 +1,340 @@
 #include "commands/harmony_commands.h"
 
-namespace velk0 {
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
 
-// Not built yet: until they are, these commands keep their places in the
-// command table and do nothing (no box, no sound).
-void choose_scale() {}
-void choose_chord_type() {}
-void choose_cadence() {}
-void choose_chord_position() {}
-void choose_rhythm() {}
-void play_current_material() {}
-void play_degree_chord() {}
+#include "commands/clipboard_commands.h"
+#include "commands/dialogue.h"
+#include "core/capacities.h"
+#include "core/messages.h"
+#include "core/settings.h"
+#include "core/text.h"
+#include "core/text_files.h"
+#include "harmony/scales.h"
+#include "platform/platform.h"
+#include "tablature/notation.h"
+#include "tablature/player.h"
+
+namespace velk0 {
+namespace {
+
+using platform::kAnswerNo;
+using platform::kAnswerYes;
+
+// The chord choosers' button text has two blanks after "saisie".
+constexpr std::string_view kChordButtons = "oui=saisie  non=suivant annuler=quitter";
+// Past the last chord nothing is chosen and nothing more is done.
+constexpr ChainRules kChordRules{.buttons = kChordButtons,
+                                 .last_buttons = {},
+                                 .cyclic = false,
+                                 .last_no = ChainEnd::kQuit,
+                                 .last_cancel = ChainEnd::kQuit};
+// No on the last cadence plays the current chord and shows the current
+// material again; Cancel there quits, as anywhere.
+constexpr ChainRules kCadenceRules{.buttons = kChordButtons,
+                                   .last_buttons = {},
+                                   .cyclic = false,
+                                   .last_no = ChainEnd::kNoneChosen,
+                                   .last_cancel = ChainEnd::kQuit};
+// The scales and the rhythms go round until one is chosen or Cancel.
+constexpr ChainRules kRoundRules{.buttons = kOfferButtons,
+                                 .last_buttons = {},
+                                 .cyclic = true,
+                                 .last_no = ChainEnd::kQuit,
+                                 .last_cancel = ChainEnd::kQuit};
+
+struct Scale {
+  std::string_view caption;
+  std::optional<ScaleMode> mode;  // nothing: the chromatic scale
+};
+constexpr std::array<Scale, 8> kScaleChoices = {{
+    {"gamme majeure", ScaleMode::major},
+    {"gamme mineure m\xE9lodique", ScaleMode::melodic_minor},
+    {"gamme mineure harmonique", ScaleMode::harmonic_minor},
+    {"gamme mineure naturelle", ScaleMode::natural_minor},
+    {"gamme par ton", ScaleMode::whole_tone},
+    {"gamme blues mineure", ScaleMode::minor_blues},
+    {"gamme blues majeure", ScaleMode::major_blues},
+    {"gamme chromatique", std::nullopt},
+}};
+// Two octaves up from c, in every key.
+constexpr std::string_view kChromaticScale =
+    "o3 c c+d d+e f f+g g+a a+b >cc+d d+e f f+g g+a a+b >c";
+// The octave the scale texts are read from.
+constexpr std::int8_t kMaterialOctave = 3;
+
+// The notes of a chord as positions in the scale counted from its degree (1
+// is the degree itself); element 0 holds the count.
+using Positions = std::array<std::int8_t, 8>;
+struct ChordShape {
+  std::string_view caption;
+  Positions positions;
+};
+constexpr std::array<ChordShape, 5> kChordTypes = {{
+    {"triade", {3, 1, 3, 5}},
+    {"accord de septi\xE8me", {4, 1, 3, 5, 7}},
+    {"accord de neuvi\xE8me", {5, 1, 3, 5, 7, 9}},
+    {"accord de onzi\xE8me", {6, 1, 3, 5, 7, 9, 11}},
+    {"accord de treizi\xE8me", {7, 1, 3, 5, 7, 9, 11, 13}},
+}};
+constexpr std::array<ChordShape, 5> kChordPositions = {{
+    {"fondamental", {3, 1, 3, 5}},
+    {"quarte et sixte", {3, 5, 8, 10}},
+    {"tierce et sixte", {3, 3, 5, 8}},
+    {"septi\xE8me a la basse", {4, 7, 8, 10, 12}},
+    {"neuvi\xE8me a la basse", {5, 9, 10, 12, 14, 15}},
+}};
+
+// Every chord of a cadence is a seventh chord; the degrees are digits.
+constexpr Positions kCadenceChord = {4, 1, 3, 5, 7};
+struct Cadence {
+  std::string_view caption;
+  std::string_view degrees;
+};
+constexpr std::array<Cadence, 3> kCadences = {{
+    {"cadence parfaite", "51"},
+    {"cadence 2 5 1", "251"},
+    {"cadence 6 2 5 1", "6251"},
+}};
+
+struct Rhythm {
+  std::string_view caption;
+  std::string_view text;
+};
+constexpr std::array<Rhythm, 5> kRhythms = {{
+    {"motif noire", "4cccc"},
+    {"motif blanche noire noire", "2c4cc"},
+    {"rythme=motif noire point\xE9"
+     "e croche",
+     "4c.8c4c.8c"},
+    {"motif noire croche", "4c8c4c8c"},
+    {"motif croche noire croche triolet de noire", "8c4c8c6ccc"},
+}};
+// A chosen rhythm is kept repeated this many times for the material.
+constexpr int kRhythmMaterialCopies = 101;
+
+constexpr std::string_view kPlayQuestion = "jouer";
+
+void write_information(std::string_view text) {
+  // A file that cannot be written is not reported.
+  write_text_file(text, kCurrentInformationPath);
+}
+
+// Plays material read without the transposition: raised by the voice's
+// octaves and the transposition, with the shared durations.
+void play_material(const Notes& notes) { play_pattern(base_offset(), notes, settings().durees); }
+
+// Builds the chord of `positions` on `degree` of the current scale into
+// accord; returns its spelling.
+std::string build_chord(int degree, const Positions& positions) {
+  PlaySettings& s = settings();
+  build_from_degrees(0, degree, s.gamme, positions, s.accord);
+  std::string spelling;
+  notes_to_tablature(s.accord, spelling);
+  return spelling;
+}
+
+std::string voice_key_degree(const char* format) {
+  const PlaySettings& s = settings();
+  return format_text(format, s.voix + 1, s.ton, s.degre, s.trans);
+}
+
+template <std::size_t N>
+void choose_chord(const std::array<ChordShape, N>& shapes) {
+  const ChainResult result = offer_chain(shapes, kChordRules);
+  if (result.end != ChainEnd::kChosen) return;
+  const ChordShape& shape = shapes[result.chosen];
+  const std::string spelling = build_chord(settings().degre, shape.positions);
+  show_info(voice_key_degree("voix %d ton %d degr\xE9 %d transposition de %d demi tons ") +
+                std::string(shape.caption),
+            spelling);
+  play_material(settings().accord);
+  edition_cue();
+}
+
+// Asks how to play, and plays as asked (repet + 1 times) until Cancel.
+template <typename PlayYes, typename PlayNo>
+void play_as_asked(std::string_view question, PlayYes play_yes, PlayNo play_no) {
+  for (;;) {
+    const int answer = ask_choice(question, kPlayQuestion);
+    if (answer != kAnswerYes && answer != kAnswerNo) return;
+    for (int i = 0; i <= settings().repet; ++i) answer == kAnswerYes ? play_yes() : play_no();
+  }
+}
+
+// The material text cut out of motif, for @hj; true for the chromatic
+// scale, whose cut already transposes.
+bool cut_material(std::string_view motif, int trans, int degree, std::string& cut) {
+  auto has = [&](std::string_view word) { return motif.find(word) != std::string_view::npos; };
+  if (has("chroma")) {
+    copy_substring(cut, motif, 2 * trans + 4, 26);
+    return true;
+  }
+  if (has("ton"))
+    copy_substring(cut, motif, 2 * degree + 2, 14);
+  else if (has("blues"))
+    copy_substring(cut, motif, 2 * degree + 2, 24);
+  else if (has("gamme"))
+    copy_substring(cut, motif, 2 * degree + 2, 16);
+  else
+    cut = motif;
+  return false;
+}
+
+Notes reversed(const Notes& notes) {
+  Notes out = notes;
+  const int count = static_cast<std::uint8_t>(notes[0]);
+  for (int i = 1; i <= count; ++i)
+    out[static_cast<std::size_t>(i)] = notes[static_cast<std::size_t>(count + 1 - i)];
+  return out;
+}
+
+// Every other scale note from the degree up, two characters each, as the
+// scale texts write them.
+std::string chord_names(std::string_view motif, int degree) {
+  std::string names, pair;
+  for (int at = 2 * degree + 2; at <= 2 * degree + 26; at += 4) {
+    copy_substring(pair, motif, at, 2);
+    names += pair;
+  }
+  return names;
+}
+
+// Element 0 the count less one, then the steps from each note to the next.
+Notes steps_of(const Notes& chord) {
+  Notes steps{};
+  const int count = static_cast<std::uint8_t>(chord[0]);
+  steps[0] = static_cast<std::int8_t>(count > 1 ? count - 1 : 0);
+  for (int i = 1; i < count; ++i) {
+    const auto k = static_cast<std::size_t>(i);
+    steps[k] = static_cast<std::int8_t>(chord[k + 1] - chord[k]);
+  }
+  return steps;
+}
+
+}  // namespace
+
+void choose_scale() {
+  const ChainResult result = offer_chain(kScaleChoices, kRoundRules);
+  if (result.end != ChainEnd::kChosen) return;
+  const Scale& scale = kScaleChoices[result.chosen];
+  std::string text;
+  if (scale.mode)
+    scale_text(*scale.mode, text);
+  else
+    text = kChromaticScale;
+  PlaySettings& s = settings();
+  s.motif = text + " " + std::string(scale.caption);
+  text += '\n';
+  write_information(text);
+  s.octa = kMaterialOctave;
+  Durations durations{};
+  parse_material(text, s.gamme, durations);
+  play_material(s.gamme);
+  edition_cue();
+}
+
+void choose_chord_type() { choose_chord(kChordTypes); }
+
+void choose_chord_position() {
+  settings().arma.clear();
+  choose_chord(kChordPositions);
+}
+
+void choose_cadence() {
+  const ChainResult result = offer_chain(kCadences, kCadenceRules);
+  if (result.end == ChainEnd::kQuit) return;
+  PlaySettings& s = settings();
+  if (result.end == ChainEnd::kChosen) {
+    s.motif.clear();
+    for (const char degree : kCadences[result.chosen].degrees) {
+      const std::string spelling = build_chord(degree - '0', kCadenceChord);
+      append_bounded(s.motif, std::string("ih") + degree + ":" + spelling, kTextCapacity);
+      play_material(s.accord);
+    }
+  } else {
+    play_material(s.accord);  // passed over: the current chord again
+  }
+  write_information(s.motif);
+  show_info("", s.motif);
+  edition_cue();
+}
+
+void choose_rhythm() {
+  const ChainResult result = offer_chain(kRhythms, kRoundRules);
+  if (result.end != ChainEnd::kChosen) return;
+  PlaySettings& s = settings();
+  const std::string_view rhythm = kRhythms[result.chosen].text;
+  Notes notes{};
+  parse_material(rhythm, notes, s.durees);
+  play_material(notes);  // heard on c
+  std::string repeated;
+  for (int copy = 0; copy < kRhythmMaterialCopies; ++copy)
+    append_bounded(repeated, rhythm, kTextCapacity);
+  parse_material(repeated, notes, s.durees);
+  edition_cue();
+}
+
+void play_current_material() {
+  PlaySettings& s = settings();
+  if (s.motif.empty()) {
+    show_info("choisissez une gamme en utilisant l'item Gamme du menu Harm", "gamme vide");
+    edition_cue();
+    return;
+  }
+  s.octa = kMaterialOctave;
+  s.arma.clear();
+  std::string cut;
+  const bool chromatic = cut_material(s.motif, s.trans, s.degre, cut);
+  cut.resize(std::min(cut.size(), kTextCapacity - 1));  // room for the line end
+  cut += '\n';
+  Notes notes{};
+  Durations durations{};
+  parse_material(cut, notes, durations);
+  const Notes backwards = reversed(notes);
+
+  std::string caption;
+  if (chromatic) {
+    caption = format_text(
+        "voix %d gamme chromatique transpos\xE9"
+        "e de %d demi tons",
+        s.voix + 1, s.trans);
+  } else {
+    caption = voice_key_degree("voix %d ton %d degr\xE9 %d transposition de %d demi tons ");
+    const std::size_t name = s.motif.find("gamme");
+    if (name != std::string::npos) caption += s.motif.substr(name);
+  }
+  caption.resize(std::min(caption.size(), kTextCapacity));
+  show_info(cut, caption);
+
+  // The chromatic cut starts trans semitones up: only the voice is added.
+  const std::int8_t offset = chromatic ? voice_offset() : base_offset();
+  play_as_asked(
+      "oui=ascendante non=descendante annuler=quitter",
+      [&] { play_pattern(offset, notes, s.durees); },
+      [&] { play_pattern(offset, backwards, s.durees); });
+  write_information(cut);
+  edition_cue();
+}
+
+void play_degree_chord() {
+  PlaySettings& s = settings();
+  s.arma.clear();
+  const std::string names = chord_names(s.motif, s.degre);
+  write_information(names);
+  show_info(voice_key_degree("voix %d ton %d degr\xE9 %d transposition de %d demi tons"), names);
+  const Notes steps = steps_of(s.accord);
+  play_as_asked(
+      "oui=arp\xE9ger non=plaquer annuler=quitter", [&] { play_material(s.accord); },
+      [&] {
+        // The block chord starts from the chord's own first note: the
+        // voice's octaves are not added, the transposition is, once.
+        play_chord(static_cast<std::int8_t>(s.accord[1] + s.trans), steps, s.durees);
+      });
+  edition_cue();
+}
 
 }  // namespace velk0

@@ -29,4 +29,9 @@ void set_bounded(std::string& field, std::string_view value, std::size_t capacit
   field.assign(value.substr(0, capacity));
 }
 
+void append_bounded(std::string& text, std::string_view more, std::size_t capacity) {
+  if (text.size() >= capacity) return;
+  text.append(more.substr(0, capacity - text.size()));
+}
+
 }  // namespace velk0

@@ -35,6 +35,9 @@ constexpr std::string_view kDefaultChordText = "o3 c e g";
 constexpr std::string_view kDefaultScaleText = "o3 c d e f g a b >c\n";
 // Elements of the current scale beyond its count.
 constexpr std::int8_t kScaleFiller = 36;
+// The scratch tablature file: what @ojt plays by default, where the
+// clipboard's tablature is kept.
+constexpr std::string_view kScratchTablaturePath = "\\korvane\\prv.tab";
 
 struct PlaySettings {
   std::int32_t dur = 4;           // note value as the divisor of a whole note (4 = quarter); 1..99
@@ -55,7 +58,7 @@ struct PlaySettings {
   std::int32_t instru = 0;        // MIDI program number, 0..127
   // Texts of at most kSettingCapacity characters:
   std::string arma;                           // key signature: letter + accidental pairs ("f+c+")
-  std::string fictab = "\\korvane\\prv.tab";  // the tablature (or its file) that @ojt plays
+  std::string fictab{kScratchTablaturePath};  // the tablature (or its file) that @ojt plays
   std::string indi;  // stepwise reading: empty whole, " " measure by measure, else the modes
 
   // The current material, reset with the settings. Texts hold at most
@@ -80,5 +83,7 @@ void reset_device_fields(PlaySettings& s);
 
 // Copies at most `capacity` characters of `value` into `field`.
 void set_bounded(std::string& field, std::string_view value, std::size_t capacity);
+// Appends what fits of `more` to `text` within `capacity` characters.
+void append_bounded(std::string& text, std::string_view more, std::size_t capacity);
 
 }  // namespace velk0

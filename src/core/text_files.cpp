@@ -4,21 +4,60 @@
 #include "platform/platform.h"
 
 namespace velk0 {
+namespace {
+
+constexpr std::string_view kUnreadable = "impossible d'ouvrir en lecture";
+
+platform::Files& files() { return *platform::current().files; }
+
+}  // namespace
 
 int read_text_file(std::string& dst, int page, std::string_view path, bool* opened) {
   dst.clear();
-  auto read = platform::current().files->read_text(path, page);
+  auto read = files().read_text(path, page);
   if (opened) *opened = read.has_value();
   if (!read) {
-    ask_choice(path, "impossible d'ouvrir en lecture");
+    ask_choice(path, kUnreadable);
     return 0;
   }
   dst = std::move(read->text);
   return read->count;
 }
 
+std::optional<std::string> read_text_pages(std::string_view path, int pages, bool report) {
+  auto page = files().read_text(path, 1);
+  if (!page) {
+    if (report) ask_choice(path, kUnreadable);
+    return std::nullopt;
+  }
+  std::string text = std::move(page->text);
+  for (int next = 2; page && page->count == kPageSize && next <= pages; ++next) {
+    page = files().read_text(path, next);
+    if (page) text += page->text;
+  }
+  return text;
+}
+
+bool read_text_lines(std::string_view path, std::size_t longest,
+                     const std::function<bool(std::string_view line)>& each) {
+  std::string line;
+  bool going = true;
+  const bool opened = files().read_stream(path, [&](std::string_view piece) {
+    for (char c : piece) {
+      line += c;
+      if (c != '\n' && line.size() < longest) continue;
+      going = each(line);
+      line.clear();
+      if (!going) return false;
+    }
+    return true;
+  });
+  if (opened && going && !line.empty()) each(line);
+  return opened;
+}
+
 int write_text_file(std::string_view text, std::string_view path) {
-  return platform::current().files->write_text(path, text) ? 0 : 1;
+  return files().write_text(path, text) ? 0 : 1;
 }
 
 }  // namespace velk0

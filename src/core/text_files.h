@@ -1,5 +1,8 @@
 #pragma once
 
+#include <cstddef>
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -13,6 +16,19 @@ using platform::kPageSize;
 // characters read, 0 (after a box) when the file cannot be opened; `opened`,
 // when given, tells an empty file from one that could not be opened.
 int read_text_file(std::string& dst, int page, std::string_view path, bool* opened = nullptr);
+
+// The text of a file's pages one after another, as long as they are full, up
+// to `pages` pages. Nothing when the file cannot be opened, after the
+// reader's box only when `report` is set.
+std::optional<std::string> read_text_pages(std::string_view path, int pages, bool report);
+
+// Reads a text file line after line as the C library's line reader does with
+// room for `longest` characters: each line is handed to `each` with its line
+// end, a longer line in pieces of `longest` characters, the last line with
+// no line end as it stands, until `each` returns false. Zero bytes are handed
+// on too. False, with no box, when the file cannot be opened.
+bool read_text_lines(std::string_view path, std::size_t longest,
+                     const std::function<bool(std::string_view line)>& each);
 
 // Replaces the file with `text`; 0, or 1 when it cannot be created.
 int write_text_file(std::string_view text, std::string_view path);

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -106,6 +107,12 @@ class Files {
   // Reads page `page` (from 1, 2048 characters a page) of a text file;
   // nothing when the file cannot be opened.
   virtual std::optional<TextPage> read_text(std::string_view system_path, int page) = 0;
+  // Reads a whole text file as read_text does, zero bytes included, handing
+  // its characters on in order, a piece at a time, until `take` returns
+  // false; false when the file cannot be opened. A read that fails part way
+  // ends the text there.
+  virtual bool read_stream(std::string_view system_path,
+                           const std::function<bool(std::string_view)>& take) = 0;
   // Replaces the file's content with the text; false when it cannot be created.
   virtual bool write_text(std::string_view system_path, std::string_view text) = 0;
 };

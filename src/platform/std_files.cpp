@@ -172,6 +172,26 @@ std::optional<TextPage> read_page(int fd, int page) {
   return result;
 }
 
+// The characters handed on at a time by read_stream.
+constexpr std::size_t kStreamPiece = 4096;
+
+bool stream_text(int fd, const std::function<bool(std::string_view)>& take) {
+  std::optional<Encoding> encoding = find_encoding(fd);
+  if (!encoding || lseek(fd, 0, SEEK_SET) != 0) return true;  // an empty text
+  TextReader reader(fd, *encoding);
+  std::string piece;
+  piece.reserve(kStreamPiece);
+  for (;;) {
+    std::optional<char> c = reader.next();
+    if (c) piece += *c;
+    if (piece.size() == kStreamPiece || (!c && !piece.empty())) {
+      if (!take(piece)) return true;
+      piece.clear();
+    }
+    if (!c) return true;
+  }
+}
+
 bool write_all(int fd, std::string_view bytes) {
   while (!bytes.empty()) {
     auto put = ::write(fd, bytes.data(), static_cast<unsigned>(std::min(bytes.size(), kChunk)));
@@ -192,6 +212,19 @@ std::optional<TextPage> StdFiles::read_text(std::string_view path, int page) {
   } catch (const std::exception&) {
     return std::nullopt;  // whatever goes wrong, the file is one that cannot be read
   }
+}
+
+bool StdFiles::read_stream(std::string_view path,
+                           const std::function<bool(std::string_view)>& take) {
+  int fd = -1;
+  try {
+    fd = open_regular(native_(path), kReadFlags);
+  } catch (const std::exception&) {
+    return false;
+  }
+  Descriptor file(fd);
+  if (file.get() < 0) return false;
+  return stream_text(file.get(), take);
 }
 
 bool StdFiles::write_text(std::string_view path, std::string_view text) {

@@ -23,6 +23,8 @@ class StdFiles : public Files {
  public:
   explicit StdFiles(PathMapper native) : native_(std::move(native)) {}
   std::optional<TextPage> read_text(std::string_view path, int page) override;
+  bool read_stream(std::string_view path,
+                   const std::function<bool(std::string_view)>& take) override;
   bool write_text(std::string_view path, std::string_view text) override;
 
  private:

@@ -1,5 +1,7 @@
 #include "platform/trace.h"
 
+#include <algorithm>
+#include <climits>
 #include <string>
 
 #include "platform/text_encoding.h"
@@ -166,6 +168,17 @@ std::optional<TextPage> TracedFiles::read_text(std::string_view path, int page) 
   auto result = inner_.read_text(path, page);
   trace_.file("read", path, result ? result->count : 0);
   return result;
+}
+
+bool TracedFiles::read_stream(std::string_view path,
+                              const std::function<bool(std::string_view)>& take) {
+  long long chars = 0;
+  bool opened = inner_.read_stream(path, [&](std::string_view piece) {
+    chars += static_cast<long long>(piece.size());
+    return take(piece);
+  });
+  trace_.file("read", path, static_cast<int>(std::min<long long>(chars, INT_MAX)));
+  return opened;
 }
 
 bool TracedFiles::write_text(std::string_view path, std::string_view text) {

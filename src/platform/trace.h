@@ -117,6 +117,9 @@ class TracedFiles : public Files {
  public:
   TracedFiles(Files& inner, Trace& trace) : inner_(inner), trace_(trace) {}
   std::optional<TextPage> read_text(std::string_view path, int page) override;
+  // Traced as one read, of the characters handed on.
+  bool read_stream(std::string_view path,
+                   const std::function<bool(std::string_view)>& take) override;
   bool write_text(std::string_view path, std::string_view text) override;
 
  private:

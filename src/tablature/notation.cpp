@@ -31,11 +31,6 @@ std::string_view c_text(std::string_view text, std::size_t capacity) {
   return text.substr(0, capacity);
 }
 
-void append_bounded(std::string& text, std::string_view more, std::size_t capacity) {
-  if (text.size() >= capacity) return;
-  text.append(more.substr(0, capacity - text.size()));
-}
-
 // The octave the base numbers of the letters stand in (c of octave 3 is 36),
 // and the highest octave `>` reaches.
 constexpr int kBaseOctave = 3;

@@ -49,6 +49,17 @@ printf 'c \xc3\xa9' | xclip -selection clipboard
 VELK0_ANSWERS=on dry_run "@en" >/dev/null
 grep -q '"text":"c é\\n","caption":"presse papier"' "$tmp/trace" || fail "accents: $(head -3 "$tmp/trace")"
 
+# @ojp plays the clipboard's tablature: answered No it becomes the current
+# tablature and is kept in prv.tab; answered Yes the current one is put back.
+printf '0' >"$tmp/korvane/midiinit.dev"
+printf 'o3 e f' | xclip -selection clipboard
+VELK0_ANSWERS=on dry_run "@ojp" >/dev/null
+[[ "$(notes)" == "40 41 " ]] || fail "@ojp played: $(notes)"
+cmp -s <(printf 'o3 e f\r\n') "$tmp/korvane/prv.tab" || fail "@ojp kept: $(od -c "$tmp/korvane/prv.tab")"
+VELK0_ANSWERS=oo dry_run "@ojp" >/dev/null
+[[ "$(notes)" == "40 41 " ]] || fail "@ojp answered Yes played: $(notes)"
+cmp -s <(printf 'o3 c d e f g a b >c\r\n') "$tmp/korvane/prv.tab" || fail "@ojp did not put back"
+
 # @hp answered Yes: the clipboard is emptied, then the copier, found beside
 # velk0, puts the current information on it.
 printf 'o3 c d e gamme majeure\r\n' >"$tmp/korvane/prvinfo.tab"

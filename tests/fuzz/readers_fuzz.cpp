@@ -1,6 +1,7 @@
 // Feeds arbitrary bytes to both tablature readers, the key-signature rewrite,
-// the player, the musical commands and the commands that read the clipboard:
-// nothing may crash, hang or overflow.
+// the player, the musical commands, the commands that read the clipboard,
+// the dictionary translation and the commands that cut and play the current
+// material: nothing may crash, hang or overflow.
 #include <cstddef>
 #include <cstdint>
 #include <iterator>
@@ -30,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   static CycleDialogs dialogs({std::begin(kAnswerCycle), std::end(kAnswerCycle)});
   static velk0::testing::FakeMidiDevices device({16});
   static platform::VirtualClock clock;
-  static velk0::testing::NoFiles files;
+  static velk0::testing::MemoryFiles files;
   static velk0::testing::SilentSounds sounds;
   static velk0::testing::FakeClipboard clipboard;
   static velk0::testing::FakePrograms programs;
@@ -46,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   // The first byte chooses what to run, the second where the text splits
   // into a key signature (or modes) and the tablature.
-  const unsigned what = data[0] % 6;
+  const unsigned what = data[0] % 8;
   const std::size_t split = std::min<std::size_t>(data[1], size - 2);
   const std::string head(reinterpret_cast<const char*>(data + 2), split);
   std::string text(reinterpret_cast<const char*>(data + 2 + split), size - 2 - split);
@@ -80,7 +81,30 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         clipboard.text = text;
       std::string name = data[1] % 2 ? "en" : "er";
       run_at_command(name, out, collected);
-      if (settings().motif.size() > kTextCapacity) __builtin_trap();
+      break;
+    }
+    case 5: {
+      // The text is the dictionary, handed on in pieces of every size; the
+      // head is the current tablature, translated on Yes.
+      files.files.clear();
+      files.files["\\korvane\\notaflux.dic"] = text;
+      files.piece = 1 + data[1] % 7;
+      set_bounded(settings().tabcourante, head, kTextCapacity);
+      run_at_command("oih", out, collected);
+      if (settings().tabcourante.size() > kTextCapacity) __builtin_trap();
+      break;
+    }
+    case 6: {
+      // The text is the current material, cut at positions that the
+      // transposition and the degree move.
+      PlaySettings& s = settings();
+      set_bounded(s.motif, text, kTextCapacity);
+      s.trans = static_cast<std::int8_t>(data[1]);
+      s.degre = static_cast<std::int8_t>(data[1] % 9);
+      s.voix = static_cast<std::int8_t>(data[1] % 4);
+      s.durees[0] = kListCapacity;
+      s.accord[0] = static_cast<std::int8_t>(data[1] % 9);
+      run_at_command(data[1] % 2 ? "hj" : "hja", out, collected);
       break;
     }
     default:
@@ -90,5 +114,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (settings().durees[0] > static_cast<std::uint32_t>(kListCapacity)) __builtin_trap();
   if (device.bad_data_bytes() != 0) __builtin_trap();  // a data byte of 128 or more
   if (settings().arma.size() > kSettingCapacity) __builtin_trap();
+  if (settings().motif.size() > kTextCapacity) __builtin_trap();
   return 0;
 }

@@ -18,6 +18,36 @@ unsigned FakeMedia::port(int& port) {
   return step("status");
 }
 
+std::optional<platform::TextPage> MemoryFiles::read_text(std::string_view path, int page) {
+  auto file = files.find(path);
+  if (file == files.end()) return std::nullopt;
+  platform::TextPage result;
+  const std::size_t start = static_cast<std::size_t>(std::max(page - 1, 0)) * platform::kPageSize;
+  if (start < file->second.size()) {
+    const std::string_view read = std::string_view(file->second).substr(start, platform::kPageSize);
+    result.count = static_cast<int>(read.size());
+    for (char c : read)
+      if (c != '\0') result.text += c;
+  }
+  return result;
+}
+
+bool MemoryFiles::read_stream(std::string_view path,
+                              const std::function<bool(std::string_view)>& take) {
+  auto file = files.find(path);
+  if (file == files.end()) return false;
+  const std::string_view text = file->second;
+  const std::size_t step = std::max<std::size_t>(piece, 1);
+  for (std::size_t at = 0; at < text.size(); at += step)
+    if (!take(text.substr(at, step))) break;
+  return true;
+}
+
+bool MemoryFiles::write_text(std::string_view path, std::string_view text) {
+  files[std::string(path)] = std::string(text);
+  return true;
+}
+
 int CycleDialogs::show(platform::BoxStyle style, std::string_view, std::string_view) {
   if (style != platform::BoxStyle::choice || answers_.empty()) return platform::kAnswerOk;
   return answers_[next_++ % answers_.size()];

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -57,11 +58,18 @@ class SilentSounds : public platform::SoundCues {
   void play(std::string_view) override {}
 };
 
-// A file system where nothing can be opened or created.
-class NoFiles : public platform::Files {
+// Text files held in memory by their paths; with none, nothing can be
+// opened. read_stream hands a text on `piece` characters at a time, so that
+// a reader meets every way of being split.
+class MemoryFiles : public platform::Files {
  public:
-  std::optional<platform::TextPage> read_text(std::string_view, int) override { return {}; }
-  bool write_text(std::string_view, std::string_view) override { return false; }
+  std::map<std::string, std::string, std::less<>> files;
+  std::size_t piece = 1;
+
+  std::optional<platform::TextPage> read_text(std::string_view path, int page) override;
+  bool read_stream(std::string_view path,
+                   const std::function<bool(std::string_view)>& take) override;
+  bool write_text(std::string_view path, std::string_view text) override;
 };
 
 // Boxes answered in turn from a fixed cycle of answers; information boxes
