@@ -6,25 +6,18 @@
 #include <fstream>
 
 #include "platform/std_files.h"
+#include "scratch_folder.h"
 
 namespace velk0::platform {
 namespace {
 
 class PosixFilesTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    folder_ =
-        std::filesystem::temp_directory_path() / ("velk0-posix-files-" + std::to_string(getpid()));
-    std::filesystem::create_directories(folder_);
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    std::filesystem::remove_all(folder_, ignored);
-  }
   std::string path(const char* name) const { return (folder_ / name).string(); }
 
   StdFiles files_{[](std::string_view p) { return std::string(p); }};
-  std::filesystem::path folder_;
+  velk0::testing::ScratchFolder scratch_{"velk0-posix-files"};
+  const std::filesystem::path& folder_ = scratch_.path();
 };
 
 // None of these may block, and each is a file that cannot be read.

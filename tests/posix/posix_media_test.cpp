@@ -18,6 +18,7 @@
 #include "platform/posix/sdl_audio.h"
 #include "platform/posix/wave_device.h"
 #include "platform/virtual_clock.h"
+#include "scratch_folder.h"
 
 namespace velk0::platform::posix {
 namespace {
@@ -85,12 +86,7 @@ class MediaTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(fs::exists(kSoundFont)) << "the General MIDI SoundFont is not installed";
-    dir_ = fs::temp_directory_path() /
-           ("velk0_media_" + std::to_string(getpid()) + "_" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::create_directories(dir_);
   }
-  void TearDown() override { fs::remove_all(dir_); }
 
   std::string file(const std::string& name, const std::string& bytes) {
     std::ofstream(dir_ / name, std::ios::binary) << bytes;
@@ -100,7 +96,8 @@ class MediaTest : public ::testing::Test {
     return [](std::string_view p) { return std::string(p); };
   }
 
-  fs::path dir_;
+  velk0::testing::ScratchFolder scratch_{"velk0-media"};
+  const fs::path& dir_ = scratch_.path();
   VirtualClock clock_;
 };
 

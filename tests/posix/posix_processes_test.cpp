@@ -10,6 +10,7 @@
 
 #include "platform/posix/companions.h"
 #include "platform/posix/processes.h"
+#include "scratch_folder.h"
 
 namespace velk0::platform::posix {
 namespace {
@@ -19,14 +20,7 @@ using std::chrono::steady_clock;
 
 class Processes : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           (std::string("velk0-processes-") +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_ / "korvane");
-  }
-  void TearDown() override { fs::remove_all(dir_); }
+  void SetUp() override { fs::create_directories(dir_ / "korvane"); }
 
   // A script that writes its own name into `ran`, then sleeps.
   fs::path script(const fs::path& at) {
@@ -42,7 +36,8 @@ class Processes : public ::testing::Test {
     }
     return false;
   }
-  fs::path dir_;
+  velk0::testing::ScratchFolder scratch_{"velk0-processes"};
+  const fs::path& dir_ = scratch_.path();
 };
 
 TEST_F(Processes, ADetachedProgramRunsOnWithoutLeavingAChildBehind) {

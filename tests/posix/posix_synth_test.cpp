@@ -13,6 +13,7 @@
 
 #include "platform/posix/midi_devices.h"
 #include "platform/virtual_clock.h"
+#include "scratch_folder.h"
 
 namespace velk0::platform::posix {
 namespace {
@@ -120,12 +121,7 @@ class SynthTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(fs::exists(kSoundFont)) << "the General MIDI SoundFont is not installed";
-    dir_ = fs::temp_directory_path() /
-           ("velk0_synth_" + std::to_string(getpid()) + "_" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::create_directories(dir_);
   }
-  void TearDown() override { fs::remove_all(dir_); }
 
   SynthConfig to_file() const { return {kSoundFont, AudioOutput::file, wav_path().string()}; }
   fs::path wav_path() const { return dir_ / "out.wav"; }
@@ -141,7 +137,8 @@ class SynthTest : public ::testing::Test {
     midi.close();
   }
 
-  fs::path dir_;
+  velk0::testing::ScratchFolder scratch_{"velk0-synth"};
+  const fs::path& dir_ = scratch_.path();
   VirtualClock clock_;
 };
 
