@@ -7,15 +7,17 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh --tests
 jobs=$(nproc)
+# Each part says when it starts, counted from the start, so a slow part shows.
+phase() { echo "== $1 (at ${SECONDS} s)"; }
 
 for preset in dev sanitize; do
-  echo "== $preset"
+  phase "$preset"
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" -j"$jobs"
   ctest --preset "$preset" -j"$jobs"
 done
 
-echo "== fuzz"
+phase fuzz
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz -j"$jobs"
 corpus=$(mktemp -d)
@@ -29,8 +31,9 @@ if ! build/fuzz/velk0_fuzz_readers -max_total_time=60 -timeout=10 -rss_limit_mb=
 fi
 grep -E "^Done" "$corpus.log"
 
-echo "== package"
+phase package
 scripts/package-test.sh
 
-echo "== windows"
+phase windows
 scripts/windows-tests.sh
+phase "all passed"
