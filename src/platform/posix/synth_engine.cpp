@@ -1,8 +1,14 @@
 #include "platform/posix/synth_engine.h"
 
-#include <sys/stat.h>
+#include <sys/mman.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 namespace velk0::platform::posix {
 namespace {
@@ -17,11 +23,29 @@ constexpr int kSynthChannels = 2 * kMidiChannels;
 // peaks near -27 dBFS with TimGM6mb and -22 dBFS with FluidR3_GM; 17 dB more
 // brings them to -10.5 and -5 dBFS. Thicker chords are left to the limiter.
 constexpr double kGain = 1.4;
-// A SoundFont up to this size is read whole: that is quick, and some small
-// ones (TimGM6mb's drums and wood block) ring on past their end when read a
-// program at a time. A larger one is read a program at a time, which keeps
-// FluidR3_GM (148 MB) quick to start and small in memory.
-constexpr off_t kWholeSoundFontBytes = 32 << 20;
+// Fresh memory costs a page fault for each 4 KiB page first touched, and
+// reading a SoundFont touches thousands: its records are many small blocks,
+// its samples a few large ones. This much of the heap that the reading thread
+// is about to fill is asked for in 2 MiB pages instead; a system without them
+// simply keeps the small ones.
+constexpr std::size_t kSoundFontHeapBytes = 48u << 20;
+constexpr std::size_t kHugePageBytes = 2u << 20;
+
+void ask_huge_pages_for_heap() {
+#if defined(__GLIBC__) && defined(MADV_HUGEPAGE)
+  // Large blocks stay in the heap, and what is freed is kept for reuse:
+  // otherwise each would be a mapping of its own, given back at once.
+  mallopt(M_MMAP_THRESHOLD, static_cast<int>(kSoundFontHeapBytes + kHugePageBytes));
+  mallopt(M_TRIM_THRESHOLD, static_cast<int>(2 * kSoundFontHeapBytes));
+  void* block = std::malloc(kSoundFontHeapBytes);
+  if (!block) return;
+  auto start = reinterpret_cast<std::uintptr_t>(block);
+  std::uintptr_t first = (start + kHugePageBytes - 1) & ~(kHugePageBytes - 1);
+  std::uintptr_t end = (start + kSoundFontHeapBytes) & ~(kHugePageBytes - 1);
+  if (end > first) madvise(reinterpret_cast<void*>(first), end - first, MADV_HUGEPAGE);
+  std::free(block);
+#endif
+}
 
 void silence_library_log() {
   static bool done = false;
@@ -40,14 +64,15 @@ SynthEngine::~SynthEngine() {
 
 bool SynthEngine::create(unsigned sample_rate, const std::string& soundfont) {
   silence_library_log();
+  ask_huge_pages_for_heap();
   settings_ = new_fluid_settings();
   if (!settings_) return false;
   fluid_settings_setnum(settings_, "synth.sample-rate", static_cast<double>(sample_rate));
   fluid_settings_setnum(settings_, "synth.gain", kGain);
   fluid_settings_setint(settings_, "synth.midi-channels", kSynthChannels);
-  struct stat info {};
-  bool large = stat(soundfont.c_str(), &info) == 0 && info.st_size > kWholeSoundFontBytes;
-  fluid_settings_setint(settings_, "synth.dynamic-sample-loading", large ? 1 : 0);
+  // Samples are read a program at a time, as programs are chosen: the piano
+  // alone, for most pieces, and FluidR3_GM (148 MB) stays small in memory.
+  fluid_settings_setint(settings_, "synth.dynamic-sample-loading", 1);
   synth_ = new_fluid_synth(settings_);
   if (!synth_) return false;
   if (fluid_synth_sfload(synth_, soundfont.c_str(), 0) == FLUID_FAILED) return false;

@@ -36,8 +36,8 @@ class SynthEngine {
   SynthEngine& operator=(const SynthEngine&) = delete;
 
   // Creates the synthesizer and loads the SoundFont; false when either
-  // fails. Of a large SoundFont, only the samples of the programs in use are
-  // read, when a program is first chosen.
+  // fails. Only the samples of the programs in use are read, when a program
+  // is first chosen.
   bool create(unsigned sample_rate, const std::string& soundfont);
 
   fluid_synth_t* fluid() { return synth_; }
