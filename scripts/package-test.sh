@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# Builds the Debian package from the release build, judges it with lintian
-# where lintian is installed, installs it, checks that the programs and their
-# manual pages are where a user looks for them, removes it and checks that
-# nothing is left. Needs root (or sudo without a password); says so and
-# skips otherwise.
+# Builds the Debian package from a release build (the preset given, by
+# default release), judges it with lintian where lintian is installed,
+# installs it, checks that the programs and their manual pages are where a
+# user looks for them, removes it and checks that nothing is left. Needs root
+# (or sudo without a password); says so and skips otherwise.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 sudo=()
@@ -18,11 +18,12 @@ if dpkg-query -W -f='${Status}' velk0 2>/dev/null | grep -q "install ok installe
 fi
 fail() { echo "ÉCHEC (paquet) : $*" >&2; exit 1; }
 
-cmake --preset release >/dev/null
-cmake --build --preset release -j"$(nproc)" >/dev/null
-rm -f build/release/velk0_*.deb
-(cd build/release && cpack -G DEB >/dev/null 2>&1) || fail "cpack cannot build the package"
-deb=$(ls build/release/velk0_*.deb)
+preset=${1:-release}
+cmake --preset "$preset" >/dev/null
+cmake --build --preset "$preset" -j"$(nproc)" >/dev/null
+rm -f "build/$preset"/velk0_*.deb
+(cd "build/$preset" && cpack -G DEB >/dev/null 2>&1) || fail "cpack cannot build the package"
+deb=$(ls "build/$preset"/velk0_*.deb)
 if command -v lintian >/dev/null; then
   verdict=$(lintian --fail-on error,warning --tag-display-limit 0 "$deb" 2>&1) \
     || fail "lintian: $verdict"
