@@ -19,15 +19,16 @@
 #include "platform/posix/wave_device.h"
 #include "platform/virtual_clock.h"
 #include "scratch_folder.h"
+#include "sound_files.h"
 
 namespace velk0::platform::posix {
 namespace {
 
 namespace fs = std::filesystem;
 
-constexpr const char* kSoundFont = "/usr/share/sounds/sf2/default-GM.sf2";
-constexpr int kRate = 44100;
-constexpr int kAudible = 400;
+using velk0::testing::kAudible;
+using velk0::testing::kRate;
+using velk0::testing::kSoundFont;
 
 std::string be(std::uint32_t value, int bytes) {
   std::string out;

@@ -14,16 +14,16 @@
 #include "platform/posix/midi_devices.h"
 #include "platform/virtual_clock.h"
 #include "scratch_folder.h"
+#include "sound_files.h"
 
 namespace velk0::platform::posix {
 namespace {
 
 namespace fs = std::filesystem;
 
-constexpr const char* kSoundFont = "/usr/share/sounds/sf2/default-GM.sf2";
-constexpr int kRate = 44100;
-// A piano note at full velocity peaks well above this; silence is 0.
-constexpr int kAudible = 400;
+using velk0::testing::kAudible;
+using velk0::testing::kRate;
+using velk0::testing::kSoundFont;
 constexpr int kQuiet = 60;
 // 16-bit sample magnitudes at some levels.
 constexpr int kMinus12Dbfs = 8231;
