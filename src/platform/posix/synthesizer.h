@@ -98,8 +98,8 @@ class Synthesizer {
   // A file or nowhere: rendered on demand, in step with the clock.
   WavWriter wav_;
   Limiter limiter_{kFileSampleRate};
-  std::uint64_t rendered_ = 0;  // frames rendered so far, counted from the clock's start
-  std::uint64_t silent_ = 0;    // frames rendered since the sound was last above -90 dBFS
+  std::uint64_t rendered_ = 0;   // frames rendered so far, counted from the clock's start
+  std::uint64_t silent_ = 0;     // frames rendered since the sound was last above -90 dBFS
   bool keep_rendering_ = false;  // a MIDI file plays: render even the silence
   std::vector<float> block_;
   std::vector<std::int16_t> pcm_;
