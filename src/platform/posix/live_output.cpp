@@ -1,12 +1,11 @@
 #include "platform/posix/live_output.h"
 
 #include <SDL.h>
-#include <time.h>
 
 #include <algorithm>
-#include <cmath>
 
 #include "platform/posix/interrupt.h"
+#include "platform/posix/monotonic.h"
 #include "platform/posix/quiet_stderr.h"
 
 namespace velk0::platform::posix {
@@ -15,27 +14,9 @@ namespace {
 // Frames the device pulls at a time: the sound follows an event about this
 // long after it was sent, plus the sound server's own buffer.
 constexpr Uint16 kDeviceBufferFrames = 512;
-// -90 dBFS.
-constexpr float kSilence = 3.1623e-5f;
 constexpr float kFadeSeconds = 0.01f;
 // How long a full queue is waited on before the device counts as stalled.
 constexpr int kStallMs = 200;
-
-std::int64_t monotonic_ns() {
-  timespec t{};
-  clock_gettime(CLOCK_MONOTONIC, &t);
-  return static_cast<std::int64_t>(t.tv_sec) * 1'000'000'000 + t.tv_nsec;
-}
-
-void sleep_ms(long ms) {
-  timespec t{ms / 1000, (ms % 1000) * 1000000L};
-  nanosleep(&t, nullptr);
-}
-
-bool reads_samples(const SynthEvent& event) {
-  return event.kind == SynthEvent::Kind::reset ||
-         (event.kind == SynthEvent::Kind::message && (event.word & 0xF0) == 0xC0);
-}
 
 }  // namespace
 
@@ -94,7 +75,7 @@ bool LiveOutput::push(const TimedEvent& timed) {
 }
 
 void LiveOutput::send(const SynthEvent& event, std::int64_t when_ns) {
-  if (reads_samples(event)) {
+  if (SynthEngine::reads_samples(event)) {
     std::lock_guard<std::mutex> lock(loading_);
     engine_.preload(event);
   }
@@ -154,11 +135,9 @@ void LiveOutput::render(float* samples, std::size_t frames) {
   engine_.render(samples + done * SynthEngine::kChannels, frames - done);
   limiter_.process(samples, frames);
   if (fading_.load(std::memory_order_relaxed)) fade(samples, frames);
-  float peak = 0.0f;
-  for (std::size_t i = 0; i < frames * SynthEngine::kChannels; ++i)
-    peak = std::max(peak, std::fabs(samples[i]));
   rendered_ += frames;
-  silent_.store(peak < kSilence, std::memory_order_relaxed);
+  silent_.store(SynthEngine::peak(samples, frames) < SynthEngine::kSilence,
+                std::memory_order_relaxed);
   played_.store(rendered_, std::memory_order_release);
 }
 

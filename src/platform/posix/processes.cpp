@@ -6,11 +6,13 @@
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
+
+#include "platform/posix/monotonic.h"
 
 extern char** environ;
 
@@ -22,12 +24,6 @@ constexpr int kPollSliceMs = 10;
 bool is_executable_file(const std::string& path) {
   struct stat info {};
   return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && access(path.c_str(), X_OK) == 0;
-}
-
-long long now_ms() {
-  timespec t{};
-  clock_gettime(CLOCK_MONOTONIC, &t);
-  return static_cast<long long>(t.tv_sec) * 1000 + t.tv_nsec / 1000000;
 }
 
 std::vector<char*> c_argv(const std::vector<std::string>& argv) {
@@ -105,10 +101,10 @@ class Exchange {
 
   Finished run(int timeout_ms) {
     Finished finished;
-    const long long deadline = now_ms() + timeout_ms;
+    const std::int64_t deadline = monotonic_ns() + std::int64_t{timeout_ms} * 1'000'000;
     if (input_.empty()) close_fd(in_);
     while (!exited_ || out_ >= 0 || err_ >= 0) {
-      if (now_ms() >= deadline) {
+      if (monotonic_ns() >= deadline) {
         if (!exited_) kill_child();
         break;
       }
@@ -133,8 +129,7 @@ class Exchange {
     if (out_ >= 0) fds[count++] = {out_, POLLIN, 0};
     if (err_ >= 0) fds[count++] = {err_, POLLIN, 0};
     if (count == 0) {
-      timespec slice{0, kPollSliceMs * 1000000L};
-      nanosleep(&slice, nullptr);
+      sleep_ms(kPollSliceMs);
       return;
     }
     if (poll(fds, count, kPollSliceMs) <= 0) return;

@@ -1,21 +1,16 @@
 #include "platform/posix/sdl_audio.h"
 
 #include <SDL.h>
-#include <time.h>
 
 #include "platform/posix/interrupt.h"
 #include "platform/posix/media.h"
+#include "platform/posix/monotonic.h"
 #include "platform/posix/quiet_stderr.h"
 
 namespace velk0::platform::posix {
 namespace {
 
 constexpr Uint16 kCueBufferFrames = 1024;
-
-void sleep_ms(long ms) {
-  timespec t{ms / 1000, (ms % 1000) * 1000000L};
-  nanosleep(&t, nullptr);
-}
 
 }  // namespace
 

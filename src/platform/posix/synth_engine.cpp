@@ -3,6 +3,7 @@
 #include <sys/mman.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 
@@ -156,14 +157,26 @@ void SynthEngine::preload_program(int channel, int program) {
   fluid_synth_program_change(synth_, twin, program);
 }
 
+bool SynthEngine::reads_samples(const SynthEvent& event) {
+  return event.kind == SynthEvent::Kind::reset ||
+         (event.kind == SynthEvent::Kind::message && (event.word & 0xF0) == 0xC0);
+}
+
 void SynthEngine::preload(const SynthEvent& event) {
+  if (!reads_samples(event)) return;
   if (event.kind == SynthEvent::Kind::reset) {
     for (int channel = 0; channel < kMidiChannels; ++channel)
       if (channel != kDrumChannel) preload_program(channel, 0);
-  } else if (event.kind == SynthEvent::Kind::message && (event.word & 0xF0) == 0xC0) {
+  } else {
     preload_program(static_cast<int>(event.word & 0x0F),
                     static_cast<int>((event.word >> 8) & 0x7F));
   }
+}
+
+float SynthEngine::peak(const float* samples, std::size_t frames) {
+  float peak = 0.0f;
+  for (std::size_t i = 0; i < frames * kChannels; ++i) peak = std::max(peak, std::fabs(samples[i]));
+  return peak;
 }
 
 void SynthEngine::render(float* samples, std::size_t frames) {

@@ -29,6 +29,15 @@ class SynthEngine {
   // After a reset the drum channel has no program until it is given one: its
   // first note needs a program change (to 0, the standard kit) before it.
   static constexpr int kDrumChannel = 9;
+  // -90 dBFS: a rendered sample below it is silence (a 16-bit file holds
+  // nothing but its last bit).
+  static constexpr float kSilence = 3.1623e-5f;
+
+  // The largest magnitude among `frames` frames of interleaved stereo.
+  static float peak(const float* samples, std::size_t frames);
+  // Whether applying `event` chooses a program, and so may read samples
+  // (see preload).
+  static bool reads_samples(const SynthEvent& event);
 
   SynthEngine() = default;
   ~SynthEngine();

@@ -1,13 +1,13 @@
 #include "platform/posix/synthesizer.h"
 
 #include <sys/stat.h>
-#include <time.h>
 
 #include <algorithm>
 #include <cmath>
 #include <thread>
 
 #include "platform/posix/interrupt.h"
+#include "platform/posix/monotonic.h"
 #include "platform/posix/quiet_stderr.h"
 
 namespace velk0::platform::posix {
@@ -15,8 +15,7 @@ namespace {
 
 constexpr int kChannels = SynthEngine::kChannels;
 constexpr std::size_t kRenderFrames = 1024;
-// -90 dBFS: below it a 16-bit file holds nothing but its last bit.
-constexpr float kSilence = 3.1623e-5f;
+constexpr float kSilence = SynthEngine::kSilence;
 // Silent this long with no voice left, the sound has ended: the reverb has
 // died away too, and silence can be written without asking the synthesizer.
 constexpr std::uint64_t kEndedMs = 100;
@@ -30,12 +29,6 @@ constexpr int kLastReleaseMs = 300;
 std::int16_t to_pcm(float sample) {
   float scaled = std::clamp(sample, -1.0f, 1.0f) * 32767.0f;
   return static_cast<std::int16_t>(std::lround(scaled));
-}
-
-std::int64_t monotonic_ns() {
-  timespec t{};
-  clock_gettime(CLOCK_MONOTONIC, &t);
-  return static_cast<std::int64_t>(t.tv_sec) * 1'000'000'000 + t.tv_nsec;
 }
 
 }  // namespace
@@ -112,11 +105,9 @@ float Synthesizer::render_block(std::size_t frames) {
   float* out = block_.data();
   engine_.render(out, frames);
   limiter_.process(out, frames);
-  float peak = 0.0f;
-  for (std::size_t i = 0; i < frames * kChannels; ++i) peak = std::max(peak, std::fabs(out[i]));
   if (output_ == AudioOutput::file)
     std::transform(out, out + frames * kChannels, pcm_.begin(), to_pcm);
-  return peak;
+  return SynthEngine::peak(out, frames);
 }
 
 void Synthesizer::render_to(std::uint64_t frame) {
