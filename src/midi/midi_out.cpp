@@ -60,9 +60,15 @@ int open_midi_device() {
   return static_cast<int>(count);
 }
 
-int check_midi_device() {
+bool open_midi_device_or_tell() {
   open_midi_device();
-  if (midi_out().device_notes == 0) show_info("", kNoMidiMessage);
+  if (midi_out().device_notes != 0) return true;
+  show_info("", kNoMidiMessage);
+  return false;
+}
+
+int check_midi_device() {
+  open_midi_device_or_tell();
   return 0;
 }
 

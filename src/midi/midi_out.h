@@ -20,7 +20,10 @@ constexpr const char* kNoMidiMessage = "votre environnement ne supporte pas ce m
 // -1 when it cannot play (the settings are then left alone).
 int open_midi_device();
 // Opens the device (which, as every opening does, puts the device fields of
-// the settings back) and tells the user when it cannot play.
+// the settings back) and tells the user when it cannot play; true when it
+// can.
+bool open_midi_device_or_tell();
+// The same, for the argument loop and the tablature command: always 0.
 int check_midi_device();
 // Closes the device if it is open.
 void close_midi_device();

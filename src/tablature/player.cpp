@@ -322,10 +322,10 @@ class RangeWatcher : public ReadingWatcher {
       return;
     }
     if (in_measures) {
-      append(measure_text_, text);
-      append(collected_, text);
+      append_bounded(measure_text_, text, kTextCapacity);
+      append_bounded(collected_, text, kTextCapacity);
     } else if (has_mode(modes_, 'n') && first_ <= count && count <= last_) {
-      append(collected_, text);
+      append_bounded(collected_, text, kTextCapacity);
     }
   }
 
@@ -333,10 +333,6 @@ class RangeWatcher : public ReadingWatcher {
   long long range_end() const { return range_end_; }
 
  private:
-  static void append(std::string& to, std::string_view text) {
-    if (to.size() < kTextCapacity) to.append(text.substr(0, kTextCapacity - to.size()));
-  }
-
   std::string_view modes_;
   // Wide enough that first - 1 and count + 1 never overflow.
   const long long first_, last_;
@@ -475,11 +471,8 @@ int build_from_degrees(std::int8_t base, int index, std::span<const std::int8_t>
 }
 
 int play_text(std::string_view text) {
-  open_midi_device();  // closes the device first when it is open
-  if (midi_out().device_notes == 0) {
-    show_info("", kNoMidiMessage);
-    return 0;
-  }
+  // Closes the device first when it is open.
+  if (!open_midi_device_or_tell()) return 0;
   std::string collected;
   NoteList list;
   play_tablature(text, "", 1, kCommandLineNotes, collected, list);

@@ -138,11 +138,7 @@ void fill_measure_ends(std::string_view text) {
 
 int play_by_reading_mode() {
   read_device_choice();
-  open_midi_device();
-  if (midi_out().device_notes == 0) {
-    show_info("", kNoMidiMessage);
-    return 0;
-  }
+  if (!open_midi_device_or_tell()) return 0;
   const PlaySettings& s = settings();
   fill_measure_ends(s.tabcourante);
   if (s.indi.empty()) return play_whole();

@@ -1,7 +1,6 @@
 #include "tablature/whole_text.h"
 
 #include "core/capacities.h"
-#include "core/messages.h"
 #include "core/settings.h"
 #include "midi/midi_out.h"
 #include "tablature/notation.h"
@@ -23,11 +22,7 @@ std::string_view next_piece(std::string_view text) {
 }  // namespace
 
 int play_whole_text(std::string_view text) {
-  open_midi_device();
-  if (midi_out().device_notes == 0) {
-    show_info("", kNoMidiMessage);
-    return 0;
-  }
+  if (!open_midi_device_or_tell()) return 0;
   PlaySettings& s = settings();
   std::int8_t reading_octave = s.octa;
   int measures = 0;
