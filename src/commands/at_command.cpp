@@ -5,6 +5,7 @@
 #include <array>
 
 #include "commands/clipboard_commands.h"
+#include "commands/dialogue.h"
 #include "commands/harmony_commands.h"
 #include "commands/parameter_commands.h"
 #include "commands/reading_commands.h"
@@ -57,8 +58,8 @@ constexpr std::array<AtCommand, 38> kCommands = {{
     {"oim", read_measures},
     {"oin", read_notes},
     {"oip", read_lyrics},
-    {"pat", edition_cue_only},
-    {"pac", edition_cue_only},
+    {"pat", edition_cue},  // nothing to do but say it is done
+    {"pac", edition_cue},
     {"pam", start_zentra},
 }};
 

@@ -7,6 +7,7 @@
 #include "core/capacities.h"
 #include "core/messages.h"
 #include "core/settings.h"
+#include "core/text.h"
 #include "core/text_files.h"
 #include "platform/cue_sounds.h"
 #include "platform/platform.h"
@@ -52,10 +53,9 @@ void read_clipboard(std::string& buffer) {
     play_cue(platform::kErrorCue);
     return;
   }
-  std::string_view read = *text;
-  read = read.substr(0, read.find('\0'));  // a text ends at its zero byte
+  const std::string_view read = c_text(*text, kClipboardTextCapacity);
   if (read.empty()) return;
-  buffer.assign(read.substr(0, kClipboardTextCapacity));
+  buffer.assign(read);
   buffer += '\n';
   ask_choice(buffer, "presse papier");
 }
@@ -121,7 +121,5 @@ void start_zentra() {
   start_companion(kZentra);
   edition_cue();
 }
-
-void edition_cue_only() { edition_cue(); }
 
 }  // namespace velk0

@@ -23,6 +23,5 @@ void copy_information();   // @hp
 void start_quirel();       // @ste
 void start_quimbol();      // @sta
 void start_zentra();       // @pam
-void edition_cue_only();   // @pat, @pac
 
 }  // namespace velk0

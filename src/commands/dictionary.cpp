@@ -3,6 +3,7 @@
 #include "core/capacities.h"
 #include "core/messages.h"
 #include "core/settings.h"
+#include "core/text.h"
 #include "core/text_files.h"
 
 namespace velk0 {
@@ -48,7 +49,7 @@ std::size_t translate_group(std::string_view text, std::size_t at, bool braces, 
 std::size_t dict_lookup(std::string_view key, std::string& result, std::string_view path) {
   result.clear();
   const bool opened = read_text_lines(path, kDictionaryLine, [&](std::string_view line) {
-    line = line.substr(0, line.find('\0'));  // a line's text ends at a zero byte
+    line = c_text(line);
     const std::size_t at = line.find(key);
     if (at == std::string_view::npos) return true;
     result = line.substr(at + key.size());

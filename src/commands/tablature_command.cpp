@@ -33,7 +33,7 @@ std::string describe(const List& list, int count) {
 void tablature_command(std::string_view letter, std::string_view number,
                        std::string_view tablature) {
   std::string text;
-  set_bounded(text, tablature.substr(0, tablature.find('\0')), kTablatureCapacity);
+  set_bounded(text, c_text(tablature), kTablatureCapacity);
   Notes notes{};
   Durations durations{};
   parse_tablature(text, notes, durations);

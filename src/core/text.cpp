@@ -36,6 +36,11 @@ std::int32_t read_digits(std::string_view text) {
   return read_integer(text.substr(0, digits));
 }
 
+std::string_view c_text(std::string_view text, std::size_t capacity) {
+  text = text.substr(0, text.find('\0'));
+  return text.substr(0, capacity);
+}
+
 std::string lower_ascii(std::string_view text) {
   std::string out(text);
   for (char& c : out)

@@ -1,6 +1,7 @@
 // Text helpers shared by every part.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -19,6 +20,10 @@ std::int32_t read_integer(std::string_view text);
 // Reads the decimal digits at the start of `text`, and nothing else: no
 // blank, no sign; 0 when it starts with no digit. Saturates.
 std::int32_t read_digits(std::string_view text);
+
+// The text as its C form would hold it: up to its first zero byte, at most
+// `capacity` characters.
+std::string_view c_text(std::string_view text, std::size_t capacity = std::string_view::npos);
 
 // Lower-cases A to Z only.
 std::string lower_ascii(std::string_view text);

@@ -24,13 +24,6 @@ bool is_accidental(unsigned char c) {
   return c == '+' || c == '-' || c == '0' || c == '*' || c == 0xE1;
 }
 
-// The text as its C form would hold it: up to its first zero byte, at most
-// `capacity` characters.
-std::string_view c_text(std::string_view text, std::size_t capacity) {
-  text = text.substr(0, text.find('\0'));
-  return text.substr(0, capacity);
-}
-
 // The octave the base numbers of the letters stand in (c of octave 3 is 36),
 // and the highest octave `>` reaches.
 constexpr int kBaseOctave = 3;
