@@ -23,6 +23,10 @@ PosixMedia::~PosixMedia() { close(); }
 unsigned PosixMedia::open(MediaType type, std::string_view system_path) {
   close();
   const std::string path = native_path_(system_path);
+  // Only a regular file is opened: a FIFO would never let a read return.
+  const FileKind kind = file_kind(path);
+  if (kind != FileKind::regular)
+    return kind == FileKind::missing ? media_error::kFileNotFound : media_error::kInvalidFile;
   if (type == MediaType::waveaudio)
     return WaveDevice::open(path, output_ != AudioOutput::system, device_);
   std::vector<char> bytes;

@@ -12,9 +12,6 @@ constexpr Uint16 kBufferFrames = 1024;
 
 unsigned WaveDevice::open(const std::string& native_path, bool silent,
                           std::unique_ptr<MediaDevice>& device) {
-  const FileKind kind = file_kind(native_path);
-  if (kind != FileKind::regular)
-    return kind == FileKind::missing ? media_error::kFileNotFound : media_error::kInvalidFile;
   std::unique_ptr<WaveDevice> wave(new WaveDevice);
   SDL_AudioSpec format{};
   if (!SDL_LoadWAV(native_path.c_str(), &format, &wave->samples_, &wave->length_))
