@@ -74,9 +74,7 @@ unsigned MidiFilePlayer::load(const std::string& native_path, std::vector<char>&
   in.seekg(0);
   bytes.resize(static_cast<std::size_t>(size));
   if (!in.read(bytes.data(), size)) return media_error::kInvalidFile;
-  if (!fluid_is_midifile(native_path.c_str()) || !complete_midi_file(bytes))
-    return media_error::kInvalidFile;
-  return 0;
+  return complete_midi_file(bytes) ? 0 : media_error::kInvalidFile;
 }
 
 MidiFilePlayer::MidiFilePlayer(std::vector<char> bytes, std::function<Synthesizer*()> synth,
