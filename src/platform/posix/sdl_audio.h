@@ -2,6 +2,8 @@
 // whichever starts), and the sound cues played on it.
 #pragma once
 
+#include <SDL.h>
+
 #include <functional>
 #include <string>
 
@@ -22,6 +24,12 @@ class SdlAudio {
  private:
   bool ready_ = false;
 };
+
+// Opens the system's audio output for sound in `format`, as SDL_LoadWAV gave
+// it (SDL converts it to the output's own): queued rather than pulled by a
+// callback, in buffers of a fixed size, both set on `format`. 0 when `audio`
+// did not start or no output opens.
+SDL_AudioDeviceID open_wave_output(const SdlAudio& audio, SDL_AudioSpec& format);
 
 // Plays a WAV file to its end before returning; a missing file rings `bell`
 // instead, and a machine without audio output plays nothing. `silent` cues
