@@ -14,8 +14,7 @@ FileKind file_kind(const std::string& native_path) {
   return S_ISREG(info.st_mode) ? FileKind::regular : FileKind::other;
 }
 
-PosixMedia::PosixMedia(PosixMidi& midi, Clock& clock, AudioOutput output,
-                       std::function<std::string(std::string_view)> native_path)
+PosixMedia::PosixMedia(PosixMidi& midi, Clock& clock, AudioOutput output, PathMapper native_path)
     : midi_(midi), clock_(clock), output_(output), native_path_(std::move(native_path)) {}
 
 PosixMedia::~PosixMedia() { close(); }

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "platform/std_files.h"
 
 namespace velk0::platform::posix {
 
@@ -37,15 +38,14 @@ SDL_AudioDeviceID open_wave_output(const SdlAudio& audio, SDL_AudioSpec& format)
 // does everything else).
 class SdlSoundCues : public SoundCues {
  public:
-  SdlSoundCues(std::function<std::string(std::string_view)> native_path, bool silent,
-               std::function<void()> bell = {})
+  SdlSoundCues(PathMapper native_path, bool silent, std::function<void()> bell = {})
       : native_path_(std::move(native_path)), silent_(silent), bell_(std::move(bell)) {}
   // Throws Interrupted (after stopping the sound) when a signal asks the
   // program to stop.
   void play(std::string_view system_path) override;
 
  private:
-  std::function<std::string(std::string_view)> native_path_;
+  PathMapper native_path_;
   bool silent_;
   std::function<void()> bell_;
 };
