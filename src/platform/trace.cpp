@@ -21,6 +21,8 @@ const char* style_name(BoxStyle style) {
   return "ok";
 }
 
+const char* json_bool(bool value) { return value ? "true" : "false"; }
+
 }  // namespace
 
 void Trace::line(const std::string& body) {
@@ -73,19 +75,19 @@ void Trace::clipboard_read(const std::optional<std::string>& text) {
 }
 
 void Trace::clipboard_open(bool ok) {
-  line(std::string("\"ev\":\"clipboard\",\"op\":\"open\",\"ok\":") + (ok ? "true" : "false"));
+  line(std::string("\"ev\":\"clipboard\",\"op\":\"open\",\"ok\":") + json_bool(ok));
 }
 
 void Trace::clipboard_empty() { line("\"ev\":\"clipboard\",\"op\":\"empty\""); }
 
 void Trace::clipboard_write(std::string_view text, bool ok) {
   line("\"ev\":\"clipboard\",\"op\":\"write\",\"text\":" + json_string(text) +
-       ",\"ok\":" + (ok ? "true" : "false"));
+       ",\"ok\":" + json_bool(ok));
 }
 
 void Trace::exec(std::string_view command, bool started) {
   line("\"ev\":\"exec\",\"command\":" + json_string(command) +
-       ",\"started\":" + (started ? "true" : "false"));
+       ",\"started\":" + json_bool(started));
 }
 
 int TracedDialogs::show(BoxStyle style, std::string_view text, std::string_view caption) {

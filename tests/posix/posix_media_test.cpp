@@ -14,7 +14,6 @@
 
 #include "platform/posix/media.h"
 #include "platform/posix/midi_devices.h"
-#include "platform/posix/midi_file_player.h"
 #include "platform/posix/sdl_audio.h"
 #include "platform/posix/wave_device.h"
 #include "platform/virtual_clock.h"
@@ -120,10 +119,10 @@ TEST_F(MediaTest, OnlyACompleteMidiFileOpens) {
       {dir_.string(), media_error::kInvalidFile},
       {(dir_ / "fifo.mid").string(), media_error::kInvalidFile},  // must not block
   };
-  for (const auto& c : cases) {
-    std::vector<char> bytes;
-    EXPECT_EQ(MidiFilePlayer::load(c.path, bytes), c.error) << c.path;
-  }
+  PosixMidi midi({kSoundFont, AudioOutput::none, ""}, clock_);
+  PosixMedia media(midi, clock_, AudioOutput::none, same_path());
+  for (const auto& c : cases)
+    EXPECT_EQ(media.open(MediaType::sequencer, c.path), c.error) << c.path;
 }
 
 TEST_F(MediaTest, AMidiFileRendersWholeIntoTheWavFileAndAgainFromTheStart) {

@@ -61,6 +61,19 @@ bool unreachable(const Finished& finished) {
   return err.find("display") != std::string::npos || err.find("connect") != std::string::npos;
 }
 
+// Runs `command` of each usable tool in turn, with `input`, until one
+// succeeds; its output is not kept (a tool may leave a child of its own
+// holding the clipboard).
+bool run_first(const std::vector<std::string> Tool::*command, std::string_view input) {
+  for (const Tool& tool : tools()) {
+    auto argv = usable(tool, tool.*command);
+    if (!argv) continue;
+    auto finished = run_to_end(*argv, input, false, kToolTimeoutMs);
+    if (finished && finished->status == 0) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 std::optional<std::string> ToolClipboard::read_text() {
@@ -77,24 +90,11 @@ std::optional<std::string> ToolClipboard::read_text() {
 
 bool ToolClipboard::open_as_owner(bool empty) {
   if (!empty) return read_text().has_value();
-  for (const Tool& tool : tools()) {
-    auto argv = usable(tool, tool.clear);
-    if (!argv) continue;
-    auto finished = run_to_end(*argv, {}, false, kToolTimeoutMs);
-    if (finished && finished->status == 0) return true;
-  }
-  return false;
+  return run_first(&Tool::clear, {});
 }
 
 bool ToolClipboard::write_text(std::string_view text) {
-  const std::string utf8 = to_utf8(text);
-  for (const Tool& tool : tools()) {
-    auto argv = usable(tool, tool.write);
-    if (!argv) continue;
-    auto finished = run_to_end(*argv, utf8, false, kToolTimeoutMs);
-    if (finished && finished->status == 0) return true;
-  }
-  return false;
+  return run_first(&Tool::write, to_utf8(text));
 }
 
 }  // namespace velk0::platform::posix

@@ -14,8 +14,7 @@ FileKind file_kind(const std::string& native_path) {
   return S_ISREG(info.st_mode) ? FileKind::regular : FileKind::other;
 }
 
-PosixMedia::PosixMedia(PosixMidi& midi, Clock& clock, AudioOutput output,
-                       std::function<std::string(std::string_view)> native_path)
+PosixMedia::PosixMedia(PosixMidi& midi, Clock& clock, AudioOutput output, PathMapper native_path)
     : midi_(midi), clock_(clock), output_(output), native_path_(std::move(native_path)) {}
 
 PosixMedia::~PosixMedia() { close(); }
@@ -23,6 +22,10 @@ PosixMedia::~PosixMedia() { close(); }
 unsigned PosixMedia::open(MediaType type, std::string_view system_path) {
   close();
   const std::string path = native_path_(system_path);
+  // Only a regular file is opened: a FIFO would never let a read return.
+  const FileKind kind = file_kind(path);
+  if (kind != FileKind::regular)
+    return kind == FileKind::missing ? media_error::kFileNotFound : media_error::kInvalidFile;
   if (type == MediaType::waveaudio)
     return WaveDevice::open(path, output_ != AudioOutput::system, device_);
   std::vector<char> bytes;

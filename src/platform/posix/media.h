@@ -5,12 +5,12 @@
 // trace reads alike on both systems.
 #pragma once
 
-#include <functional>
 #include <memory>
 #include <string>
 
 #include "platform/platform.h"
 #include "platform/posix/synthesizer.h"
+#include "platform/std_files.h"
 
 namespace velk0::platform::posix {
 
@@ -41,8 +41,7 @@ class PosixMedia : public Media {
   // MIDI files play on `midi`'s synthesizer, rendered in step with `clock`
   // when its sound goes to a file; `output` also says whether wave files
   // can be heard at all.
-  PosixMedia(PosixMidi& midi, Clock& clock, AudioOutput output,
-             std::function<std::string(std::string_view)> native_path);
+  PosixMedia(PosixMidi& midi, Clock& clock, AudioOutput output, PathMapper native_path);
   ~PosixMedia() override;
 
   unsigned open(MediaType type, std::string_view system_path) override;
@@ -57,7 +56,7 @@ class PosixMedia : public Media {
   PosixMidi& midi_;
   Clock& clock_;
   AudioOutput output_;
-  std::function<std::string(std::string_view)> native_path_;
+  PathMapper native_path_;
   std::unique_ptr<MediaDevice> device_;
 };
 

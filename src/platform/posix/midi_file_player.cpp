@@ -66,9 +66,6 @@ void let_go(Synthesizer& synth) {
 
 unsigned MidiFilePlayer::load(const std::string& native_path, std::vector<char>& bytes) {
   bytes.clear();
-  const FileKind kind = file_kind(native_path);
-  if (kind != FileKind::regular)
-    return kind == FileKind::missing ? media_error::kFileNotFound : media_error::kInvalidFile;
   std::ifstream in(native_path, std::ios::binary);
   in.seekg(0, std::ios::end);
   const std::streamoff size = in.tellg();
@@ -77,9 +74,7 @@ unsigned MidiFilePlayer::load(const std::string& native_path, std::vector<char>&
   in.seekg(0);
   bytes.resize(static_cast<std::size_t>(size));
   if (!in.read(bytes.data(), size)) return media_error::kInvalidFile;
-  if (!fluid_is_midifile(native_path.c_str()) || !complete_midi_file(bytes))
-    return media_error::kInvalidFile;
-  return 0;
+  return complete_midi_file(bytes) ? 0 : media_error::kInvalidFile;
 }
 
 MidiFilePlayer::MidiFilePlayer(std::vector<char> bytes, std::function<Synthesizer*()> synth,

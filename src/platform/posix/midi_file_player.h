@@ -23,8 +23,8 @@ namespace velk0::platform::posix {
 
 class MidiFilePlayer : public MediaDevice {
  public:
-  // Reads a MIDI file whole and checks its chunks: 0, or the error code of
-  // a missing file or of one that is not a complete MIDI file.
+  // Reads the regular file `native_path` whole and checks its chunks: 0, or
+  // the error code of a file that is not a complete MIDI file.
   static unsigned load(const std::string& native_path, std::vector<char>& bytes);
 
   // `synth` starts the synthesizer on first use (null when it cannot play);

@@ -112,7 +112,6 @@ class Exchange {
       reap(finished);
       // A child of the child may hold the pipes: once it has exited, what
       // is there is all that is waited for.
-      if (exited_ && out_ < 0 && err_ < 0) break;
       if (exited_) drain(finished);
     }
     close_fd(in_);
@@ -128,10 +127,7 @@ class Exchange {
     if (in_ >= 0) fds[count++] = {in_, POLLOUT, 0};
     if (out_ >= 0) fds[count++] = {out_, POLLIN, 0};
     if (err_ >= 0) fds[count++] = {err_, POLLIN, 0};
-    if (count == 0) {
-      sleep_ms(kPollSliceMs);
-      return;
-    }
+    // With no pipe left open, the poll only waits its slice for the child.
     if (poll(fds, count, kPollSliceMs) <= 0) return;
     for (nfds_t i = 0; i < count; ++i) {
       if (fds[i].revents == 0) continue;

@@ -1,8 +1,11 @@
 #include "platform/posix/real_clock.h"
 
+#include <time.h>
+
 #include <cerrno>
 
 #include "platform/posix/interrupt.h"
+#include "platform/posix/monotonic.h"
 
 namespace velk0::platform::posix {
 namespace {
@@ -13,10 +16,6 @@ constexpr std::int64_t kNsPerSecond = 1000000000;
 // else in between (a box, a file), and the next wait starts from now.
 constexpr std::int64_t kCatchUpNs = 50 * kNsPerMs;
 
-std::int64_t to_ns(const timespec& t) {
-  return static_cast<std::int64_t>(t.tv_sec) * kNsPerSecond + t.tv_nsec;
-}
-
 timespec from_ns(std::int64_t ns) {
   timespec t{};
   t.tv_sec = static_cast<time_t>(ns / kNsPerSecond);
@@ -24,28 +23,23 @@ timespec from_ns(std::int64_t ns) {
   return t;
 }
 
-timespec monotonic_now() {
-  timespec t{};
-  clock_gettime(CLOCK_MONOTONIC, &t);
-  return t;
-}
-
 }  // namespace
 
-RealClock::RealClock() : start_(monotonic_now()), deadlines_(kCatchUpNs) {}
+RealClock::RealClock() : start_ns_(monotonic_ns()), deadlines_(kCatchUpNs) {}
 
 std::uint64_t RealClock::now_ms() {
-  std::int64_t elapsed = to_ns(monotonic_now()) - to_ns(start_);
+  std::int64_t elapsed = monotonic_ns() - start_ns_;
   return elapsed > 0 ? static_cast<std::uint64_t>(elapsed / kNsPerMs) : 0;
 }
 
 void RealClock::wait_ms(std::uint32_t ms) {
   throw_if_interrupted();
-  std::int64_t now = to_ns(monotonic_now());
-  deadline_ = from_ns(static_cast<std::int64_t>(
-      deadlines_.next(static_cast<std::uint64_t>(now), static_cast<std::uint64_t>(ms) * kNsPerMs)));
+  std::int64_t now = monotonic_ns();
+  deadline_ns_ = static_cast<std::int64_t>(
+      deadlines_.next(static_cast<std::uint64_t>(now), static_cast<std::uint64_t>(ms) * kNsPerMs));
+  const timespec deadline = from_ns(deadline_ns_);
   for (;;) {
-    int result = clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &deadline_, nullptr);
+    int result = clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &deadline, nullptr);
     if (result == 0) break;
     if (result != EINTR) break;
     throw_if_interrupted();
@@ -53,9 +47,8 @@ void RealClock::wait_ms(std::uint32_t ms) {
 }
 
 std::int64_t RealClock::present_ns() const {
-  std::int64_t now = to_ns(monotonic_now());
-  std::int64_t deadline = to_ns(deadline_);
-  return now >= deadline && now - deadline <= kCatchUpNs ? deadline : now;
+  std::int64_t now = monotonic_ns();
+  return now >= deadline_ns_ && now - deadline_ns_ <= kCatchUpNs ? deadline_ns_ : now;
 }
 
 }  // namespace velk0::platform::posix

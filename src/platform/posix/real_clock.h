@@ -4,8 +4,6 @@
 // the moment the wait was asked for.
 #pragma once
 
-#include <time.h>
-
 #include <cstdint>
 
 #include "platform/deadlines.h"
@@ -25,8 +23,8 @@ class RealClock : public Clock {
   std::int64_t present_ns() const;
 
  private:
-  timespec start_{};
-  timespec deadline_{};
+  std::int64_t start_ns_ = 0;     // monotonic clock, ns
+  std::int64_t deadline_ns_ = 0;  // the end of the last wait
   Deadlines deadlines_;
 };
 

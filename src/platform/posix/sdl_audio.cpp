@@ -10,7 +10,7 @@
 namespace velk0::platform::posix {
 namespace {
 
-constexpr Uint16 kCueBufferFrames = 1024;
+constexpr Uint16 kWaveBufferFrames = 1024;
 
 }  // namespace
 
@@ -28,6 +28,16 @@ SdlAudio::~SdlAudio() {
   if (ready_) SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }
 
+SDL_AudioDeviceID open_wave_output(const SdlAudio& audio, SDL_AudioSpec& format) {
+  if (!audio.ready()) return 0;
+  format.samples = kWaveBufferFrames;
+  format.callback = nullptr;
+  QuietStderr quiet;
+  SignalsHeld held;
+  // Nothing obtained: SDL converts the file's format to the output's.
+  return SDL_OpenAudioDevice(nullptr, 0, &format, nullptr, 0);
+}
+
 void SdlSoundCues::play(std::string_view system_path) {
   if (silent_) return;
   std::string path = native_path_(system_path);
@@ -42,15 +52,7 @@ void SdlSoundCues::play(std::string_view system_path) {
   }
 
   SdlAudio audio;
-  SDL_AudioDeviceID device = 0;
-  if (audio.ready()) {
-    format.samples = kCueBufferFrames;
-    format.callback = nullptr;
-    QuietStderr quiet;
-    SignalsHeld held;
-    // Nothing obtained: SDL converts the file's format to the device's.
-    device = SDL_OpenAudioDevice(nullptr, 0, &format, nullptr, 0);
-  }
+  const SDL_AudioDeviceID device = open_wave_output(audio, format);
   bool interrupted = false;
   if (device != 0) {
     if (SDL_QueueAudio(device, samples, length) == 0) {

@@ -2,10 +2,13 @@
 // whichever starts), and the sound cues played on it.
 #pragma once
 
+#include <SDL.h>
+
 #include <functional>
 #include <string>
 
 #include "platform/platform.h"
+#include "platform/std_files.h"
 
 namespace velk0::platform::posix {
 
@@ -23,21 +26,26 @@ class SdlAudio {
   bool ready_ = false;
 };
 
+// Opens the system's audio output for sound in `format`, as SDL_LoadWAV gave
+// it (SDL converts it to the output's own): queued rather than pulled by a
+// callback, in buffers of a fixed size, both set on `format`. 0 when `audio`
+// did not start or no output opens.
+SDL_AudioDeviceID open_wave_output(const SdlAudio& audio, SDL_AudioSpec& format);
+
 // Plays a WAV file to its end before returning; a missing file rings `bell`
 // instead, and a machine without audio output plays nothing. `silent` cues
 // play nothing at all (the synthesizer's sound goes to a file or nowhere, so
 // does everything else).
 class SdlSoundCues : public SoundCues {
  public:
-  SdlSoundCues(std::function<std::string(std::string_view)> native_path, bool silent,
-               std::function<void()> bell = {})
+  SdlSoundCues(PathMapper native_path, bool silent, std::function<void()> bell = {})
       : native_path_(std::move(native_path)), silent_(silent), bell_(std::move(bell)) {}
   // Throws Interrupted (after stopping the sound) when a signal asks the
   // program to stop.
   void play(std::string_view system_path) override;
 
  private:
-  std::function<std::string(std::string_view)> native_path_;
+  PathMapper native_path_;
   bool silent_;
   std::function<void()> bell_;
 };

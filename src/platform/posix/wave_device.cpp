@@ -1,33 +1,16 @@
 #include "platform/posix/wave_device.h"
 
-#include "platform/posix/interrupt.h"
-#include "platform/posix/quiet_stderr.h"
-
 namespace velk0::platform::posix {
-namespace {
-
-constexpr Uint16 kBufferFrames = 1024;
-
-}  // namespace
 
 unsigned WaveDevice::open(const std::string& native_path, bool silent,
                           std::unique_ptr<MediaDevice>& device) {
-  const FileKind kind = file_kind(native_path);
-  if (kind != FileKind::regular)
-    return kind == FileKind::missing ? media_error::kFileNotFound : media_error::kInvalidFile;
   std::unique_ptr<WaveDevice> wave(new WaveDevice);
   SDL_AudioSpec format{};
   if (!SDL_LoadWAV(native_path.c_str(), &format, &wave->samples_, &wave->length_))
     return media_error::kInvalidFile;
   if (!silent) {
     wave->audio_ = std::make_unique<SdlAudio>();
-    if (!wave->audio_->ready()) return media_error::kNoWaveOutput;
-    format.samples = kBufferFrames;
-    format.callback = nullptr;
-    QuietStderr quiet;
-    SignalsHeld held;
-    // Nothing obtained: SDL converts the file's format to the output's.
-    wave->output_ = SDL_OpenAudioDevice(nullptr, 0, &format, nullptr, 0);
+    wave->output_ = open_wave_output(*wave->audio_, format);
     if (wave->output_ == 0) return media_error::kNoWaveOutput;
   }
   device = std::move(wave);

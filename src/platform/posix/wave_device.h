@@ -16,8 +16,8 @@ namespace velk0::platform::posix {
 
 class WaveDevice : public MediaDevice {
  public:
-  // Loads the file and opens an output for it: 0, or the error code of a
-  // missing file, of one that is not a wave file, or of a machine without
+  // Loads the regular file `native_path` and opens an output for it: 0, or
+  // the error code of a file that is not a wave file or of a machine without
   // audio output.
   static unsigned open(const std::string& native_path, bool silent,
                        std::unique_ptr<MediaDevice>& device);
