@@ -391,6 +391,22 @@ INSTANTIATE_TEST_SUITE_P(
                                  "crire le fichier audio /nonexistent/dir/out.wav. "}),
     [](const auto& info) { return std::string(info.param.name); });
 
+TEST_F(SynthTest, ASoundFontCutShortIsUnreadable) {
+  // Its records would lie past the end of the file.
+  fs::path cut = dir_ / "cut.sf2";
+  std::string bytes(fs::file_size(kSoundFont) / 2, '\0');
+  std::ifstream(kSoundFont, std::ios::binary).read(bytes.data(), std::streamsize(bytes.size()));
+  std::ofstream(cut, std::ios::binary) << bytes;
+  StderrCapture err(dir_ / "stderr");
+  VirtualClock clock;
+  {
+    PosixMidi midi({cut.string(), AudioOutput::none, ""}, clock);
+    EXPECT_EQ(midi.notes(0), 0);
+  }
+  std::string printed = err.finish();
+  EXPECT_NE(printed.find("illisible : " + cut.string()), std::string::npos) << printed;
+}
+
 TEST_F(SynthTest, TheSystemOutputStartsOrSaysWhyNot) {
   // Whether this machine has sound or not, the sound libraries print nothing;
   // without sound, one line says so.

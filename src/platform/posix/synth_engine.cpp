@@ -11,6 +11,8 @@
 #include <malloc.h>
 #endif
 
+#include "platform/posix/soundfont_file.h"
+
 namespace velk0::platform::posix {
 namespace {
 
@@ -80,6 +82,10 @@ bool SynthEngine::create(unsigned sample_rate, const std::string& soundfont) {
   fluid_settings_setint(settings_, "synth.lock-memory", 0);
   synth_ = new_fluid_synth(settings_);
   if (!synth_) return false;
+  // Tried before the loaders the synthesizer has of its own, which still
+  // read what this one cannot.
+  if (fluid_sfloader_t* loader = new_soundfont_loader(settings_))
+    fluid_synth_add_sfloader(synth_, loader);
   if (fluid_synth_sfload(synth_, soundfont.c_str(), 0) == FLUID_FAILED) return false;
   reset();
   return true;
