@@ -30,5 +30,16 @@ if printf '%s\n' "${missing[@]}" | grep -q '^wine32$'; then
   "${sudo[@]}" dpkg --add-architecture i386
 fi
 export DEBIAN_FRONTEND=noninteractive
-"${sudo[@]}" apt-get update -qq
-"${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" </dev/null
+# A mirror caught mid-sync fails one index; the others still serve, so try the install anyway.
+"${sudo[@]}" apt-get update -qq ||
+  echo "La mise à jour des listes de paquets a échoué en partie ; installation avec les listes disponibles." >&2
+install() { "${sudo[@]}" apt-get install -y -qq --no-install-recommends "$@" </dev/null; }
+install "${missing[@]}" && exit 0
+# The 32-bit Wine needs i386 libraries at the same versions as the 64-bit ones,
+# which a mirror that is still syncing may not offer yet: without it the
+# Windows tests run on the 64-bit build (scripts/windows-tests.sh says so).
+printf '%s\n' "${missing[@]}" | grep -q '^wine32$' || exit 1
+echo "wine32 ne peut pas être installé maintenant ; installation du reste sans lui." >&2
+rest=()
+for p in "${missing[@]}"; do [[ "$p" == wine32 ]] || rest+=("$p"); done
+install "${rest[@]}"
