@@ -18,7 +18,8 @@ const DegreeLine kTwoNotes[] = {
   {{1, 8}, {{"12 ", "octave"}}},
   {{1, 9}, {{"13 ", "neuvi\x8Ame b\x82mol"}, {"14 ", "neuvi\x8Ame"}, {"15 ", "neuvi\x8Ame di\x8Ase"}}},
   {{1, 11}, {{"16 ", "onzi\x8Ame b\x82mol"}, {"17 ", "onzi\x8Ame"}, {"18 ", "onzi\x8Ame di\x8Ase"}}},
-  {{1, 13}, {{"19 ", "treizi\x8Ame b\x82mol"}, {"20 ", "treizi\x8Ame"}, {"21 ", "treizi\x8Ame di\x8Ase"}}},
+  {{1, 5}, {{"19 ", "douzi\x8Ame"}}},
+  {{1, 13}, {{"20 ", "treizi\x8Ame b\x82mol"}, {"21 ", "treizi\x8Ame"}, {"22 ", "treizi\x8Ame di\x8Ase"}}},
 };
 
 // Three notes.
@@ -30,7 +31,7 @@ const DegreeLine kThreeNotes[] = {
   {{3, 5, 1}, {{"4 5 ", "3/mineur"}, {"3 5 ", "3/majeur"}}},
   {{5, 1, 3}, {{"5 3 ", "5/mineur"}, {"5 4 ", "5/majeur"}}},
   {{3, 1, 5}, {{"8 7 ", "3/ majeur"}, {"9 7 ", "3/ mineur"}}},
-  {{5, 3, 1}, {{"9 5 ", "5/ majeur"}, {"8 9 ", "5/ mineur"}}},
+  {{5, 3, 1}, {{"9 8 ", "5/ majeur"}, {"8 9 ", "5/ mineur"}}},
   {{1, 4, 5}, {{"5 2 ", "4"}}},
   {{4, 5, 1}, {{"2 5 ", "4/majeur 4"}}},
   {{5, 1, 4}, {{"5 5 ", "5/majeur 4"}}},
@@ -42,7 +43,7 @@ const DegreeLine kThreeNotes[] = {
 // Four notes.
 const DegreeLine kFourNotes[] = {
   {{1, 3, 5, 7}, {{"3 3 3 ", "7 diminu\x82"}, {"4 3 3 ", "7"}, {"4 3 4 ", "7 majeure"}, {"3 4 3 ", "mineur 7"}, {"3 4 4 ", "mineur 7 majeure"}, {"3 3 4 ", "mineur 7 quinte b\x82mol"}, {"4 2 4 ", "majeur 7 quinte b\x82mol"}}},
-  {{1, 5, 7, 3}, {{"6 3 6 ", "7 diminu\x82" "e"}, {"7 3 6 ", "7"}, {"7 4 5 ", "7 majeure"}, {"6 4 6 ", "majeur 7 quinte b\x82mol"}, {"6 4 5 ", "mineur 7 quinte b\x82mol"}, {"6 3 8 ", "7 diminu\x82" "e"}}},
+  {{1, 5, 7, 3}, {{"6 3 6 ", "7 diminu\x82" "e"}, {"7 3 6 ", "7"}, {"7 4 5 ", "7 majeure"}, {"6 4 6 ", "majeur 7 quinte b\x82mol"}, {"6 4 5 ", "mineur 7 quinte b\x82mol"}}},
   {{1, 5, 6, 8}, {{"7 3 3 ", "5/-3 majeur 6 quinte b\x82mol"}}},
   {{1, 3, 5, 8}, {{"3 4 5 ", "mineur"}, {"4 3 5 ", "majeur"}}},
   {{1, 7, 3, 5}, {{"10 6 3 ", "majeur 7"}, {"10 5 4 ", "mineur 7"}, {"11 5 3 ", "majeur 7 majeur"}, {"11 4 4 ", "mineur 7 majeure"}, {"10 6 2 ", "majeur 7 quinte b\x82mol"}, {"10 5 3 ", "mineur 7 quinte b\x82mol"}}},
@@ -74,13 +75,13 @@ const DegreeLine kFiveNotes[] = {
   {{1, 9, 3, 5, 7}, {{"2 2 3 3 ", "majeur 9"}, {"3 1 3 3 ", "majeur 9 di\x8Ase"}, {"1 3 3 3 ", "majeur 9 b\x82mol"}, {"2 1 4 3 ", "mineur 9"}, {"1 2 4 3 ", "mineur 9 bemol"}}},
   {{1, 3, 11, 5, 7}, {{"4 1 2 3 ", "majeur 11"}, {"4 2 1 3 ", "majeur 11 di\x8Ase"}, {"3 2 2 3 ", "mineur 11"}, {"3 3 1 3 ", "mineur 11 di\x8Ase"}}},
   {{1, 3, 5, 13, 7}, {{"4 3 2 1 ", "majeur 13"}, {"4 3 1 2 ", "majeur 13 b\x82mol"}, {"3 4 2 1 ", "mineur 13"}, {"3 4 1 2 ", "mineur 13 b\x82mol"}}},
-  {{3, 5, 7, 1, 10}, {{"3 3 2 4 ", "3/ majeur 7"}, {"4 3 2 3 ", "3/ mineur 7"}, {"3 4 1 4 ", "3/ majeur 7 majeure"}, {"4 4 1 3 ", "3/ mineur 7 majeure"}, {"3 4 2 4 ", "3/ mineur 7 quinte b\x82mol"}, {"4 2 2 3 ", "3/ majeur 7 quinte augment\x82" "e"}, {"2 4 2 4 ", "3/ majeur 7 quinte b\x82mol"}}},
+  {{3, 5, 7, 1, 10}, {{"3 3 2 4 ", "3/ majeur 7"}, {"4 3 2 3 ", "3/ mineur 7"}, {"3 4 1 4 ", "3/ majeur 7 majeure"}, {"4 4 1 3 ", "3/ mineur 7 majeure"}, {"3 4 2 3 ", "3/ mineur 7 quinte b\x82mol"}, {"4 2 2 4 ", "3/ majeur 7 quinte augment\x82" "e"}, {"2 4 2 4 ", "3/ majeur 7 quinte b\x82mol"}}},
   {{3, 5, 7, 1, 9}, {{"3 3 2 2 ", "3/ majeur 9"}, {"3 3 2 1 ", "3/ majeur 9 b\x82mol"}, {"3 3 2 3 ", "3/ majeur 9 di\x8Ase"}, {"4 3 2 2 ", "3/ mineur 9"}}},
   {{3, 5, 7, 1, 11}, {{"3 3 2 5 ", "3/ majeur 11"}, {"3 3 2 6 ", "3/ majeur 11 di\x8Ase"}, {"4 3 2 5 ", "3/ mineur 11"}, {"4 3 2 4 ", "3/ mineur 11 b\x82mol"}}},
   {{3, 5, 7, 1, 13}, {{"3 3 2 9 ", "3/ majeur 13"}, {"3 3 2 8 ", "3/ majeur 13 b\x82mol"}, {"4 3 2 9 ", "3/ mineur 13"}, {"4 3 2 8 ", "3/ mineur 13 b\x82mol"}}},
   {{5, 7, 1, 9, 3}, {{"3 2 2 2 ", "5/ majeur 9"}, {"3 2 3 1 ", "5/ majeur 9 di\x8Ase"}, {"3 2 1 3 ", "5/ majeur 9 b\x82mol"}, {"3 2 2 1 ", "5/ mineur 9"}, {"3 2 1 2 ", "5/ mineur 9 b\x82mol"}}},
-  {{5, 7, 1, 9, 11}, {{"3 2 4 1 ", "5/ majeur 11"}, {"3 2 4 2 ", "5/ majeur 11 di\x8Ase"}, {"3 2 3 2 ", "5/ mineur 11"}, {"3 2 3 3 ", "5/ mineur 11 diese"}}},
-  {{5, 7, 1, 9, 13}, {{"3 2 4 5 ", "5/ majeur 13"}, {"3 2 4 4 ", "5/ majeur 13 b\x82mol"}, {"3 2 3 6 ", "5/ mineur 13"}, {"3 2 3 5 ", "5/ mineur 13 b\x82mol"}}},
+  {{5, 7, 1, 3, 11}, {{"3 2 4 1 ", "5/ majeur 11"}, {"3 2 4 2 ", "5/ majeur 11 di\x8Ase"}, {"3 2 3 2 ", "5/ mineur 11"}, {"3 2 3 3 ", "5/ mineur 11 diese"}}},
+  {{5, 7, 1, 3, 13}, {{"3 2 4 5 ", "5/ majeur 13"}, {"3 2 4 4 ", "5/ majeur 13 b\x82mol"}, {"3 2 3 6 ", "5/ mineur 13"}, {"3 2 3 5 ", "5/ mineur 13 b\x82mol"}}},
   {{7, 1, 9, 3, 5}, {{"2 2 2 3 ", "7/ majeur 9"}, {"2 3 1 3 ", "7/ majeur 9 diese"}, {"2 1 3 3 ", "7/ majeur 9 b\x82mol"}, {"2 2 1 4 ", "7/ mineur 9"}, {"2 1 2 4 ", "7/ mineur 9 b\x82mol"}}},
   {{7, 1, 3, 11, 5}, {{"2 4 1 2 ", "7/ majeur 11"}, {"2 4 2 1 ", "7/ majeur 11 diese"}, {"2 3 2 2 ", "7/ mineur 11"}, {"2 3 3 1 ", "7/ mineur 11 di\x8Ase"}}},
   {{7, 1, 3, 5, 13}, {{"2 4 3 2 ", "7/ majeur 13"}, {"2 4 3 1 ", "7/ majeur 13 b\x82mol"}, {"2 3 4 2 ", "7/ mineur 13"}, {"2 3 4 1 ", "7/ mineur 13 b\x82mol"}}},
