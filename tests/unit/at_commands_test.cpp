@@ -124,7 +124,9 @@ TEST_F(AtCommandTest, OfferChains) {
       {"@pt", "nnnn", tempos, 1, {}, 60, 0, 127, 0, 1},  // the last box passed: still the cue
       {"@pt", "nnna", tempos, 1, {}, 60, 0, 127, 0, 1},
       {"@pi", "nnnn", instruments, 1, {0}, 60, 0, 127, 0, 1},  // the unchanged one sent again
-      {"@pi", "nnny", instruments, 1, {32}, 60, 32, 127, 0, 1},
+      // General MIDI's nylon guitar and pizzicato strings.
+      {"@pi", "ny", first(instruments, 2), 1, {24}, 60, 24, 127, 0, 1},
+      {"@pi", "nnny", instruments, 1, {45}, 60, 45, 127, 0, 1},
       {"@pi", "na", first(instruments, 2), 0, {}, 60, 0, 127, 0, 1},
       {"@pvl", "ny", {"pianissimo", "fort\xC3\xA9"}, 1, {}, 60, 0, 111, 0, 1},
       {"@pvl", "y", {"pianissimo"}, 1, {}, 60, 0, 95, 0, 1},
