@@ -174,8 +174,7 @@ TEST_F(MediaTest, APausedMidiFileResumesWhereItStopped) {
     std::vector<char> bytes(song.begin(), song.end());
     MidiFilePlayer player(
         bytes, [&midi] { return midi.synthesizer(); }, clock_, false);
-    midi.synthesizer();  // started, and rendering silence too, as the live output does
-    midi.synthesizer()->keep_rendering(true);
+    midi.synthesizer()->keep_rendering(true);  // silence too, as the live output does
     auto listen = [&](int ms) {
       clock_.wait_ms(static_cast<std::uint32_t>(ms));
       midi.synthesizer()->catch_up();
