@@ -30,9 +30,9 @@ constexpr std::string_view kQuirel = "quirel.exe";
 constexpr std::string_view kQuimbol = "quimbol.exe";
 constexpr std::string_view kZentra = "zentra.exe";
 
-void start_companion(std::string_view command_line) {
-  // A companion that cannot start is not reported.
-  platform::current().programs->start(command_line);
+// True when the companion started; one that cannot start is not reported.
+bool start_companion(std::string_view command_line) {
+  return platform::current().programs->start(command_line);
 }
 
 // Reads the clipboard, then asks whether to take it, showing it in the
@@ -101,9 +101,11 @@ void copy_information() {
   // The clipboard is left closed for the copier. It is emptied before the
   // copier starts, so that what it held is never pasted for the current
   // information; on No it keeps what it holds.
-  if (!platform::current().clipboard->open_as_owner(copy))
-    ask_choice("Le presse papier n'est pas vide", "");
-  if (copy) start_companion(kCopier);
+  const bool reached = platform::current().clipboard->open_as_owner(copy);
+  if (!reached) ask_choice("Le presse papier n'est pas vide", "");
+  // The cue says the copy is under way: not when the clipboard could not be
+  // reached or the copier could not start (it tells its own failures).
+  if (copy && !(start_companion(kCopier) && reached)) return;
   edition_cue();
 }
 

@@ -51,9 +51,13 @@ int musical_command(std::string_view symbol, std::string_view number, std::strin
   for (std::size_t i = 0; i < work.size() && chord[i] != 0; ++i) work[i] = chord[i];
   normalise_chord(work, chord);
 
+  // The interval pattern and the name are shown, at the show level; the
+  // chord itself is played.
   if (symbol == "i") {
     StepRow steps{};
     chord_pattern(chord, steps, tablature_text);
+    show_result(chord_text, tablature_text);
+    tablature_text = chord_text;
   } else if (symbol == "n") {
     DegreeRow degrees{};
     identify_chord(chord, degrees, tablature_text);

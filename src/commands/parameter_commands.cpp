@@ -25,8 +25,10 @@ struct Choice {
 
 constexpr std::array<Choice, 4> kTempos = {
     {{"largo", 32}, {"andante", 60}, {"all\xE9gro", 120}, {"presto", 240}}};
+// General MIDI programs: acoustic grand piano, nylon guitar, drawbar organ,
+// pizzicato strings.
 constexpr std::array<Choice, 4> kInstruments = {
-    {{"piano", 0}, {"guitare", 1}, {"orgue", 16}, {"pizzicatto", 32}}};
+    {{"piano", 0}, {"guitare", 24}, {"orgue", 16}, {"pizzicatto", 45}}};
 constexpr std::array<Choice, 3> kVolumes = {
     {{"pianissimo", 95}, {"fort\xE9", 111}, {"fortissimo", 126}}};
 // A voice sets its register and plays on a channel of its own, of the same

@@ -2,10 +2,12 @@
 // \korvane\prvinfo.tab) on the system clipboard, then ends; velk0 starts it
 // when the user asks to copy that information. Exit status 0 when the text is
 // on the clipboard, 1 when the file could not be read or the clipboard
-// could not be opened.
+// could not be opened, each failure told in one line on standard error.
 #include <string>
 
 #include "commands/clipboard_commands.h"
+#include "core/text.h"
+#include "platform/console.h"
 #include "platform/std_files.h"
 #ifdef _WIN32
 #include "platform/win32/win32_backends.h"
@@ -33,11 +35,19 @@ int main() {
   for (int page = 1; page <= kMostPages; ++page) {
     auto read = files.read_text(velk0::kCurrentInformationPath, page);
     if (!read) {
-      if (page == 1) return 1;
-      break;
+      if (page > 1) break;
+      platform::print_error_line(velk0::format_text(
+          "vantrel : impossible de lire l'information courante (%s), rien n'a \xE9t\xE9 copi\xE9",
+          std::string(velk0::kCurrentInformationPath).c_str()));
+      return 1;
     }
     text += read->text;
     if (read->count < platform::kPageSize) break;
   }
-  return os.make_clipboard()->write_text(text) ? 0 : 1;
+  if (os.make_clipboard()->write_text(text)) return 0;
+  platform::print_error_line(
+      "vantrel : aucun presse-papiers n'est accessible, l'information courante n'a pas \xE9t\xE9 "
+      "copi\xE9"
+      "e");
+  return 1;
 }

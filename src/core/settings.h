@@ -29,10 +29,13 @@ struct NoteList {
 constexpr std::uint32_t kDurationUnit = 1000;
 constexpr std::uint32_t kQuarterNote = 4 * kDurationUnit;
 
-// The material every reset reads back: the current chord and the current
-// scale (which also stays as the current tablature).
+// The material every reset reads back: the current chord, and the current
+// tablature (a scale, which gives the durations their count).
 constexpr std::string_view kDefaultChordText = "o3 c e g";
 constexpr std::string_view kDefaultScaleText = "o3 c d e f g a b >c\n";
+// The current scale until one is chosen: the C major text of the scale table
+// whole, so that a chord on any degree reads notes of the scale.
+constexpr std::string_view kMajorScaleOfC = "o3 c d e f g a b >cd e f g a b >cde f g a b >c";
 // Elements of the current scale beyond its count.
 constexpr std::int8_t kScaleFiller = 36;
 // The scratch tablature file: what @ojt plays by default, where the

@@ -16,13 +16,13 @@ namespace {
 constexpr std::array<std::array<std::string_view, 12>, 7> kScales = {{
     // Major
     {{
-        "o3 c d e f g a b >cd e f g a b >cde f g a b >c",  // 0
+        kMajorScaleOfC,  // 0
         "o3 d-e-f g-a-b->cd-e-f g-a-b->cd-e-f g-a-b->cd-",  // 1
         "o3 d e f+g a b>c+d e f+g a b>c+d e f+ g a b>c+d",  // 2
         "o3 e-f g a-b->cd e-f g a-b->cd e-f g a-b->cd e-",  // 3
         "o3 e f+g+a b>c+d+e f+g+a b>c+d+e f+g+a b>c+d+e ",  // 4
         "o3 f g a b->cd e f g a b->cd e f g a b->cd e f ",  // 5
-        "o3 f+g+a+b>c+d+e+f+g+a+b>c+d+e+f+g+a+b>c+d+e+a+f+",  // 6
+        "o3 f+g+a+b>c+d+e+f+g+a+b>c+d+e+f+g+a+b>c+d+e+f+",  // 6
         "o3 g a b>c d e f+g a b>c d e f+g a b>c d e f+g ",  // 7
         "o3 a-b->cd-e-f g a-b->cd-e-f g a-b->cd-e-f g a-",  // 8
         "o3 a b>c+d e f+g+a b>c+d e f+g+a b>c+ d e f+g+a ",  // 9
@@ -94,7 +94,7 @@ constexpr std::array<std::array<std::string_view, 12>, 7> kScales = {{
         "o3 c e-f f+g b->ce-f f+g b->ce-f f+g b->c",  // 0
         "o3 d-e g-g a-b>d-e g-g a-b>d-e g-g a-b>d-",  // 1
         "o3 d f g g+a >cd f g g+a >cd f g g+a >cd ",  // 2
-        "o3 e-g-a-a b->d-e-g-g a->d-e-g-g a->d-e-",  // 3
+        "o3 e-g-a-a b->d-e-g-a-a b->d-e-g-a-a b->d-e-",  // 3
         "o3 e g a a+b >de g a a+b >de g a a+b >de ",  // 4
         "o3 f a-b-b >ce-f a-b-b >ce-f a-b-b >ce-f ",  // 5
         "o3 f+a b >cc+e f+a b >cc+e f+a b >cc+e f+",  // 6
@@ -107,13 +107,13 @@ constexpr std::array<std::array<std::string_view, 12>, 7> kScales = {{
     // Major blues
     {{
         "o3 c e-e g a >ce-e g a >ce-e g a >c",  // 0
-        "o3 d-e f a->d-efa->d-e f a->d-",  // 1
+        "o3 d-e f a-b->d-efa-b->d-e f a-b->d-",  // 1
         "o3 d f f+a b >df f+a b >df f+a b >d",  // 2
         "o3 e-g-g b->ce-g-g b->ce-g-g b->ce-",  // 3
         "o3 e g g+b>c+e g g+b>c+e g g+b>c+e ",  // 4
         "o3 f a-a >cd f a-a >cd f a-a >cd f ",  // 5
         "o3 f+a a+>c+d+f+aa+>c+d+f+aa+>c+d+f+",  // 6
-        "o3 g b-b >de g b-b >cd g b-b >cd g b-b >cd g ",  // 7
+        "o3 g b-b >de g b-b >de g b-b >de g b-b >de g ",  // 7
         "o3 a-b >ce-f a-b >ce-f a-b >ce-f a-",  // 8
         "o3 a >cc+e f+a >cc+e f+a >cc+e f+a ",  // 9
         "o3 b->d-dfgb->d-df g b->d-dfg b-",  // 10

@@ -20,6 +20,8 @@ void reset_settings() {
   s.durees[0] = 0;
   parse_tablature(kDefaultChordText, s.accord, s.durees);
   parse_tablature(s.tabcourante, s.gamme, s.durees);
+  Durations scale_durations{};  // the durations keep the tablature's count
+  parse_tablature(kMajorScaleOfC, s.gamme, scale_durations);
 }
 
 }  // namespace velk0

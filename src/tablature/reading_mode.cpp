@@ -63,12 +63,28 @@ int step_back_or_forward(int measure, bool forward) {
   return static_cast<int>(std::min<long long>(next, INT_MAX));
 }
 
+// Plays the range of the current tablature, read from the octave it started
+// with: playing moves the octave to the last note's.
+class Replay {
+ public:
+  explicit Replay(std::string_view modes)
+      : text_(settings().tabcourante), modes_(modes), octave_(settings().octa) {}
+  int operator()(int first, int last) {
+    settings().octa = octave_;
+    return play_tablature(text_, modes_, first, last, collected_, list_);
+  }
+
+ private:
+  const std::string text_, modes_;
+  const std::int8_t octave_;
+  std::string collected_;
+  NoteList list_;
+};
+
 // Measure by measure, from mesuredeb, which keeps the position.
 int play_measures() {
   PlaySettings& s = settings();
-  const std::string text = s.tabcourante;
-  std::string collected;
-  NoteList list;
+  Replay play("");
   for (;;) {
     const int m = s.mesuredeb;
     const std::int32_t first = measure_end_at(m - 1LL) + 1, last = measure_end_at(m);
@@ -77,7 +93,7 @@ int play_measures() {
                                static_cast<int>(first), static_cast<int>(last)),
                    kMeasureCaption);
     if (answer != kAnswerYes && answer != kAnswerNo) return 0;
-    play_tablature(text, "", first, last, collected, list);
+    play(first, last);
     s.mesuredeb = step_back_or_forward(m, answer == kAnswerYes);
     if (s.mesuredeb != 1 && measure_end_at(s.mesuredeb) == 0) {
       if (ask_choice(kEndText, kEndCaption) != kAnswerYes) return 0;
@@ -87,21 +103,20 @@ int play_measures() {
 }
 
 // Step by step: step i is note i, or measure i when indi holds m; No goes
-// back one step, Cancel ends.
-int play_steps() {
+// back one step, Cancel ends. `notes` is the tablature's count of notes.
+int play_steps(std::int32_t notes) {
   const PlaySettings& s = settings();
-  const std::string text = s.tabcourante, modes = s.indi;
-  std::string collected;
-  NoteList list;
-  auto step = [&](int i) { return play_tablature(text, modes, i, i, collected, list); };
+  const bool by_measure = s.indi.find('m') != std::string::npos;
+  Replay step(s.indi);
   for (;;) {
-    const int first = step(1);
+    const int first = step(1, 1);
     if (first == kAnswerCancel) return 0;
     if (first == kAnswerNo) continue;
     int i = 2;
     // mesure is what the first step's reading counted.
-    while (static_cast<unsigned>(i) <= static_cast<unsigned>(s.mesure)) {
-      const int answer = step(i);
+    auto steps = [&] { return static_cast<unsigned>(by_measure ? s.mesure : notes); };
+    while (static_cast<unsigned>(i) <= steps()) {
+      const int answer = step(i, i);
       if (answer == kAnswerCancel) return 0;
       if (answer == kAnswerNo && (i -= 2) == 0) break;
       ++i;
@@ -122,7 +137,7 @@ std::int32_t measure_end_at(long long k) {
   return k >= 0 && k < static_cast<long long>(ends.size()) ? ends[static_cast<std::size_t>(k)] : 0;
 }
 
-void fill_measure_ends(std::string_view text) {
+std::int32_t fill_measure_ends(std::string_view text) {
   const PlaySettings saved = settings();
   MessagesHeld held;
   MeasureEnds& ends = measure_end();
@@ -133,17 +148,22 @@ void fill_measure_ends(std::string_view text) {
   const auto count = static_cast<std::int32_t>(list.durations[0]);
   const auto after_last = static_cast<std::size_t>(watcher.separators()) + 1;
   if (after_last < ends.size() && count > ends[after_last - 1]) ends[after_last] = count;
+  // Separators after the last note end no measure: a text that ends in a
+  // line end (as a file or the clipboard does) has no empty last measure.
+  const auto last = std::find(ends.begin() + 1, ends.end(), count);
+  if (last != ends.end()) std::fill(last + 1, ends.end(), 0);
   settings() = saved;
+  return count;
 }
 
 int play_by_reading_mode() {
   read_device_choice();
   if (!open_midi_device_or_tell()) return 0;
   const PlaySettings& s = settings();
-  fill_measure_ends(s.tabcourante);
+  const std::int32_t notes = fill_measure_ends(s.tabcourante);
   if (s.indi.empty()) return play_whole();
   if (s.indi == " ") return play_measures();
-  return play_steps();
+  return play_steps(notes);
 }
 
 }  // namespace velk0

@@ -20,13 +20,15 @@ std::int32_t measure_end_at(long long k);
 
 // Reads `text` as the player would, changing no setting and sending nothing,
 // and fills measure_end() with where its measures end. A measure after the
-// last separator counts only when it holds notes.
-void fill_measure_ends(std::string_view text);
+// last separator counts only when it holds notes. Returns the count of notes.
+std::int32_t fill_measure_ends(std::string_view text);
 
 // Reads the device choice file, opens the device and plays tabcourante as
 // indi says: empty whole (from mesuredeb to mesurefin), one blank measure by
 // measure (the dialogue moves mesuredeb), anything else step by step with
-// indi as the announcements. The device stays open. Returns 0.
+// indi as the announcements (a step is a measure when indi holds m, else a
+// note). Each measure or step is read from the octave the tablature started
+// with. The device stays open. Returns 0.
 int play_by_reading_mode();
 
 }  // namespace velk0

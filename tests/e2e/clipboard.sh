@@ -25,6 +25,18 @@ grep -q '"ev":"clipboard","op":"read","text":null' "$tmp/trace" || fail "no disp
 grep -q '"ev":"sound","path":"erreur.wav"' "$tmp/trace" || fail "no display: no error cue"
 [[ -s "$tmp/korvane/erreur.wav" ]] || fail "the error cue was not installed"
 
+# No display: the copier fails and says why, on standard error; so it does
+# when there is no information to copy.
+vantrel=$(dirname "$velk0")/vantrel
+printf 'o3 c e g\r\n' >"$tmp/korvane/prvinfo.tab"
+DISPLAY= "$vantrel" 2>"$tmp/err" && fail "vantrel succeeded without a clipboard"
+grep -qx "vantrel : aucun presse-papiers n'est accessible, l'information courante n'a pas été copiée" \
+  "$tmp/err" || fail "vantrel without a clipboard said: $(cat "$tmp/err")"
+rm "$tmp/korvane/prvinfo.tab"
+DISPLAY= "$vantrel" 2>"$tmp/err" && fail "vantrel succeeded without information"
+grep -qx "vantrel : impossible de lire l'information courante (\\\\korvane\\\\prvinfo.tab), rien n'a été copié" \
+  "$tmp/err" || fail "vantrel without information said: $(cat "$tmp/err")"
+
 Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp 3>"$tmp/display" >/dev/null 2>&1 &
 xvfb=$!
 eventually test -s "$tmp/display" || fail "Xvfb did not start"

@@ -32,6 +32,19 @@ for at in 0 500 1000 1500; do
   [[ $peak -gt 400 ]] || fail "no sound at $at ms (peak $peak)"
 done
 
+# Paused, resumed, paused and resumed, started again, paused, resumed and
+# stopped: into a WAV file, and live (on SDL's silent driver, which needs no
+# sound card). Every step reaches the sequencer, and nothing breaks.
+for audio in "$tmp/again.wav" live; do
+  if [[ $audio == live ]]; then audio_env=(SDL_AUDIODRIVER=dummy); else audio_env=(VELK0_AUDIO="$audio"); fi
+  env "${audio_env[@]}" VELK0_CLOCK=virtual VELK0_ANSWERS=oooonooa VELK0_TRACE="$tmp/trace" \
+    "$velk0" song.mid </dev/null >out 2>err || fail "$audio: exit code $?"
+  [[ ! -s err ]] || fail "$audio: standard error: $(cat err)"
+  steps=$(grep -o '"op":"[a-z]*"' trace | tr -d '"' | sed 's/op://' | paste -sd' ')
+  [[ $steps == "open status play pause resume pause resume seek play pause resume close" ]] ||
+    fail "$audio: media steps: $steps"
+done
+
 # Not MIDI files: a text, a header cut short, a track cut short.
 printf 'do re mi\n' >text.mid
 printf 'MThd\0\0' >header.mid

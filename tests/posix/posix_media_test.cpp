@@ -14,6 +14,7 @@
 
 #include "platform/posix/media.h"
 #include "platform/posix/midi_devices.h"
+#include "platform/posix/midi_file_player.h"
 #include "platform/posix/sdl_audio.h"
 #include "platform/posix/wave_device.h"
 #include "platform/virtual_clock.h"
@@ -145,6 +146,70 @@ TEST_F(MediaTest, AMidiFileRendersWholeIntoTheWavFileAndAgainFromTheStart) {
   }
   for (int at = 0; at < 2000; at += 500)
     EXPECT_GT(wav_peak(wav, at, at + 400), kAudible) << "note at " << at << " ms";
+}
+
+// The first sample at or above kAudible from `from_ms` on, in ms; -1 if none.
+double onset_ms(const fs::path& path, int from_ms) {
+  std::ifstream in(path, std::ios::binary);
+  std::string b((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  for (std::size_t at = 44 + static_cast<std::size_t>(from_ms) * kRate / 1000 * 4;
+       at + 1 < b.size(); at += 2) {
+    const auto sample = static_cast<std::int16_t>(static_cast<unsigned char>(b[at]) |
+                                                  static_cast<unsigned char>(b[at + 1]) << 8);
+    if (std::abs(int{sample}) >= kAudible) return static_cast<double>(at - 44) / 4 * 1000 / kRate;
+  }
+  return -1;
+}
+
+// Paused, resumed, started again from the start, in any order: the piece goes
+// on where it stopped, its programs kept, and every note rings at its time.
+TEST_F(MediaTest, APausedMidiFileResumesWhereItStopped) {
+  const fs::path wav = dir_ / "out.wav";
+  std::string song = midi_file({60, 64, 67, 72});  // a note each 500 ms
+  // An organ, chosen before the first note, must still play after a resume.
+  song.insert(22, std::string("\0\xC0\x13", 3));
+  song[21] = static_cast<char>(song[21] + 3);
+  {
+    PosixMidi midi({kSoundFont, AudioOutput::file, wav.string()}, clock_);
+    std::vector<char> bytes(song.begin(), song.end());
+    MidiFilePlayer player(
+        bytes, [&midi] { return midi.synthesizer(); }, clock_, false);
+    midi.synthesizer()->keep_rendering(true);  // silence too, as the live output does
+    auto listen = [&](int ms) {
+      clock_.wait_ms(static_cast<std::uint32_t>(ms));
+      midi.synthesizer()->catch_up();
+    };
+    auto program = [&midi] {
+      int font = 0, bank = 0, preset = -1;
+      fluid_synth_get_program(midi.synthesizer()->fluid(), 0, &font, &bank, &preset);
+      return preset;
+    };
+    // Paused at 750 ms of the piece, resumed at 3750: 67 comes 250 ms later.
+    EXPECT_EQ(player.play(), 0u);
+    listen(750);
+    EXPECT_EQ(player.pause(), 0u);
+    midi.synthesizer()->send(0xC0);  // another program meanwhile
+    listen(3000);
+    EXPECT_EQ(player.resume(), 0u);
+    listen(300);
+    EXPECT_EQ(program(), 0x13);
+    EXPECT_EQ(player.pause(), 0u);  // at 1050 of the piece
+    EXPECT_EQ(player.pause(), 0u);
+    listen(3000);
+    EXPECT_EQ(player.resume(), 0u);  // 72 comes 450 ms later, at 7500
+    listen(2550);
+    EXPECT_EQ(player.seek_start(), 0u);
+    EXPECT_EQ(player.resume(), 0u);  // from the start at 9600
+    listen(1000);
+  }
+  // Each note rings as long after its time as the first did: within a block.
+  const double attack = onset_ms(wav, 0);
+  EXPECT_LT(wav_peak(wav, 3000, 3990), kAudible);
+  EXPECT_NEAR(onset_ms(wav, 3000) - 4000, attack, 1.5);
+  EXPECT_LT(wav_peak(wav, 6000, 7490), kAudible);
+  EXPECT_NEAR(onset_ms(wav, 6000) - 7500, attack, 1.5);
+  EXPECT_LT(wav_peak(wav, 9000, 9590), kAudible);
+  EXPECT_NEAR(onset_ms(wav, 9000) - 9600, attack, 1.5);
 }
 
 TEST_F(MediaTest, ALongRestDoesNotStopThePiece) {

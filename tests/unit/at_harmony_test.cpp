@@ -168,6 +168,14 @@ TEST_F(AtHarmonyTest, MaterialIsShownPlayedKeptWrittenAndTransposedOnce) {
        join(run_from(36, 60), run_from(36, 48)),
        chromatic + " gamme chromatique",
        "c c+d d+e f f+g g+a a+b >c\r\n"},
+      // Right after start the scale is C major whole: a chord on any degree
+      // reads notes of it, the dominant seventh g b d f.
+      {{"@hc"},
+       "y",
+       {" | ih5:gb>dfih1:<cegb"},
+       {43, 47, 50, 53, 36, 40, 43, 47},
+       "ih5:gb>dfih1:<cegb",
+       "ih5:gb>dfih1:<cegb"},
       // Right after start: the C major triad, and nothing to name.
       {{"@hja"}, "yna", {at_c + " | "}, {36, 40, 43, 36, 40, 43}, "", ""},
       // Alto: the arpeggio two octaves above the block chord.

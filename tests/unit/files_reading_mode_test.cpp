@@ -136,23 +136,42 @@ TEST_F(ReadingModeTest, TheMeasureDialogueStepsForwardBackAndRestarts) {
   EXPECT_EQ(settings().mesuredeb, 3);
 }
 
-TEST_F(ReadingModeTest, ATrailingLineEndIsNoMeasure) {
+TEST_F(ReadingModeTest, TrailingLineEndsAreNoMeasure) {
   prepare("oa", settings().tabcourante, " ");  // "o3 c d e f g a b >c\n"
   play_by_reading_mode();
   EXPECT_EQ(texts(), (std::vector<std::string>{
                          "mesure 1 : jouer depuis la note 1 jusqu'a la note 8",
                          "fin de la tablature",
                      }));
+  // The clipboard's text with its own line end, and the one appended to it.
+  prepare("ooa", "c d e\nf g a\n\n", " ");
+  play_by_reading_mode();
+  EXPECT_EQ(texts(), (std::vector<std::string>{
+                         "mesure 1 : jouer depuis la note 1 jusqu'a la note 3",
+                         "mesure 2 : jouer depuis la note 4 jusqu'a la note 6",
+                         "fin de la tablature",
+                     }));
+}
+
+TEST_F(ReadingModeTest, EachReplayStartsFromTheOctaveTheTablatureStartedWith) {
+  // > leaves the octave one up after the measure's last note.
+  prepare("nna", "c d >c", " ");
+  play_by_reading_mode();
+  EXPECT_EQ(played(), (std::vector<int>{36, 38, 48, 36, 38, 48}));
+  prepare("oooooo", "c >c d", "n");
+  play_by_reading_mode();
+  EXPECT_EQ(played(), (std::vector<int>{36, 48, 50}));
 }
 
 TEST_F(ReadingModeTest, StepByStepFollowsTheAnnouncements) {
-  // Each step announces its note's value and name; with "c | d | e" the
-  // reading counts two separators, so two steps are played.
+  // Each step announces its note's value and name; without m in the options
+  // a step is a note, so "c | d | e" (two separators) has three.
   struct Case {
     const char* answers;
     std::vector<int> notes;
   } cases[] = {
-      {"oooo", {36, 38}},
+      {"oooooo", {36, 38, 40}},
+      {"oooo", {36, 38}},        // no answer left: Cancel on the third value
       {"a", {}},                 // Cancel on the value: the note is silent, the call ends
       {"oooa", {36, 38}},        // Cancel on the name: that note still sounds
       {"ooonoo", {36, 38, 36}},  // No on step 2 goes back to step 1

@@ -37,9 +37,11 @@ TEST_F(HarmonyMusicalCommand, Commands) {
       {"t", "-3", "ceg", 0, "a c+ e ", {}},
       {"t", "", "ceg", 0, "c e g ", {}},
       {"t", "12", "CEG", 0, "c e g ", {}},
-      {"i", "", "ceg", 0, "4 3 ", {}},
-      {"i", "", "c", 0, "0 ", {}},
-      {"i", "", "o3 c4 e8 | g2.", 0, "4 3 ", {}},
+      // The interval pattern is shown as a name is, and the chord played.
+      {"i", "", "ceg", 1, "c e g ", {{"info", "c e g ", "4 3 "}}},
+      {"i", "", "c", 1, "c ", {{"info", "c ", "0 "}}},
+      {"i", "", "o3 c4 e8 | g2.", 0, "c e g ", {}},
+      {"i", "", "egc", 2, "e g c ", {}},
       {"r", "3", "ceg", 0, "e c g ", {}},
       {"r", "5", "ceg", 0, "g c e ", {}},
       {"r", "1", "ceg", 0, "c e g ", {}},
@@ -57,7 +59,7 @@ TEST_F(HarmonyMusicalCommand, Commands) {
       {"n", "", "cdefga", 1, "c d e f g a ", {{"info", "c d e f g a ", kNotHandled}}},
       // An indication left in the text empties the chord text: one note, c.
       {"t", "0", "iv100:ceg", 0, "c ", {}},
-      {"i", "", "iv100:ceg", 0, "0 ", {}},
+      {"i", "", "iv100:ceg", 1, "", {{"info", "", "0 "}}},
       {"n", "", "iv100:ceg", 1, "", {{"info", "", kNotHandled}}},
       {"x", "3", "ceg", 0, "c e g ", {{"info", "la commande n'existe pas", "#x"}}},
       {"it", "", "ceg", 0, "c e g ", {{"info", "la commande n'existe pas", "#it"}}},
@@ -75,6 +77,15 @@ TEST_F(HarmonyMusicalCommand, Commands) {
       EXPECT_EQ(shown[i].caption, c.boxes[i].caption);
     }
   }
+}
+
+TEST_F(HarmonyMusicalCommand, TheIntervalPatternIsShownThenTheChordPlayed) {
+  run({"#w1", "#i", "c e g"});
+  ASSERT_EQ(boxes().size(), 1u);
+  EXPECT_EQ(boxes()[0].text, "c e g ");
+  EXPECT_EQ(boxes()[0].caption, "4 3 ");
+  EXPECT_EQ(notes_on(),
+            (std::vector<testing::Midi>{testing::on(36), testing::on(40), testing::on(43)}));
 }
 
 TEST_F(HarmonyMusicalCommand, TheTablatureIsLowerCasedWithABlankAppended) {
@@ -102,10 +113,15 @@ TEST_F(HarmonyMusicalCommand, KeySignatureIndicationStaysSet) {
 
 TEST_F(HarmonyMusicalCommand, WorksOnTheFirstEighteenNotes) {
   // Eighteen c's read as 36 48 48...; the d after them would add a note.
+  loop_settings().show_level = 1;
+  auto pattern = [this](const std::string& tablature) {
+    command("i", "", tablature);
+    return boxes().back().caption;
+  };
   const std::string eighteen(18, 'c');
-  EXPECT_EQ(command("i", "", eighteen), "12 ");
-  EXPECT_EQ(command("i", "", eighteen + "d"), "12 ");
-  EXPECT_EQ(command("i", "", std::string(17, 'c') + "d"), "12 2 ");
+  EXPECT_EQ(pattern(eighteen), "12 ");
+  EXPECT_EQ(pattern(eighteen + "d"), "12 ");
+  EXPECT_EQ(pattern(std::string(17, 'c') + "d"), "12 2 ");
 }
 
 TEST_F(HarmonyMusicalCommand, LongTablaturesStayWithinTheTablatureBuffer) {

@@ -8,6 +8,7 @@
 
 #include "core/settings.h"
 #include "harmony/scales.h"
+#include "tablature/notation.h"
 
 namespace velk0 {
 namespace {
@@ -20,7 +21,7 @@ major           2 "o3 d e f+g a b>c+d e f+g a b>c+d e f+ g a b>c+d"
 major           3 "o3 e-f g a-b->cd e-f g a-b->cd e-f g a-b->cd e-"
 major           4 "o3 e f+g+a b>c+d+e f+g+a b>c+d+e f+g+a b>c+d+e "
 major           5 "o3 f g a b->cd e f g a b->cd e f g a b->cd e f "
-major           6 "o3 f+g+a+b>c+d+e+f+g+a+b>c+d+e+f+g+a+b>c+d+e+a+f+"
+major           6 "o3 f+g+a+b>c+d+e+f+g+a+b>c+d+e+f+g+a+b>c+d+e+f+"
 major           7 "o3 g a b>c d e f+g a b>c d e f+g a b>c d e f+g "
 major           8 "o3 a-b->cd-e-f g a-b->cd-e-f g a-b->cd-e-f g a-"
 major           9 "o3 a b>c+d e f+g+a b>c+d e f+g+a b>c+ d e f+g+a "
@@ -77,7 +78,7 @@ whole-tone     11 "o3 b>c+d+f g a b>c+d+f g a b>c+d+f g a b "
 minor-blues     0 "o3 c e-f f+g b->ce-f f+g b->ce-f f+g b->c"
 minor-blues     1 "o3 d-e g-g a-b>d-e g-g a-b>d-e g-g a-b>d-"
 minor-blues     2 "o3 d f g g+a >cd f g g+a >cd f g g+a >cd "
-minor-blues     3 "o3 e-g-a-a b->d-e-g-g a->d-e-g-g a->d-e-"
+minor-blues     3 "o3 e-g-a-a b->d-e-g-a-a b->d-e-g-a-a b->d-e-"
 minor-blues     4 "o3 e g a a+b >de g a a+b >de g a a+b >de "
 minor-blues     5 "o3 f a-b-b >ce-f a-b-b >ce-f a-b-b >ce-f "
 minor-blues     6 "o3 f+a b >cc+e f+a b >cc+e f+a b >cc+e f+"
@@ -87,13 +88,13 @@ minor-blues     9 "o3 a >cd d+e g a >cd d+e g a >cd d+e g a "
 minor-blues    10 "o3 b->d-e-e f a-b->d-e-e f a-b->d-e-e f a-b-"
 minor-blues    11 "o3 b >de f f+a b >de f f+a b >de f f+a b "
 major-blues     0 "o3 c e-e g a >ce-e g a >ce-e g a >c"
-major-blues     1 "o3 d-e f a->d-efa->d-e f a->d-"
+major-blues     1 "o3 d-e f a-b->d-efa-b->d-e f a-b->d-"
 major-blues     2 "o3 d f f+a b >df f+a b >df f+a b >d"
 major-blues     3 "o3 e-g-g b->ce-g-g b->ce-g-g b->ce-"
 major-blues     4 "o3 e g g+b>c+e g g+b>c+e g g+b>c+e "
 major-blues     5 "o3 f a-a >cd f a-a >cd f a-a >cd f "
 major-blues     6 "o3 f+a a+>c+d+f+aa+>c+d+f+aa+>c+d+f+"
-major-blues     7 "o3 g b-b >de g b-b >cd g b-b >cd g b-b >cd g "
+major-blues     7 "o3 g b-b >de g b-b >de g b-b >de g b-b >de g "
 major-blues     8 "o3 a-b >ce-f a-b >ce-f a-b >ce-f a-"
 major-blues     9 "o3 a >cc+e f+a >cc+e f+a >cc+e f+a "
 major-blues    10 "o3 b->d-dfgb->d-df g b->d-dfg b-"
@@ -158,6 +159,38 @@ TEST_F(HarmonyScales, EveryModeAndKeyGivesItsText) {
     EXPECT_EQ(scale_text(kModes.at(line.mode), out), 0);
     EXPECT_EQ(out, line.text);
   }
+}
+
+// Every text, as the player reads it, climbs from its key's tonic in octave 3
+// by the steps of its mode, over and over, for at least an octave.
+TEST_F(HarmonyScales, EveryTextFollowsTheStepsOfItsMode) {
+  const std::map<ScaleMode, std::vector<int>> kSteps = {
+      {ScaleMode::major, {2, 2, 1, 2, 2, 2, 1}},
+      {ScaleMode::melodic_minor, {2, 1, 2, 2, 2, 2, 1}},
+      {ScaleMode::harmonic_minor, {2, 1, 2, 2, 1, 3, 1}},
+      {ScaleMode::natural_minor, {2, 1, 2, 2, 1, 2, 2}},
+      {ScaleMode::whole_tone, {2, 2, 2, 2, 2, 2}},
+      {ScaleMode::minor_blues, {3, 2, 1, 1, 3, 2}},
+      {ScaleMode::major_blues, {3, 1, 3, 2, 3}},
+  };
+  const PlaySettings saved = settings();
+  settings() = default_settings();
+  for (const auto& [mode, steps] : kSteps) {
+    for (int key = 0; key < 12; ++key) {
+      settings().ton = static_cast<std::int8_t>(key);
+      std::string text;
+      scale_text(mode, text);
+      SCOPED_TRACE(text);
+      Notes notes{};
+      Durations durations{};
+      parse_tablature(text, notes, durations);
+      ASSERT_GT(notes[0], static_cast<int>(steps.size()));
+      EXPECT_EQ(notes[1], 36 + key);
+      for (int i = 2; i <= notes[0]; ++i)
+        EXPECT_EQ(notes[i] - notes[i - 1], steps[(i - 2) % steps.size()]) << "note " << i;
+    }
+  }
+  settings() = saved;
 }
 
 TEST_F(HarmonyScales, KeyOutsideTheOctaveLeavesTheOutputAlone) {

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <fstream>
 
+#include "platform/posix/midi_file_cut.h"
+
 namespace velk0::platform::posix {
 namespace {
 
@@ -100,7 +102,8 @@ unsigned MidiFilePlayer::play() {
 
 unsigned MidiFilePlayer::pause() {
   if (player_) {
-    tick_ = fluid_player_get_current_tick(player_);
+    const int played = fluid_player_get_current_tick(player_);
+    tick_ = played_from_ + static_cast<std::uint32_t>(played > 0 ? played : 0);
     stop();
   }
   return 0;
@@ -119,9 +122,15 @@ unsigned MidiFilePlayer::start() {
   if (!synth) return media_error::kNoMidiPort;
   synth->catch_up();  // a piece rendered in step starts now, not at the last render
   synth->hold_output(true);
+  // A fresh player plays the piece from where it stopped, cut there: no
+  // seek, which FluidSynth 2.3 gets wrong on a synthesizer of more than 16
+  // channels (it writes past a table of 16).
+  const std::vector<char> cut =
+      tick_ > 0 ? midi_file_from_tick(bytes_, tick_) : std::vector<char>{};
+  const std::vector<char>& piece = tick_ > 0 ? cut : bytes_;
+  played_from_ = tick_;
   player_ = new_fluid_player(synth->fluid());
-  bool started = player_ && fluid_player_add_mem(player_, bytes_.data(), bytes_.size()) == FLUID_OK;
-  if (started && tick_ > 0) fluid_player_seek(player_, tick_);
+  bool started = player_ && fluid_player_add_mem(player_, piece.data(), piece.size()) == FLUID_OK;
   started = started && fluid_player_play(player_) == FLUID_OK;
   if (!started && player_) {
     delete_fluid_player(player_);

@@ -5,12 +5,14 @@
 // step with the program's clock, as if the user had listened to its end
 // before answering; with no output at all, nothing is rendered.
 //
-// Each start makes a new player at the position to play from, so pausing and
-// resuming never rely on a player being stopped and started again.
+// Each start makes a new player, given the file cut at the position to play
+// from, so pausing and resuming never rely on a player being stopped and
+// started again, nor on its seeking.
 #pragma once
 
 #include <fluidsynth.h>
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -53,7 +55,8 @@ class MidiFilePlayer : public MediaDevice {
   Clock& clock_;
   bool render_ahead_;
   fluid_player_t* player_ = nullptr;
-  int tick_ = 0;  // where the next start plays from
+  std::uint32_t tick_ = 0;         // where the next start plays from, in the file's ticks
+  std::uint32_t played_from_ = 0;  // where the present player started
 };
 
 }  // namespace velk0::platform::posix
