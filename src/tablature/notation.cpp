@@ -440,8 +440,9 @@ class TokenReader {
     const std::size_t start = cursor.i + 2;
     const std::size_t colon = source.find(':', start);
     const std::size_t end = colon == std::string_view::npos ? size : colon;
-    std::string text(start < end ? source.substr(start, end - start) : std::string_view());
-    if (text.size() > kIndicationCapacity) text.resize(kIndicationCapacity);
+    // Only the start of a long text is kept: no copy of the rest of the text.
+    std::string text(start < end ? source.substr(start, std::min(end - start, kIndicationCapacity))
+                                 : std::string_view());
     cursor.i = end;
     if (dry_) return kind == 'a' && !text.empty() ? Step::kRestart : Step::kUnwatched;
     execute_indication(kind, std::move(text));
