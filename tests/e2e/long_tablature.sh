@@ -5,13 +5,14 @@
 source "$(dirname "$0")/lib.sh"
 cd "$tmp"
 
-# 2,500 measures, 75,000 characters: a chord, f (sharp by the key
-# signature) and a above the octave, and lyrics; 5 notes a measure, so the
+# 1,000 measures, 75,000 characters: a chord, f (sharp by the key
+# signature), a above the octave, and lyrics; 5 notes a measure, so the
 # lists of the reading end inside chords.
-measures=2500
+measures=1000
+lyrics=$(printf 'la %.0s' {1..18})la
 {
   printf 'iaf+: t239 99 ms o4\n'
-  for ((k = 0; k < measures; k++)); do printf '(c e g) f >a ipla la la la: |\n'; done
+  for ((k = 0; k < measures; k++)); do printf '(c e g) f >a ip%s: |\n' "$lyrics"; done
 } >long.tab
 dry_run long.tab >out 2>err || fail "exit code $?"
 [[ ! -s err ]] || fail "standard error: $(cat err)"
