@@ -55,10 +55,10 @@ void play_cue(std::string& argument_text) {
   platform::current().sounds->play(argument_text);
 }
 
-// The whole text of a tablature file, page after page; nothing (after the
+// The whole text of a tablature file, read once; nothing (after the
 // reader's box and this one) when it cannot be opened.
 std::optional<std::string> read_tablature_file(const std::string& path) {
-  std::optional<std::string> text = read_text_pages(path, kTablatureFilePages, true);
+  std::optional<std::string> text = read_whole_text(path, true);
   if (!text) show_info(kTablatureUnreadable, path);
   return text;
 }

@@ -114,7 +114,7 @@ void tablature_argument(LoopState& st) {
   if (st.command_state != '#') return;
   // A tablature file plays whole; a typed tablature keeps its limits.
   if (st.file_text && st.hash_symbol.empty())
-    play_whole_text(*st.file_text);
+    play_whole_text(std::move(*st.file_text));
   else
     play_text(st.tablature_text);
 }

@@ -84,8 +84,8 @@ void play_tablature_file() {
   const std::string named = settings().fictab;
   // The file fictab names, read whole as a tablature file argument is; a
   // name that opens no file is played as a tablature itself.
-  if (std::optional<std::string> text = read_text_pages(named, kTablatureFilePages, false))
-    play_whole_text(*text);
+  if (std::optional<std::string> text = read_whole_text(named, false))
+    play_whole_text(std::move(*text));
   else
     play_text(named);
   edition_cue();

@@ -17,7 +17,6 @@ constexpr std::size_t kIndicationCapacity = 255;  // the text of one indication
 constexpr std::size_t kSignatureCapacity = 511;   // a key signature plus a measure's accidentals
 constexpr std::size_t kListSize = 2048;           // note lists: element 0 holds the count
 constexpr int kListCapacity = 2047;               // notes a list holds
-constexpr int kTablatureFilePages = 32;  // pages of 2048 characters read of a tablature file
-constexpr int kCommandLineNotes = 100;   // notes of a tablature played from the command line
+constexpr int kCommandLineNotes = 100;  // notes of a tablature played from the command line
 
 }  // namespace velk0

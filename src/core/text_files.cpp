@@ -24,16 +24,16 @@ int read_text_file(std::string& dst, int page, std::string_view path, bool* open
   return read->count;
 }
 
-std::optional<std::string> read_text_pages(std::string_view path, int pages, bool report) {
-  auto page = files().read_text(path, 1);
-  if (!page) {
+std::optional<std::string> read_whole_text(std::string_view path, bool report) {
+  std::string text;
+  const bool opened = files().read_stream(path, [&text](std::string_view piece) {
+    for (char c : piece)
+      if (c != '\0') text += c;
+    return true;
+  });
+  if (!opened) {
     if (report) ask_choice(path, kUnreadable);
     return std::nullopt;
-  }
-  std::string text = std::move(page->text);
-  for (int next = 2; page && page->count == kPageSize && next <= pages; ++next) {
-    page = files().read_text(path, next);
-    if (page) text += page->text;
   }
   return text;
 }

@@ -17,10 +17,9 @@ using platform::kPageSize;
 // when given, tells an empty file from one that could not be opened.
 int read_text_file(std::string& dst, int page, std::string_view path, bool* opened = nullptr);
 
-// The text of a file's pages one after another, as long as they are full, up
-// to `pages` pages. Nothing when the file cannot be opened, after the
-// reader's box only when `report` is set.
-std::optional<std::string> read_text_pages(std::string_view path, int pages, bool report);
+// The whole text of a file, read once, zero bytes left out. Nothing when the
+// file cannot be opened, after the reader's box only when `report` is set.
+std::optional<std::string> read_whole_text(std::string_view path, bool report);
 
 // Reads a text file line after line as the C library's line reader does with
 // room for `longest` characters: each line is handed to `each` with its line

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 
 namespace velk0::platform {
 namespace {
@@ -46,7 +47,89 @@ void append_escape(std::string& out, unsigned char byte) {
   out += hex[byte & 15];
 }
 
+// A byte of a system name kept as an escape: 0x81, then 0xA0 + each half.
+constexpr unsigned char kNameEscape = 0x81;
+constexpr unsigned char kHalfBase = 0xA0;
+constexpr std::size_t kEscapeLength = 3;
+
+void append_name_escape(std::string& out, unsigned char byte) {
+  out += static_cast<char>(kNameEscape);
+  out += static_cast<char>(kHalfBase | (byte >> 4));
+  out += static_cast<char>(kHalfBase | (byte & 15));
+}
+
+// The byte an escape at the start of `text` stands for; nothing when no
+// escape starts there.
+std::optional<unsigned char> name_escape(std::string_view text) {
+  if (text.size() < kEscapeLength || static_cast<unsigned char>(text[0]) != kNameEscape)
+    return std::nullopt;
+  const unsigned char high = text[1], low = text[2];
+  if ((high & 0xF0) != kHalfBase || (low & 0xF0) != kHalfBase) return std::nullopt;
+  return static_cast<unsigned char>(((high & 15) << 4) | (low & 15));
+}
+
+// A character shown as it is: no control character.
+bool printable(char32_t cp) { return cp >= 0x20 && (cp < 0x7F || cp >= 0xA0); }
+
+// Appends the bytes of the name that the run of escapes at the start of
+// `text` stands for, as they are shown: each well-formed UTF-8 character that
+// is no control character as it is, any other byte as \xNN. Returns the
+// program bytes of the run.
+std::size_t append_shown_name(std::string& out, std::string_view text) {
+  std::string bytes;
+  std::size_t used = 0;
+  for (std::optional<unsigned char> byte; (byte = name_escape(text.substr(used)));) {
+    bytes += static_cast<char>(*byte);
+    used += kEscapeLength;
+  }
+  for (std::string_view rest = bytes; !rest.empty();) {
+    const Utf8Char c = utf8_char(rest);
+    if (c.length > 0 && printable(c.code_point)) {
+      out += rest.substr(0, c.length);
+      rest.remove_prefix(c.length);
+    } else {
+      append_escape(out, static_cast<unsigned char>(rest.front()));
+      rest.remove_prefix(1);
+    }
+  }
+  return used;
+}
+
+// The UTF-8 form of a text with a system name's escapes as they are shown.
+std::string to_shown_utf8(std::string_view program_text) {
+  std::string out;
+  const std::string shown = to_display_ansi(program_text);
+  for (std::size_t i = 0; i < shown.size();) {
+    if (name_escape(std::string_view(shown).substr(i))) {
+      i += append_shown_name(out, std::string_view(shown).substr(i));
+      continue;
+    }
+    append_utf8(out, code_point(shown[i]));
+    ++i;
+  }
+  return out;
+}
+
 }  // namespace
+
+std::string from_system_name(std::string_view in) {
+  std::string out;
+  out.reserve(in.size());
+  while (!in.empty()) {
+    const Utf8Char c = utf8_char(in);
+    const char byte = c.length > 0 ? windows1252_byte(c.code_point) : '?';
+    if (c.length > 0 && (byte != '?' || c.code_point == '?')) {
+      out += byte;
+      in.remove_prefix(c.length);
+      continue;
+    }
+    const std::size_t length = c.length > 0 ? c.length : 1;
+    for (std::size_t k = 0; k < length; ++k)
+      append_name_escape(out, static_cast<unsigned char>(in[k]));
+    in.remove_prefix(length);
+  }
+  return out;
+}
 
 std::string to_display_ansi(std::string_view program_text) {
   std::string out(program_text);
@@ -60,7 +143,16 @@ std::string to_display_ansi(std::string_view program_text) {
 std::string to_utf8(std::string_view program_text) {
   std::string out;
   out.reserve(program_text.size() + 8);
-  for (char c : to_display_ansi(program_text)) append_utf8(out, code_point(c));
+  const std::string shown = to_display_ansi(program_text);
+  for (std::size_t i = 0; i < shown.size();) {
+    if (std::optional<unsigned char> byte = name_escape(std::string_view(shown).substr(i))) {
+      out += static_cast<char>(*byte);
+      i += kEscapeLength;
+      continue;
+    }
+    append_utf8(out, code_point(shown[i]));
+    ++i;
+  }
   return out;
 }
 
@@ -70,7 +162,9 @@ std::string to_terminal(std::string_view program_text) {
   const std::string shown = to_display_ansi(program_text);
   for (std::size_t i = 0; i < shown.size(); ++i) {
     unsigned char byte = shown[i];
-    if (byte == '\r') {
+    if (name_escape(std::string_view(shown).substr(i))) {
+      i += append_shown_name(out, std::string_view(shown).substr(i)) - 1;
+    } else if (byte == '\r') {
       if (i + 1 < shown.size() && shown[i + 1] == '\n') continue;  // the line feed follows
       out += '\n';
     } else if ((byte < 0x20 && byte != '\n' && byte != '\t') || byte == 0x7F ||
@@ -133,7 +227,7 @@ std::string from_utf8(std::string_view in) {
 
 std::string json_string(std::string_view program_text) {
   std::string out = "\"";
-  for (char c : to_utf8(program_text)) {
+  for (char c : to_shown_utf8(program_text)) {
     unsigned char u = c;
     switch (c) {
       case '"':

@@ -2,8 +2,10 @@
 // key-signature rewrite and the indications.
 #include "tablature/notation.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <memory>
 
 #include "core/text.h"
 #include "midi/midi_out.h"
@@ -17,6 +19,10 @@ namespace {
 // rewrite disagree about where its indications lie could restart for ever:
 // past this many restarts the reading just goes on.
 constexpr int kMaxRestarts = 16;
+
+// A reading handed on a list at a time hands it on before the last place is
+// taken: a mark written for the note to come still has a place to wait in.
+constexpr int kBatchNotes = kListCapacity - 1;
 
 bool is_separator(unsigned char c) { return c == '|' || c == '\r' || c == '\n'; }
 
@@ -84,6 +90,98 @@ std::string_view nuance_word(std::string_view text) {
   return {};
 }
 
+// Writes the key signature's accidentals onto the notes of a text, keeping
+// the accidentals written in a measure to the end of that measure.
+class KeySignatureRewrite {
+ public:
+  // `trailing_space`: the text is read as if one space followed it.
+  KeySignatureRewrite(std::string_view text, bool trailing_space, std::string& out,
+                      std::size_t capacity)
+      : text_(text), size_(text.size() + (trailing_space ? 1 : 0)), out_(out), capacity_(capacity) {
+    out_.clear();
+    set_bounded(sig_, settings().arma, kSignatureCapacity);
+  }
+
+  // Returns the number of separators.
+  int run() {
+    for (i_ = 0; i_ < size_; ++i_) {
+      const char ch = at(i_);
+      if (ch == 'i')
+        indication();
+      else if (is_separator(static_cast<unsigned char>(ch)))
+        separator(ch);
+      else if (ch >= 'a' && ch <= 'g')
+        letter(ch);
+      else
+        put(std::string_view(&ch, 1));
+    }
+    return separators_;
+  }
+
+ private:
+  void put(std::string_view more) { append_bounded(out_, more, capacity_); }
+
+  // The character at position k: the trailing space past the text, then 0.
+  char at(std::size_t k) const { return k < text_.size() ? text_[k] : k < size_ ? ' ' : '\0'; }
+
+  // The kind letter and the text up to and including the colon: a key
+  // signature replaces arma and is not written; any other indication is
+  // written as it stands.
+  void indication() {
+    const std::size_t colon = i_ + 2 <= size_ ? text_.find(':', i_ + 2) : std::string::npos;
+    const std::size_t stop = colon == std::string::npos ? size_ : colon + 1;
+    std::string collected(text_.substr(i_ + 1, stop - (i_ + 1)));
+    if (stop > text_.size()) collected += ' ';
+    if (!collected.empty() && collected.front() == 'a') {
+      std::string_view value = std::string_view(collected).substr(1);
+      if (!value.empty()) value.remove_suffix(1);
+      PlaySettings& s = settings();
+      set_bounded(s.arma, value, kSettingCapacity);
+      set_bounded(sig_, s.arma, kSignatureCapacity);
+    } else {
+      put("i");
+      put(collected);
+    }
+    i_ = stop - 1;
+  }
+
+  // The accidentals written in the measure are forgotten.
+  void separator(char ch) {
+    put(std::string_view(&ch, 1));
+    set_bounded(sig_, settings().arma, kSignatureCapacity);
+    ++separators_;
+  }
+
+  void letter(char ch) {
+    const char nx = at(i_ + 1);
+    const std::size_t at = sig_.find(ch);
+    if (!is_accidental(static_cast<unsigned char>(nx))) {
+      // The accidental the signature (or the measure) gives the letter.
+      put(std::string_view(&ch, 1));
+      if (at != std::string::npos && at + 1 < sig_.size()) put(std::string_view(&sig_[at + 1], 1));
+      return;
+    }
+    // An accidental written here holds to the end of the measure.
+    const char pair[2] = {ch, nx};
+    put(std::string_view(pair, 2));
+    ++i_;
+    if (at == std::string::npos)
+      append_bounded(sig_, std::string_view(pair, 2), kSignatureCapacity);
+    else if (at + 1 < sig_.size())
+      sig_[at + 1] = nx;
+    else
+      append_bounded(sig_, std::string_view(&nx, 1), kSignatureCapacity);
+  }
+
+  const std::string_view text_;
+  const std::size_t size_;
+  std::string& out_;
+  const std::size_t capacity_;
+  std::string sig_;  // the key signature and the accidentals written in the measure
+  std::size_t i_ = 0;
+  int separators_ = 0;
+};
+
 // Where a reading pass stands: the text, the position of the token being
 // read, and how that token is written down for the watcher.
 struct Cursor {
@@ -119,23 +217,17 @@ class TokenReader {
         marks_(playing_ ? marks : nullptr),
         watcher_(watcher) {}
 
+  // Reads a text cut to a tablature's size.
   int read(std::string_view text) {
-    PlaySettings& s = settings();
-    const std::string lowered = lower_ascii(c_text(text, kTextCapacity));
-    running_octave_ = s.octa;
-    for (int restarts = 0;; ++restarts) {
-      std::string source = lowered;
-      if (!s.arma.empty()) {
-        std::string work = lowered;
-        apply_key_signature(work, source);
-      }
-      if (!read_pass(source, restarts < kMaxRestarts)) break;
-    }
-    notes_[0] = static_cast<std::int8_t>(count_);
-    durations_[0] = static_cast<std::uint32_t>(count_);
-    if (articulations_) (*articulations_)[0] = static_cast<std::uint8_t>(count_);
-    if (marks_) (*marks_)[0] = static_cast<std::uint8_t>(count_);
-    return separators_;
+    return read_lowered(lower_ascii(c_text(text, kTextCapacity)), kTextCapacity);
+  }
+
+  // Reads a lower-cased text of any length, handing `sink` the notes a list
+  // at a time in `batch` (the list the reader was made with).
+  int read_whole(const std::string& lowered, NoteList& batch, NoteSink& sink) {
+    batch_ = &batch;
+    sink_ = &sink;
+    return read_lowered(lowered, std::string::npos);
   }
 
  private:
@@ -165,6 +257,69 @@ class TokenReader {
   }
   static const HandlerTable kMaterialTable;
   static const HandlerTable kPlayingTable;
+
+  int read_lowered(const std::string& lowered, std::size_t capacity) {
+    PlaySettings& s = settings();
+    running_octave_ = s.octa;
+    std::string rewritten;
+    for (int restarts = 0;; ++restarts) {
+      const bool signed_text = !s.arma.empty();
+      if (signed_text) {
+        KeySignatureRewrite rewrite(lowered, lowered.size() < capacity, rewritten, capacity);
+        rewrite.run();
+      }
+      const std::string& source = signed_text ? rewritten : lowered;
+      const bool may_restart = restarts < kMaxRestarts;
+      // A reading handed on as it goes keeps nothing of a pass that will start
+      // again, so it looks ahead first.
+      discarding_ = sink_ && may_restart && restarts_ahead(source);
+      if (!read_pass(source, may_restart)) break;
+    }
+    discarding_ = false;
+    if (sink_)
+      hand_on(true);
+    else
+      store_count();
+    return separators_;
+  }
+
+  // Whether reading `source` meets a key signature that starts it again: a
+  // dry reading that executes no indication and leaves the settings as they
+  // were.
+  bool restarts_ahead(const std::string& source) const {
+    if (source.find("ia") == std::string::npos) return false;
+    const PlaySettings saved = settings();
+    auto scratch = std::make_unique<NoteList>();
+    TokenReader dry(playing_ ? Reader::kPlaying : Reader::kMaterial, scratch->notes,
+                    scratch->durations, &scratch->articulations, &scratch->marks, nullptr);
+    dry.dry_ = true;
+    dry.running_octave_ = running_octave_;
+    const bool restarts = dry.read_pass(source, true);
+    settings() = saved;
+    return restarts;
+  }
+
+  void store_count() {
+    notes_[0] = static_cast<std::int8_t>(count_);
+    durations_[0] = static_cast<std::uint32_t>(count_);
+    if (articulations_) (*articulations_)[0] = static_cast<std::uint8_t>(count_);
+    if (marks_) (*marks_)[0] = static_cast<std::uint8_t>(count_);
+  }
+
+  // Hands the notes read so far to the sink and empties the list; a mark
+  // already written for the next note stays with it.
+  void hand_on(bool last) {
+    store_count();
+    if (!discarding_) sink_->take(*batch_, last);
+    if (last) return;
+    const auto next = static_cast<std::size_t>(count_ + 1);
+    const std::uint8_t pending = marks_ ? (*marks_)[next] : 0;
+    if (marks_) {
+      marks_->fill(0);
+      (*marks_)[1] = pending;
+    }
+    count_ = 0;
+  }
 
   // Reads `source` from its start; returns true when a key signature asks for
   // the reading to start again.
@@ -278,16 +433,18 @@ class TokenReader {
     const std::size_t size = source.size();
     if (cursor.i + 1 >= size) {
       cursor.i = size;
-      execute_indication('\0', std::string());
+      if (!dry_) execute_indication('\0', std::string());
       return Step::kUnwatched;
     }
     const char kind = source[cursor.i + 1];
     const std::size_t start = cursor.i + 2;
     const std::size_t colon = source.find(':', start);
     const std::size_t end = colon == std::string_view::npos ? size : colon;
-    std::string text(start < end ? source.substr(start, end - start) : std::string_view());
-    if (text.size() > kIndicationCapacity) text.resize(kIndicationCapacity);
+    // Only the start of a long text is kept: no copy of the rest of the text.
+    std::string text(start < end ? source.substr(start, std::min(end - start, kIndicationCapacity))
+                                 : std::string_view());
     cursor.i = end;
+    if (dry_) return kind == 'a' && !text.empty() ? Step::kRestart : Step::kUnwatched;
     execute_indication(kind, std::move(text));
     return kind == 'a' && !settings().arma.empty() ? Step::kRestart : Step::kUnwatched;
   }
@@ -348,6 +505,7 @@ class TokenReader {
   }
 
   void add_note(std::int8_t note) {
+    if (sink_ && count_ == kBatchNotes) hand_on(false);
     const std::size_t k = next_position();
     count_ = static_cast<int>(k);
     notes_[k] = note;
@@ -366,94 +524,16 @@ class TokenReader {
   int count_ = 0;
   int separators_ = 0;
   std::uint8_t articulation_ = kNormal;
+  // A reading handed on a list at a time: the list, where it goes, and
+  // whether this pass's notes are dropped (the reading will start again).
+  NoteList* batch_ = nullptr;
+  NoteSink* sink_ = nullptr;
+  bool discarding_ = false;
+  bool dry_ = false;  // only finds whether a key signature restarts the reading
 };
 
 constexpr TokenReader::HandlerTable TokenReader::kMaterialTable = TokenReader::make_table(false);
 constexpr TokenReader::HandlerTable TokenReader::kPlayingTable = TokenReader::make_table(true);
-
-// Writes the key signature's accidentals onto the notes of a text, keeping
-// the accidentals written in a measure to the end of that measure.
-class KeySignatureRewrite {
- public:
-  KeySignatureRewrite(const std::string& text, std::string& out) : text_(text), out_(out) {
-    out_.clear();
-    set_bounded(sig_, settings().arma, kSignatureCapacity);
-  }
-
-  // Returns the number of separators.
-  int run() {
-    for (i_ = 0; i_ < text_.size(); ++i_) {
-      const char ch = text_[i_];
-      if (ch == 'i')
-        indication();
-      else if (is_separator(static_cast<unsigned char>(ch)))
-        separator(ch);
-      else if (ch >= 'a' && ch <= 'g')
-        letter(ch);
-      else
-        put(std::string_view(&ch, 1));
-    }
-    return separators_;
-  }
-
- private:
-  void put(std::string_view more) { append_bounded(out_, more, kTextCapacity); }
-
-  // The kind letter and the text up to and including the colon: a key
-  // signature replaces arma and is not written; any other indication is
-  // written as it stands.
-  void indication() {
-    const std::size_t size = text_.size();
-    const std::size_t colon = i_ + 2 <= size ? text_.find(':', i_ + 2) : std::string::npos;
-    const std::size_t stop = colon == std::string::npos ? size : colon + 1;
-    const std::string_view collected = std::string_view(text_).substr(i_ + 1, stop - (i_ + 1));
-    if (!collected.empty() && collected.front() == 'a') {
-      std::string_view value = collected.substr(1);
-      if (!value.empty()) value.remove_suffix(1);
-      PlaySettings& s = settings();
-      set_bounded(s.arma, value, kSettingCapacity);
-      set_bounded(sig_, s.arma, kSignatureCapacity);
-    } else {
-      put("i");
-      put(collected);
-    }
-    i_ = stop - 1;
-  }
-
-  // The accidentals written in the measure are forgotten.
-  void separator(char ch) {
-    put(std::string_view(&ch, 1));
-    set_bounded(sig_, settings().arma, kSignatureCapacity);
-    ++separators_;
-  }
-
-  void letter(char ch) {
-    const char nx = i_ + 1 < text_.size() ? text_[i_ + 1] : '\0';
-    const std::size_t at = sig_.find(ch);
-    if (!is_accidental(static_cast<unsigned char>(nx))) {
-      // The accidental the signature (or the measure) gives the letter.
-      put(std::string_view(&ch, 1));
-      if (at != std::string::npos && at + 1 < sig_.size()) put(std::string_view(&sig_[at + 1], 1));
-      return;
-    }
-    // An accidental written here holds to the end of the measure.
-    const char pair[2] = {ch, nx};
-    put(std::string_view(pair, 2));
-    ++i_;
-    if (at == std::string::npos)
-      append_bounded(sig_, std::string_view(pair, 2), kSignatureCapacity);
-    else if (at + 1 < sig_.size())
-      sig_[at + 1] = nx;
-    else
-      append_bounded(sig_, std::string_view(&nx, 1), kSignatureCapacity);
-  }
-
-  const std::string& text_;
-  std::string& out_;
-  std::string sig_;  // the key signature and the accidentals written in the measure
-  std::size_t i_ = 0;
-  int separators_ = 0;
-};
 
 }  // namespace
 
@@ -461,6 +541,15 @@ int read_tablature(std::string_view text, Reader reader, Notes& notes, Durations
                    Bytes* articulations, Bytes* marks, ReadingWatcher* watcher) {
   TokenReader token_reader(reader, notes, durations, articulations, marks, watcher);
   return token_reader.read(text);
+}
+
+int read_whole_tablature(std::string text, NoteList& batch, NoteSink& sink) {
+  text.erase(std::remove(text.begin(), text.end(), '\0'), text.end());
+  for (char& c : text)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  TokenReader token_reader(Reader::kPlaying, batch.notes, batch.durations, &batch.articulations,
+                           &batch.marks, nullptr);
+  return token_reader.read_whole(text, batch, sink);
 }
 
 int parse_tablature(std::string_view text, Notes& notes, Durations& durations) {
@@ -477,7 +566,7 @@ int parse_material(std::string_view text, Notes& notes, Durations& durations) {
 int apply_key_signature(std::string& text, std::string& out) {
   text = lower_ascii(c_text(text, kTextCapacity));
   if (text.size() < kTextCapacity) text.push_back(' ');
-  KeySignatureRewrite rewrite(text, out);
+  KeySignatureRewrite rewrite(text, false, out, kTextCapacity);
   return rewrite.run();
 }
 

@@ -49,6 +49,23 @@ class ReadingWatcher {
 int read_tablature(std::string_view text, Reader reader, Notes& notes, Durations& durations,
                    Bytes* articulations, Bytes* marks, ReadingWatcher* watcher);
 
+// Receives the notes of a reading too long for one list, a list at a time.
+class NoteSink {
+ public:
+  virtual ~NoteSink() = default;
+  // `list` holds the next notes read (element 0 = count); `last` is set for
+  // the notes that end the reading.
+  virtual void take(NoteList& list, bool last) = 0;
+};
+
+// The playing reader on a text of any length, read as one: what a reading
+// carries (octave, articulation, key signature and the accidentals of the
+// measure, note value, tempo, a group left open) goes on from one list to
+// the next, and a key signature met starts the reading again from the start
+// of the text, as in a short one. Zero bytes are no part of the text. Returns
+// the number of separators.
+int read_whole_tablature(std::string text, NoteList& batch, NoteSink& sink);
+
 // Reads `text` into notes and durations (element 0 = count); returns the
 // number of measure separators met, as a byte. Changes settings() as the
 // tokens say.

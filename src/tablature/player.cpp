@@ -257,12 +257,12 @@ Announced announce_entry(const NoteList& list, int i) {
 }
 
 // A group lasts as long as its first note; then every entry is released.
-void release_group(const NoteList& list, int first, int last) {
-  const std::uint32_t value = list.durations[static_cast<std::size_t>(first)];
-  const bool staccato = list.articulations[static_cast<std::size_t>(first)] == kStaccato;
-  wait_duration(staccato ? sounding_part(value) : value);
-  for (int k = first; k <= last; ++k) sound_off(list.notes[static_cast<std::size_t>(k)]);
-  if (staccato) wait_duration(silent_part(value));
+void release_group(OpenGroup& group) {
+  const bool staccato = group.articulation == kStaccato;
+  wait_duration(staccato ? sounding_part(group.value) : group.value);
+  for (std::int8_t note : group.notes) sound_off(note);
+  if (staccato) wait_duration(silent_part(group.value));
+  group = OpenGroup{};
 }
 
 // The count of a list whose element 0 holds it as a byte, kept inside the list.
@@ -379,11 +379,12 @@ int play_tablature(std::string_view text, std::string_view modes, int first, int
   return answer;
 }
 
-int play_notes(std::string_view modes, NoteList& list) {
+int play_notes(std::string_view modes, NoteList& list, OpenGroup* carried) {
   const int count = static_cast<int>(std::min<std::uint32_t>(list.durations[0], kListCapacity));
   const bool announcing = !modes.empty();
   int answer = 0;
-  int group = 0;  // position of the open group's first note, 0 when none
+  OpenGroup own;
+  OpenGroup& group = carried ? *carried : own;
 
   for (int i = 1; i <= count; ++i) {
     const auto k = static_cast<std::size_t>(i);
@@ -391,20 +392,24 @@ int play_notes(std::string_view modes, NoteList& list) {
     Announced announced;
     if (announcing) answer = (announced = announce_entry(list, i)).answer;
     if (!announced.silent) {
-      if (group == 0 && is_group_start(mark)) group = i;
-      sound(list.notes[k], list.durations[k], list.articulations[k], group != 0);
+      if (!group.open && is_group_start(mark))
+        group = {true, list.durations[k], list.articulations[k], {}};
+      sound(list.notes[k], list.durations[k], list.articulations[k], group.open);
     }
+    if (group.open) group.notes.push_back(list.notes[k]);
     const bool stop = asks_to_stop(answer);
-    if ((stop || is_group_end(mark)) && group != 0) {
-      release_group(list, group, i);
-      group = 0;
-    }
+    if ((stop || is_group_end(mark)) && group.open) release_group(group);
     if (stop) return answer;
     if (announcing && is_group_end(mark)) answer = announce_mark(mark);
   }
-  // A group left open ends with the list, as if it closed on the last note.
-  if (group != 0) release_group(list, group, count);
+  // A group left open ends with the list, as if it closed on the last note,
+  // unless the reading goes on in another list.
+  if (group.open && !carried) release_group(group);
   return answer;
+}
+
+void end_group(OpenGroup& group) {
+  if (group.open) release_group(group);
 }
 
 void play_run(std::int8_t start, std::span<const std::int8_t> intervals,

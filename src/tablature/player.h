@@ -5,6 +5,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/settings.h"
 
@@ -20,8 +21,19 @@ int play_text(std::string_view text);
 int play_tablature(std::string_view text, std::string_view modes, int first, int last,
                    std::string& collected, NoteList& list);
 
-// Plays a list read by the playing reader; returns the last answer.
-int play_notes(std::string_view modes, NoteList& list);
+// A group whose notes still sound where a list ended.
+struct OpenGroup {
+  bool open = false;
+  std::uint32_t value = 0;  // the first note's value and articulation
+  std::uint8_t articulation = 0;
+  std::vector<std::int8_t> notes;  // every entry from the first, to release
+};
+
+// Plays a list read by the playing reader; returns the last answer. With
+// `carried`, the list goes on from the one before: a group open there goes
+// on, and one open at the end stays open in it (end_group releases it).
+int play_notes(std::string_view modes, NoteList& list, OpenGroup* carried = nullptr);
+void end_group(OpenGroup& group);
 
 // Plays start, then count further notes each the previous one plus the next
 // interval, one after another; durations from element 1.

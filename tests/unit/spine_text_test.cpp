@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 
 #include "core/text.h"
@@ -76,6 +77,32 @@ TEST(TextEncoding, TakesUtf8ArgumentsAsWindows1252) {
   for (std::string bytes : {"\xC0\xAF", "\xC0\x80", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xE2\x82"})
     EXPECT_EQ(platform::from_utf8(bytes), bytes);
   EXPECT_EQ(platform::from_utf8("\xF0\x9F\x8E\xB5"), "?");
+}
+
+// A name given by the system comes back as its own bytes, whatever they are,
+// shows as its characters and holds nothing a tablature reads.
+TEST(TextEncoding, SystemNamesKeepTheirOwnBytes) {
+  struct Case {
+    std::string name, shown;
+  } cases[] = {
+      {"\xD0\xBF\xD0\xB5.tab", "\xD0\xBF\xD0\xB5.tab"},            // Cyrillic
+      {"\xF0\x9F\x8E\xB5 \xC3\xA9", "\xF0\x9F\x8E\xB5 \xC3\xA9"},  // beyond the BMP, then é
+      {"?.tab", "?.tab"},
+      {"\xE9t\xE9", "\\xe9t\\xe9"},                  // Latin-1 bytes, no UTF-8
+      {"\xC2\x81\xC2\x9B", "\\xc2\\x81\\xc2\\x9b"},  // C1 controls
+  };
+  for (const Case& c : cases) {
+    const std::string kept = platform::from_system_name(c.name);
+    EXPECT_EQ(platform::to_utf8(kept), c.name);
+    EXPECT_EQ(platform::to_terminal(kept), c.shown);
+    // No ASCII added, no double flat: nothing the reader would play.
+    auto ascii = [](const std::string& t) {
+      return std::count_if(t.begin(), t.end(), [](char ch) { return (ch & 0x80) == 0; });
+    };
+    EXPECT_EQ(ascii(kept), ascii(c.name)) << c.name;
+    EXPECT_EQ(kept.find('\xE1'), std::string::npos) << c.name;
+  }
+  EXPECT_EQ(platform::from_system_name("\xC3\xA9"), "\xE9");  // é has its byte
 }
 
 TEST(TextEncoding, TerminalTextCannotDriveTheTerminal) {

@@ -1,6 +1,7 @@
 // The entry on POSIX systems: arguments arrive as UTF-8 and are handed to the
-// program in its own bytes; whatever ends the run, normally or by a signal,
-// no note is left sounding.
+// program in its own bytes, kept so that a name among them opens the file of
+// that very name; whatever ends the run, normally or by a signal, no note is
+// left sounding.
 #include "platform/entry.h"
 
 #include <fcntl.h>
@@ -55,7 +56,7 @@ int run_entry(int argc, char** argv, Program program) {
 
   std::vector<std::string> args;
   args.reserve(static_cast<std::size_t>(argc > 0 ? argc : 0));
-  for (int i = 0; i < argc; ++i) args.push_back(platform::from_utf8(argv[i]));
+  for (int i = 0; i < argc; ++i) args.push_back(platform::from_system_name(argv[i]));
 
   posix::PosixBackends os(std::move(config));
   platform::Session session(platform::SessionOptions::from_environment(), os);

@@ -68,7 +68,7 @@ PosixConfig PosixConfig::from_environment() {
     // A mistyped value must not become a file of that name.
     config.error =
         "velk0 : VELK0_AUDIO doit valoir none ou le chemin d'un fichier .wav, pas \xC2\xAB " +
-        to_terminal(from_utf8(audio)) + " \xC2\xBB ; arr\xC3\xAAt du programme";
+        to_terminal(from_system_name(audio)) + " \xC2\xBB ; arr\xC3\xAAt du programme";
   }
   config.root = env_or("VELK0_ROOT", home_folder() + "/.local/share/velk0");
   return config;
