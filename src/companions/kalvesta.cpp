@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "core/text.h"
-#include "core/text_files.h"
 #include "midi/device_choice.h"
 #include "platform/console.h"
 #include "platform/entry.h"
@@ -74,11 +73,13 @@ int choose_device(std::string_view number) {
     print_error_line("pour voir la liste des sorties : kalvesta");
     return 1;
   }
-  if (write_text_file(format_text("%u\n", index), kDeviceChoicePath) != 0) {
+  const platform::Written written =
+      platform::current().files->write_text(kDeviceChoicePath, device_choice_text(index));
+  if (!written) {
     print_error_line(
         format_text("kalvesta : impossible d'\xE9"
-                    "crire %s",
-                    kDeviceChoicePath));
+                    "crire %s : %s",
+                    kDeviceChoicePath, written.failure.c_str()));
     return 1;
   }
   print_line(format_text("sortie %u choisie : %s", index, device_name(index).c_str()));

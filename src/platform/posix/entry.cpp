@@ -73,6 +73,8 @@ int run_entry(int argc, char** argv, Program program) {
     return 1;
   }
   session.shutdown();
+  // A sound file asked for and not written fails the run.
+  if (!os.complete_output() && code == 0) code = 1;
   platform::install(nullptr);
   // Conventional exit status of a run cut short by a signal.
   if (posix::interrupt_requested()) code = 128 + posix::interrupt_signal();
