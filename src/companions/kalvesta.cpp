@@ -3,6 +3,7 @@
 //
 //   kalvesta      lists the devices, then the choice the file holds now
 //   kalvesta N    writes N into \korvane\midiinit.dev, when N names a device
+//                 (the data folder is made first when there is none)
 //
 // Every line is plain French, one fact a line, so that it reads well with a
 // screen reader. Exit status 0, or 1 when nothing was written.
@@ -101,5 +102,10 @@ int run_kalvesta(const std::vector<std::string>& args) {
 }  // namespace velk0
 
 int main(int argc, char** argv) {
-  return velk0::platform::run_entry(argc, argv, velk0::run_kalvesta);
+  // A choice made before velk0 ever ran: the data folder is made for it.
+  const std::string choice = velk0::device_choice_text(0);
+  const velk0::platform::SeedFile first_use[] = {{velk0::kDeviceChoicePath, choice}};
+  return velk0::platform::run_entry(
+      argc, argv, velk0::run_kalvesta,
+      argc == 2 ? first_use : std::span<const velk0::platform::SeedFile>());
 }

@@ -10,6 +10,7 @@
 #include <system_error>
 #include <vector>
 
+#include "platform/data_folder.h"
 #include "platform/file_writes.h"
 
 namespace velk0::platform {
@@ -19,9 +20,6 @@ constexpr int kSampleRate = 22050;
 constexpr double kPi = 3.14159265358979323846;
 constexpr double kAttackSeconds = 0.006;
 constexpr double kReleaseSeconds = 0.025;
-
-// The folder of the data files, where a bare cue name falls back to.
-constexpr std::string_view kDataFolder = "\\korvane\\";
 
 // One tone of a cue: when it starts and how long it lasts (seconds), its
 // pitch (Hz), its level (0..1) and how fast it fades (seconds for 1/e; 0:
@@ -142,13 +140,13 @@ bool needs_writing(const std::string& native_path) {
          std::uint64_t{get_le32(head, 4)} + 8 > size;
 }
 
-// Writes the cue whole, and its folder; a cue that cannot be written is not
-// played, as any missing cue.
+// Writes the cue whole into its folder, when that folder is there (it is made
+// whole at the first use, see data_folder.h); a cue that cannot be written is
+// not played, as any missing cue.
 void install(const std::string& native_path, const std::string& bytes) {
   const std::filesystem::path path(native_path);
   std::error_code ignored;
-  std::filesystem::create_directories(path.parent_path(), ignored);
-  replace_file(path, bytes);
+  if (std::filesystem::is_directory(path.parent_path(), ignored)) replace_file(path, bytes);
 }
 
 // The recipe of a shipped cue; null for any other name.

@@ -40,7 +40,7 @@ void open_standard_descriptors() {
 
 namespace velk0::platform {
 
-int run_entry(int argc, char** argv, Program program) {
+int run_entry(int argc, char** argv, Program program, std::span<const SeedFile> first_use) {
   namespace platform = velk0::platform;
   namespace posix = velk0::platform::posix;
 
@@ -60,6 +60,9 @@ int run_entry(int argc, char** argv, Program program) {
   posix::PosixBackends os(std::move(config));
   platform::Session session(platform::SessionOptions::from_environment(), os);
   platform::install(&session.platform());
+  if (!first_use.empty())
+    platform::make_data_folder_at_first_use(
+        [&os](std::string_view path) { return os.native_path(path); }, first_use);
 
   int code = 0;
   try {
