@@ -69,8 +69,9 @@ fs::path temporary_beside(const fs::path& path) {
   static std::mt19937 random{std::random_device{}()};
   fs::path temporary = path;
   for (;;) {
-    temporary.replace_filename("." + path.filename().string() + "." + std::to_string(random()) +
-                               ".tmp");
+    std::string name(".");
+    name.append(path.filename().string()).append(".").append(std::to_string(random()));
+    temporary.replace_filename(name.append(".tmp"));
     std::error_code ignored;
     if (!fs::exists(fs::symlink_status(temporary, ignored))) return temporary;
   }
