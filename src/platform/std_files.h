@@ -3,11 +3,11 @@
 //
 // Only regular files are read or written: a folder, a FIFO or a device is a
 // file that cannot be opened, and opening one never waits. A file is written
-// whole or not at all (see file_writes.h); through a symbolic link, the file
-// it points to is written. A file is written
-// in the program's own bytes; a file read is taken as UTF-8 when it says so
-// with a byte-order mark or is all well-formed UTF-8 beyond ASCII (as a Linux
-// editor saves it), and converted; otherwise its bytes are the program's own.
+// whole or not at all (see file_writes.h), through a symbolic link onto the
+// file it points to, in the program's own bytes; a file read is taken as
+// UTF-8 when it says so with a byte-order mark or is all well-formed UTF-8
+// beyond ASCII (as a Linux editor saves it), and converted; otherwise its
+// bytes are the program's own.
 // Pages are counted in characters after that conversion. A read that fails
 // part way gives nothing, as a file that cannot be opened does.
 #pragma once
