@@ -3,6 +3,7 @@
 //
 //   kalvesta      lists the devices, then the choice the file holds now
 //   kalvesta N    writes N into \korvane\midiinit.dev, when N names a device
+//                 (the data folder is made first when there is none)
 //
 // Every line is plain French, one fact a line, so that it reads well with a
 // screen reader. Exit status 0, or 1 when nothing was written.
@@ -11,7 +12,6 @@
 #include <vector>
 
 #include "core/text.h"
-#include "core/text_files.h"
 #include "midi/device_choice.h"
 #include "platform/console.h"
 #include "platform/entry.h"
@@ -74,11 +74,13 @@ int choose_device(std::string_view number) {
     print_error_line("pour voir la liste des sorties : kalvesta");
     return 1;
   }
-  if (write_text_file(format_text("%u\n", index), kDeviceChoicePath) != 0) {
+  const platform::Written written =
+      platform::current().files->write_text(kDeviceChoicePath, device_choice_text(index));
+  if (!written) {
     print_error_line(
         format_text("kalvesta : impossible d'\xE9"
-                    "crire %s",
-                    kDeviceChoicePath));
+                    "crire %s : %s",
+                    kDeviceChoicePath, written.failure.c_str()));
     return 1;
   }
   print_line(format_text("sortie %u choisie : %s", index, device_name(index).c_str()));
@@ -100,5 +102,10 @@ int run_kalvesta(const std::vector<std::string>& args) {
 }  // namespace velk0
 
 int main(int argc, char** argv) {
-  return velk0::platform::run_entry(argc, argv, velk0::run_kalvesta);
+  // A choice made before velk0 ever ran: the data folder is made for it.
+  const std::string choice = velk0::device_choice_text(0);
+  const velk0::platform::SeedFile first_use[] = {{velk0::kDeviceChoicePath, choice}};
+  return velk0::platform::run_entry(
+      argc, argv, velk0::run_kalvesta,
+      argc == 2 ? first_use : std::span<const velk0::platform::SeedFile>());
 }

@@ -1,6 +1,7 @@
 #include "core/text_files.h"
 
 #include "core/messages.h"
+#include "platform/file_writes.h"
 #include "platform/platform.h"
 
 namespace velk0 {
@@ -57,7 +58,10 @@ bool read_text_lines(std::string_view path, std::size_t longest,
 }
 
 int write_text_file(std::string_view text, std::string_view path) {
-  return files().write_text(path, text) ? 0 : 1;
+  const platform::Written written = files().write_text(path, text);
+  if (written) return 0;
+  platform::report_write_failure(path, written.failure);
+  return 1;
 }
 
 }  // namespace velk0

@@ -29,7 +29,9 @@ std::optional<std::string> read_whole_text(std::string_view path, bool report);
 bool read_text_lines(std::string_view path, std::size_t longest,
                      const std::function<bool(std::string_view line)>& each);
 
-// Replaces the file with `text`; 0, or 1 when it cannot be created.
+// Replaces the file with `text`; 0, or 1 when it cannot be written, after one
+// line on standard error that names the file and says why (the dialogues go
+// on as if it had been written).
 int write_text_file(std::string_view text, std::string_view path);
 
 }  // namespace velk0

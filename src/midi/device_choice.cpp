@@ -16,6 +16,8 @@ constexpr const char* kHowToChoose =
 
 }  // namespace
 
+std::string device_choice_text(unsigned index) { return format_text("%u\n", index); }
+
 void read_device_choice() {
   std::string text;
   if (read_text_file(text, 1, kDeviceChoicePath) > 0) {

@@ -10,6 +10,9 @@
 #include <system_error>
 #include <vector>
 
+#include "platform/data_folder.h"
+#include "platform/file_writes.h"
+
 namespace velk0::platform {
 namespace {
 
@@ -17,9 +20,6 @@ constexpr int kSampleRate = 22050;
 constexpr double kPi = 3.14159265358979323846;
 constexpr double kAttackSeconds = 0.006;
 constexpr double kReleaseSeconds = 0.025;
-
-// The folder of the data files, where a bare cue name falls back to.
-constexpr std::string_view kDataFolder = "\\korvane\\";
 
 // One tone of a cue: when it starts and how long it lasts (seconds), its
 // pitch (Hz), its level (0..1) and how fast it fades (seconds for 1/e; 0:
@@ -115,12 +115,38 @@ bool exists(const std::string& native_path) {
   return std::filesystem::exists(native_path, ignored);
 }
 
-// Writes the file, and its folder.
-void install(const std::string& native_path, const std::string& bytes) {
+std::uint32_t get_le32(std::string_view bytes, std::size_t at) {
+  std::uint32_t value = 0;
+  for (int i = 3; i >= 0; --i)
+    value = (value << 8) | static_cast<unsigned char>(bytes[at + static_cast<std::size_t>(i)]);
+  return value;
+}
+
+// A cue file that must be written (again): missing, or no whole WAV file, as
+// one cut short by a full disk is.
+bool needs_writing(const std::string& native_path) {
+  constexpr std::size_t kHeader = 12;
   std::error_code ignored;
-  std::filesystem::create_directories(std::filesystem::path(native_path).parent_path(), ignored);
-  std::ofstream out(native_path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  const auto status = std::filesystem::status(native_path, ignored);
+  if (!std::filesystem::exists(status)) return true;
+  if (!std::filesystem::is_regular_file(status)) return false;  // no cue of the program's
+  std::ifstream in(native_path, std::ios::binary | std::ios::ate);
+  if (!in) return false;
+  const auto size = static_cast<std::uint64_t>(in.tellg());
+  std::string head(kHeader, '\0');
+  in.seekg(0);
+  if (size < kHeader || !in.read(head.data(), kHeader)) return true;
+  return !head.starts_with("RIFF") || head.substr(8, 4) != "WAVE" ||
+         std::uint64_t{get_le32(head, 4)} + 8 > size;
+}
+
+// Writes the cue whole into its folder, when that folder is there (it is made
+// whole at the first use, see data_folder.h); a cue that cannot be written is
+// not played, as any missing cue.
+void install(const std::string& native_path, const std::string& bytes) {
+  const std::filesystem::path path(native_path);
+  std::error_code ignored;
+  if (std::filesystem::is_directory(path.parent_path(), ignored)) replace_file(path, bytes);
 }
 
 // The recipe of a shipped cue; null for any other name.
@@ -147,7 +173,8 @@ void ShippedCues::play(std::string_view system_path) {
   std::string path(system_path);
   if (recipe_for(path) != nullptr) {
     if (is_bare_name(path) && !exists(native_(path))) path = std::string(kDataFolder) + path;
-    if (!is_bare_name(path) && !exists(native_(path))) install(native_(path), render_cue(path));
+    if (!is_bare_name(path) && needs_writing(native_(path)))
+      install(native_(path), render_cue(path));
   }
   inner_->play(path);
 }

@@ -1,7 +1,8 @@
 // The sound cues the program ships. They are made here, by computation, as
-// small 16-bit PCM WAV files, and written into the data folder the first time
-// they are to be played and are missing; a file the user put there is never
-// replaced.
+// small 16-bit PCM WAV files, written into the data folder when it is made
+// (see data_folder.h), and again whenever one is to be played and is missing
+// or is no whole WAV file (cut short by a full disk); a WAV file the user put
+// there is never replaced.
 #pragma once
 
 #include <memory>
@@ -25,7 +26,8 @@ inline constexpr std::string_view kErrorCue = "erreur.wav";
 // of the error cue); empty for any other name.
 std::string render_cue(std::string_view system_path);
 
-// Sound cues that install the shipped cues when they are missing. A bare
+// Sound cues that install the shipped cues when they are missing or damaged,
+// into the data folder when it is there. A bare
 // name of a shipped cue that is not in the current folder is played from the
 // data folder instead.
 class ShippedCues : public SoundCues {

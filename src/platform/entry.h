@@ -4,8 +4,11 @@
 // sounding.
 #pragma once
 
+#include <span>
 #include <string>
 #include <vector>
+
+#include "platform/data_folder.h"
 
 namespace velk0::platform {
 
@@ -13,6 +16,9 @@ namespace velk0::platform {
 // (element 0 is the program's name); returns the exit status.
 using Program = int (*)(const std::vector<std::string>& args);
 
-int run_entry(int argc, char** argv, Program program);
+// `first_use`, when not empty, is what a data folder made at the program's
+// first use starts with besides the cues (see data_folder.h): the folder is
+// then made, when it does not exist at all, before the program runs.
+int run_entry(int argc, char** argv, Program program, std::span<const SeedFile> first_use = {});
 
 }  // namespace velk0::platform

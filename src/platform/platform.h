@@ -101,6 +101,12 @@ struct TextPage {
   int count = 0;     // characters read, zero bytes included
 };
 
+// What became of a write: done, or why not.
+struct Written {
+  std::string failure;  // in French, in the program's bytes; empty when written
+  explicit operator bool() const { return failure.empty(); }
+};
+
 class Files {
  public:
   virtual ~Files() = default;
@@ -113,8 +119,9 @@ class Files {
   // ends the text there.
   virtual bool read_stream(std::string_view system_path,
                            const std::function<bool(std::string_view)>& take) = 0;
-  // Replaces the file's content with the text; false when it cannot be created.
-  virtual bool write_text(std::string_view system_path, std::string_view text) = 0;
+  // Replaces the file's content with the text, whole: when it cannot be
+  // written, the file is as it was and the result says why.
+  virtual Written write_text(std::string_view system_path, std::string_view text) = 0;
 };
 
 // The system's clipboard, holding text.

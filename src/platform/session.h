@@ -35,6 +35,10 @@ class OsBackends {
   // before a MIDI device opens, before each MIDI message, each wait and each
   // box, so that nothing more sounds or waits once the request is made.
   virtual void check_stop() {}
+  // Once nothing more plays: completes what the run wrote besides its files
+  // (the WAV file of its sound); false when that could not be written, after
+  // one French line on standard error.
+  virtual bool complete_output() { return true; }
 };
 
 struct SessionOptions {

@@ -11,7 +11,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <exception>
+#include <filesystem>
+#include <system_error>
 
+#include "platform/file_writes.h"
 #include "platform/text_encoding.h"
 
 namespace velk0::platform {
@@ -25,13 +28,11 @@ constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 #ifdef _WIN32
 // There are no FIFOs; a device such as CON is refused once open.
 constexpr int kReadFlags = O_RDONLY | O_BINARY;
-constexpr int kWriteFlags = O_WRONLY | O_CREAT | O_TRUNC | O_BINARY;
 constexpr int kNewFileMode = S_IREAD | S_IWRITE;
 #else
 // Opening a FIFO or a device must never wait: open without blocking, then
 // refuse whatever is not a regular file.
 constexpr int kReadFlags = O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
-constexpr int kWriteFlags = O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
 constexpr int kNewFileMode = 0666;
 #endif
 
@@ -192,16 +193,6 @@ bool stream_text(int fd, const std::function<bool(std::string_view)>& take) {
   }
 }
 
-bool write_all(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    auto put = ::write(fd, bytes.data(), static_cast<unsigned>(std::min(bytes.size(), kChunk)));
-    if (put < 0 && errno == EINTR) continue;
-    if (put <= 0) return false;
-    bytes.remove_prefix(static_cast<std::size_t>(put));
-  }
-  return true;
-}
-
 }  // namespace
 
 std::optional<TextPage> StdFiles::read_text(std::string_view path, int page) {
@@ -227,19 +218,33 @@ bool StdFiles::read_stream(std::string_view path,
   return stream_text(file.get(), take);
 }
 
-bool StdFiles::write_text(std::string_view path, std::string_view text) {
+std::string text_file_bytes(std::string_view text) {
+  std::string bytes;
+  bytes.reserve(text.size() + text.size() / 8);
+  for (char c : text) {
+    if (c == '\n') bytes += '\r';
+    bytes += c;
+  }
+  return bytes;
+}
+
+Written StdFiles::write_text(std::string_view path, std::string_view text) {
+  namespace fs = std::filesystem;
   try {
-    std::string bytes;
-    bytes.reserve(text.size() + text.size() / 8);
-    for (char c : text) {
-      if (c == '\n') bytes += '\r';
-      bytes += c;
+    fs::path target(native_(path));
+    std::error_code error;
+    if (fs::is_symlink(fs::symlink_status(target, error))) {
+      fs::path pointed = fs::weakly_canonical(target, error);
+      if (!error) target = pointed;
     }
-    Descriptor file(open_regular(native_(path), kWriteFlags));
-    if (file.get() < 0) return false;
-    return write_all(file.get(), bytes) && file.close();
+    const fs::file_status status = fs::status(target, error);
+    if (fs::is_directory(status))
+      return {write_failure_cause(std::make_error_code(std::errc::is_a_directory))};
+    if (fs::exists(status) && !fs::is_regular_file(status))
+      return {write_failure_cause(std::make_error_code(std::errc::operation_not_supported))};
+    return {replace_file(target, text_file_bytes(text))};
   } catch (const std::exception&) {
-    return false;
+    return {write_failure_cause(std::make_error_code(std::errc::not_enough_memory))};
   }
 }
 

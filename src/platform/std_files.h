@@ -3,9 +3,11 @@
 //
 // Only regular files are read or written: a folder, a FIFO or a device is a
 // file that cannot be opened, and opening one never waits. A file is written
-// in the program's own bytes; a file read is taken as UTF-8 when it says so
-// with a byte-order mark or is all well-formed UTF-8 beyond ASCII (as a Linux
-// editor saves it), and converted; otherwise its bytes are the program's own.
+// whole or not at all (see file_writes.h), through a symbolic link onto the
+// file it points to, in the program's own bytes; a file read is taken as
+// UTF-8 when it says so with a byte-order mark or is all well-formed UTF-8
+// beyond ASCII (as a Linux editor saves it), and converted; otherwise its
+// bytes are the program's own.
 // Pages are counted in characters after that conversion. A read that fails
 // part way gives nothing, as a file that cannot be opened does.
 #pragma once
@@ -25,11 +27,15 @@ class StdFiles : public Files {
   std::optional<TextPage> read_text(std::string_view path, int page) override;
   bool read_stream(std::string_view path,
                    const std::function<bool(std::string_view)>& take) override;
-  bool write_text(std::string_view path, std::string_view text) override;
+  Written write_text(std::string_view path, std::string_view text) override;
 
  private:
   PathMapper native_;
 };
+
+// The bytes of a text written in text mode: each line feed after a carriage
+// return.
+std::string text_file_bytes(std::string_view text);
 
 // A system path on a POSIX system: a path that begins with a backslash is
 // taken from `root`, backslashes become slashes, and the name is UTF-8.

@@ -183,10 +183,10 @@ bool TracedFiles::read_stream(std::string_view path,
   return opened;
 }
 
-bool TracedFiles::write_text(std::string_view path, std::string_view text) {
-  bool ok = inner_.write_text(path, text);
-  trace_.file("write", path, ok ? static_cast<int>(text.size()) : 0);
-  return ok;
+Written TracedFiles::write_text(std::string_view path, std::string_view text) {
+  Written written = inner_.write_text(path, text);
+  trace_.file("write", path, written ? static_cast<int>(text.size()) : 0);
+  return written;
 }
 
 std::optional<std::string> TracedClipboard::read_text() {

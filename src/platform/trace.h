@@ -120,7 +120,7 @@ class TracedFiles : public Files {
   // Traced as one read, of the characters handed on.
   bool read_stream(std::string_view path,
                    const std::function<bool(std::string_view)>& take) override;
-  bool write_text(std::string_view path, std::string_view text) override;
+  Written write_text(std::string_view path, std::string_view text) override;
 
  private:
   Files& inner_;

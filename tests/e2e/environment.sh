@@ -13,13 +13,13 @@ for value in none NONE None; do
 done
 VELK0_AUDIO=piece.WAV "$velk0" "c" </dev/null >out 2>err || fail "piece.WAV: exit code $?"
 [[ -s piece.WAV ]] || fail "piece.WAV was not written"
-[[ $(ls | sort | tr '\n' ' ') == "err out piece.WAV " ]] || fail "files: $(ls)"
+[[ $(ls | sort | tr '\n' ' ') == "err korvane out piece.WAV " ]] || fail "files: $(ls)"
 
 for value in nothing piece.wv .wav "none "; do
   code=0
   VELK0_AUDIO=$value VELK0_TRACE=trace "$velk0" "c" </dev/null >out 2>err || code=$?
   [[ $code -eq 2 ]] || fail "$value: exit code $code"
-  [[ $(ls | sort | tr '\n' ' ') == "err out piece.WAV " ]] || fail "$value: files: $(ls)"
+  [[ $(ls | sort | tr '\n' ' ') == "err korvane out piece.WAV " ]] || fail "$value: files: $(ls)"
   [[ $(wc -l <err) -eq 1 ]] && grep -q "^velk0 : VELK0_AUDIO doit valoir none ou le chemin d'un fichier .wav" err \
     || fail "$value: standard error: $(cat err)"
   [[ ! -s out ]] || fail "$value: output: $(cat out)"

@@ -11,7 +11,7 @@ grep -qx "0 : synthétiseur intégré, 256 notes" out || fail "device 0 missing:
 grep -qx 'aucun choix dans \\korvane\\midiinit.dev : velk0 prend la sortie 0' out ||
   fail "no word on the missing choice: $(cat out)"
 
-mkdir "$tmp/korvane"
+# With no data folder yet, the choice makes it.
 "$kalvesta" 0 >out 2>err || fail "kalvesta 0: exit code $?"
 [[ $(od -An -c "$choice" | tr -d ' ') == '0\r\n' ]] || fail "the file holds: $(od -c "$choice")"
 grep -qx "sortie 0 choisie : synthétiseur intégré" out || fail "kalvesta 0 said: $(cat out)"

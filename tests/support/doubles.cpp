@@ -43,9 +43,9 @@ bool MemoryFiles::read_stream(std::string_view path,
   return true;
 }
 
-bool MemoryFiles::write_text(std::string_view path, std::string_view text) {
+platform::Written MemoryFiles::write_text(std::string_view path, std::string_view text) {
   files[std::string(path)] = std::string(text);
-  return true;
+  return {};
 }
 
 int CycleDialogs::show(platform::BoxStyle style, std::string_view, std::string_view) {

@@ -69,7 +69,7 @@ class MemoryFiles : public platform::Files {
   std::optional<platform::TextPage> read_text(std::string_view path, int page) override;
   bool read_stream(std::string_view path,
                    const std::function<bool(std::string_view)>& take) override;
-  bool write_text(std::string_view path, std::string_view text) override;
+  platform::Written write_text(std::string_view path, std::string_view text) override;
 };
 
 // Boxes answered in turn from a fixed cycle of answers; information boxes

@@ -443,13 +443,20 @@ TEST_F(AtCommandTest, CompanionProgramsAndTheirCues) {
   EXPECT_NE(events("exec")[0].find("\"started\":true"), std::string::npos);
 }
 
-TEST_F(AtCommandTest, TheCuesAreInstalledWhenMissingAndNeverReplaced) {
-  write_file(kEntry, "mine");
+TEST_F(AtCommandTest, TheCuesAreInstalledWhenMissingOrCutShortAndNeverReplaced) {
+  // A whole WAV file of the user's own stays; one cut short by a full disk,
+  // or with no WAV header, is written again.
+  const std::string mine = platform::render_cue("erreur.wav");
+  write_file(kEntry, mine);
   run_with("", {"@pat", "@ste"});
-  EXPECT_EQ(read_file(kEntry), "mine");
-  const std::string edition = read_file(kEdition);
-  EXPECT_EQ(edition.substr(0, 4), "RIFF");
-  EXPECT_EQ(edition, platform::render_cue(kEdition));
+  EXPECT_EQ(read_file(kEntry), mine);
+  EXPECT_EQ(read_file(kEdition), platform::render_cue(kEdition));
+  for (const std::string& damaged :
+       {platform::render_cue(kEdition).substr(0, 100), std::string("mine")}) {
+    write_file(kEdition, damaged);
+    run_with("", {"@pat"});
+    EXPECT_EQ(read_file(kEdition), platform::render_cue(kEdition));
+  }
 
   start("o");
   clipboard().text.reset();

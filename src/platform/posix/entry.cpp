@@ -41,7 +41,7 @@ void open_standard_descriptors() {
 
 namespace velk0::platform {
 
-int run_entry(int argc, char** argv, Program program) {
+int run_entry(int argc, char** argv, Program program, std::span<const SeedFile> first_use) {
   namespace platform = velk0::platform;
   namespace posix = velk0::platform::posix;
 
@@ -61,6 +61,9 @@ int run_entry(int argc, char** argv, Program program) {
   posix::PosixBackends os(std::move(config));
   platform::Session session(platform::SessionOptions::from_environment(), os);
   platform::install(&session.platform());
+  if (!first_use.empty())
+    platform::make_data_folder_at_first_use(
+        [&os](std::string_view path) { return os.native_path(path); }, first_use);
 
   int code = 0;
   try {
@@ -74,6 +77,8 @@ int run_entry(int argc, char** argv, Program program) {
     return 1;
   }
   session.shutdown();
+  // A sound file asked for and not written fails the run.
+  if (!os.complete_output() && code == 0) code = 1;
   platform::install(nullptr);
   // Conventional exit status of a run cut short by a signal.
   if (posix::interrupt_requested()) code = 128 + posix::interrupt_signal();

@@ -7,6 +7,7 @@
 
 #include "platform/posix/interrupt.h"
 #include "platform/posix/quiet_stderr.h"
+#include "platform/posix/synth_failure.h"
 #include "platform/text_encoding.h"
 
 namespace velk0::platform::posix {
@@ -36,13 +37,28 @@ constexpr unsigned char kAllNotesOff = 123;
 PosixMidi::PosixMidi(SynthConfig config, Clock& clock, const RealClock* real_clock)
     : config_(std::move(config)), clock_(clock), real_clock_(real_clock) {}
 
-PosixMidi::~PosixMidi() { close(); }
+PosixMidi::~PosixMidi() {
+  close();
+  complete_output();
+}
+
+bool PosixMidi::complete_output() {
+  if (!synth_) return !output_failed_;
+  std::string failure = synth_->close_file();
+  if (!failure.empty()) {
+    std::cerr << write_failure_line(config_.wav_path, to_utf8(failure), synth_->file_kept_part())
+              << std::flush;
+    output_failed_ = true;
+  }
+  return !output_failed_;
+}
 
 Synthesizer* PosixMidi::synth() {
   if (!synth_tried_) {
     synth_tried_ = true;
     SynthStart started = Synthesizer::start(config_, clock_, real_clock_);
     synth_ = std::move(started.synth);
+    output_failed_ = started.failure == SynthFailure::wav_unwritable;
     std::cerr << failure_line(started.failure, config_.soundfont, config_.wav_path) << std::flush;
   }
   return synth_.get();

@@ -39,6 +39,12 @@ class PosixMidi : public MidiDevices {
   // standard error has said why, once.
   Synthesizer* synthesizer() { return synth(); }
 
+  // Once nothing more plays: completes the WAV file the sound goes to. False
+  // when that file could not be written, after one French line on standard
+  // error (for a file that could not even be made, the line came when the
+  // synthesizer started).
+  bool complete_output();
+
  private:
   Synthesizer* synth();
   // The sequencer's output ports; null on a machine without a sequencer.
@@ -50,6 +56,7 @@ class PosixMidi : public MidiDevices {
   const RealClock* real_clock_;
   bool synth_tried_ = false;
   std::unique_ptr<Synthesizer> synth_;
+  bool output_failed_ = false;  // the WAV file was not written
   bool ports_tried_ = false;
   std::unique_ptr<RtMidiOut> ports_;
   std::optional<unsigned> open_;

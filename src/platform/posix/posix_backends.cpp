@@ -117,4 +117,6 @@ std::string PosixBackends::native_path(std::string_view system_path) {
 
 void PosixBackends::check_stop() { throw_if_interrupted(); }
 
+bool PosixBackends::complete_output() { return !midi_ || midi_->complete_output(); }
+
 }  // namespace velk0::platform::posix

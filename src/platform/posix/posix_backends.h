@@ -47,6 +47,7 @@ class PosixBackends : public OsBackends {
   std::string native_path(std::string_view system_path) override;
   // Throws Interrupted once a signal has asked the program to stop.
   void check_stop() override;
+  bool complete_output() override;
 
  private:
   PosixConfig config_;

@@ -36,4 +36,11 @@ std::string failure_line(SynthFailure failure, std::string_view soundfont,
   return line + '\n';
 }
 
+std::string write_failure_line(std::string_view wav_path, std::string_view cause, bool kept_part) {
+  std::string line = "velk0 : impossible d'écrire le fichier audio ";
+  line.append(wav_path).append(" : ").append(cause);
+  return line + (kept_part ? " ; il ne garde que le son d'avant l'échec.\n"
+                           : " ; le son n'y est pas enregistré.\n");
+}
+
 }  // namespace velk0::platform::posix

@@ -20,4 +20,8 @@ enum class SynthFailure {
 std::string failure_line(SynthFailure failure, std::string_view soundfont,
                          std::string_view wav_path);
 
+// The line that says the WAV file could not be written, and why (UTF-8):
+// `kept_part` when it holds the sound up to the failure, else it was not made.
+std::string write_failure_line(std::string_view wav_path, std::string_view cause, bool kept_part);
+
 }  // namespace velk0::platform::posix

@@ -88,11 +88,16 @@ Synthesizer::~Synthesizer() {
     live_.reset();  // the callback has stopped once the device is closed
     return;
   }
+  close_file();
+}
+
+std::string Synthesizer::close_file() {
+  if (!playing_ || live_ || file_closed_) return {};
+  file_closed_ = true;
   catch_up();
-  if (output_ == AudioOutput::file) {
-    render_ending();
-    wav_.finish();
-  }
+  if (output_ != AudioOutput::file) return {};
+  render_ending();
+  return wav_.close();
 }
 
 int Synthesizer::polyphony() { return engine_.polyphony(); }
@@ -151,12 +156,13 @@ void Synthesizer::render_ending() {
 }
 
 void Synthesizer::catch_up() {
-  if (live_) return;
+  if (live_ || file_closed_) return;
   render_to(frames_at(clock_.now_ms()));
   if (output_ == AudioOutput::file) wav_.finish();
 }
 
 void Synthesizer::play(const SynthEvent& event) {
+  if (file_closed_) return;
   if (live_) {
     live_->send(event, real_clock_ ? real_clock_->present_ns() : monotonic_ns());
     return;

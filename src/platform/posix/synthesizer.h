@@ -65,6 +65,14 @@ class Synthesizer {
   void release_all();
   // Renders up to the clock's present and completes the file.
   void catch_up();
+  // Once nothing more plays: renders the last notes' ending and puts the
+  // file under its name. Empty when done (or with no file), otherwise why the
+  // file could not be written (French, the program's bytes). Nothing sounds
+  // after it.
+  std::string close_file();
+  // After close_file() failed: whether the file holds the sound up to the
+  // last time the device closed before the failure (else it was not made).
+  bool file_kept_part() const { return wav_.placed(); }
   // Back to the programs a freshly opened device has (program 0 everywhere,
   // drums on channel 10), as each opening promises.
   void reset_programs();
@@ -91,7 +99,8 @@ class Synthesizer {
   Clock& clock_;
   const RealClock* real_clock_;
   AudioOutput output_;
-  bool playing_ = false;  // started
+  bool playing_ = false;      // started
+  bool file_closed_ = false;  // close_file() has run
   SynthEngine engine_;
   std::unique_ptr<LiveOutput> live_;  // the system's output
   bool drum_kit_chosen_ = false;      // since the last reset

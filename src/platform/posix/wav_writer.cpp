@@ -1,9 +1,13 @@
 #include "platform/posix/wav_writer.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <array>
 #include <limits>
 #include <vector>
+
+#include "platform/file_writes.h"
 
 namespace velk0::platform::posix {
 namespace {
@@ -23,20 +27,33 @@ void put_u32(unsigned char* at, std::uint32_t value) {
 
 }  // namespace
 
-WavWriter::~WavWriter() {
-  if (!file_) return;
-  finish();
-  std::fclose(file_);
-}
+WavWriter::~WavWriter() { close(); }
 
 bool WavWriter::open(const std::string& path, unsigned sample_rate, unsigned channels) {
-  file_ = std::fopen(path.c_str(), "wb");
+  namespace fs = std::filesystem;
+  close();
+  std::error_code error;
+  path_ = path;
+  // Through a symbolic link, the file it points to is written.
+  if (fs::is_symlink(fs::symlink_status(path_, error))) path_ = fs::weakly_canonical(path_, error);
+  const fs::file_status status = fs::status(path_, error);
+  if (fs::exists(status) && !fs::is_regular_file(status)) return false;
+  temporary_ = temporary_beside(path_);
+  file_ = std::fopen(temporary_.c_str(), "wbxe");  // a new file, closed on exec
   if (!file_) return false;
   sample_rate_ = sample_rate;
   channels_ = channels;
   frames_ = 0;
+  error_.clear();
+  placed_ = false;
+  whole_bytes_ = 0;
   write_header();
-  return std::fflush(file_) == 0;
+  check(std::fflush(file_) == 0);
+  return !error_;
+}
+
+void WavWriter::check(bool written) {
+  if (!written && !error_) error_ = last_system_error();
 }
 
 void WavWriter::write_header() {
@@ -57,21 +74,21 @@ void WavWriter::write_header() {
   put_u16(&header[34], kBytesPerSample * 8);
   std::copy_n("data", 4, header.begin() + 36);
   put_u32(&header[40], data_bytes);
-  std::fwrite(header.data(), 1, header.size(), file_);
+  check(std::fwrite(header.data(), 1, header.size(), file_) == header.size());
 }
 
 void WavWriter::append(const std::int16_t* samples, std::size_t frames) {
-  if (!file_ || frames == 0) return;
+  if (!file_ || error_ || frames == 0) return;
   std::size_t count = frames * channels_;
   std::vector<unsigned char> bytes(count * kBytesPerSample);
   for (std::size_t i = 0; i < count; ++i)
     put_u16(&bytes[i * kBytesPerSample], static_cast<std::uint16_t>(samples[i]));
-  std::fwrite(bytes.data(), 1, bytes.size(), file_);
+  check(std::fwrite(bytes.data(), 1, bytes.size(), file_) == bytes.size());
   frames_ += frames;
 }
 
 void WavWriter::append_silence(std::uint64_t frames) {
-  if (!file_) return;
+  if (!file_ || error_) return;
   constexpr std::size_t kChunkFrames = 4096;
   std::vector<std::int16_t> zeros(kChunkFrames * channels_, 0);
   while (frames > 0) {
@@ -82,14 +99,34 @@ void WavWriter::append_silence(std::uint64_t frames) {
 }
 
 void WavWriter::finish() {
-  if (!file_) return;
-  std::fflush(file_);
+  if (!file_ || error_) return;
+  check(std::fflush(file_) == 0);
   long end = std::ftell(file_);
-  if (std::fseek(file_, 0, SEEK_SET) == 0) {
-    write_header();
-    std::fseek(file_, end, SEEK_SET);
+  check(end >= 0 && std::fseek(file_, 0, SEEK_SET) == 0);
+  if (error_) return;
+  write_header();
+  check(std::fseek(file_, end, SEEK_SET) == 0 && std::fflush(file_) == 0);
+  if (!error_ && !placed_) {
+    error_ = rename_onto(temporary_, path_);
+    placed_ = !error_;
   }
-  std::fflush(file_);
+  if (!error_) whole_bytes_ = end;
+}
+
+std::string WavWriter::close() {
+  if (!file_) return {};
+  finish();
+  // What came after the last whole state goes.
+  if (error_ && placed_) {
+    const bool cut = ftruncate(fileno(file_), whole_bytes_) == 0;
+    static_cast<void>(cut);  // if not, the sizes in the header still hold
+  }
+  check(std::fclose(file_) == 0);
+  file_ = nullptr;
+  if (!error_) return {};
+  std::error_code ignored;
+  if (!placed_) std::filesystem::remove(temporary_, ignored);
+  return write_failure_cause(error_);
 }
 
 }  // namespace velk0::platform::posix

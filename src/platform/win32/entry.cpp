@@ -34,7 +34,7 @@ int internal_error(velk0::platform::Session& session, const char* what) {
 
 namespace velk0::platform {
 
-int run_entry(int argc, char** argv, Program program) {
+int run_entry(int argc, char** argv, Program program, std::span<const SeedFile> first_use) {
   namespace platform = velk0::platform;
   namespace win32 = velk0::platform::win32;
 
@@ -46,6 +46,9 @@ int run_entry(int argc, char** argv, Program program) {
   win32::Win32Backends os;
   platform::Session session(platform::SessionOptions::from_environment(), os);
   platform::install(&session.platform());
+  if (!first_use.empty())
+    platform::make_data_folder_at_first_use(
+        [&os](std::string_view path) { return os.native_path(path); }, first_use);
   win32::install_console_handler();
 
   int code = 0;

@@ -1,0 +1,115 @@
+#include "platform/file_writes.h"
+
+#include <array>
+#include <cerrno>
+#include <cstdio>
+#include <iostream>
+#include <random>
+#include <utility>
+
+#include "platform/text_encoding.h"
+
+namespace velk0::platform {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Cause {
+  std::errc error;
+  std::string_view text;
+};
+
+constexpr std::array kCauses{
+    Cause{std::errc::no_space_on_device, "plus de place sur le disque"},
+    Cause{std::errc::permission_denied, "acc\xE8s refus\xE9"},
+    Cause{std::errc::operation_not_permitted, "acc\xE8s refus\xE9"},
+    Cause{std::errc::read_only_file_system, "disque en lecture seule"},
+    Cause{std::errc::no_such_file_or_directory, "dossier introuvable"},
+    Cause{std::errc::not_a_directory, "un \xE9l\xE9ment du chemin n'est pas un dossier"},
+    Cause{std::errc::is_a_directory, "c'est un dossier"},
+    Cause{std::errc::operation_not_supported, "ce n'est pas un fichier ordinaire"},
+    Cause{std::errc::file_too_large, "fichier trop grand"},
+    Cause{std::errc::filename_too_long, "nom trop long"},
+    Cause{std::errc::too_many_files_open, "trop de fichiers ouverts"},
+    Cause{std::errc::not_enough_memory, "m\xE9moire insuffisante"},
+    Cause{std::errc::io_error,
+          "erreur d'entr\xE9"
+          "e-sortie"},
+};
+
+std::error_code write_new_file(const fs::path& path, std::string_view bytes) {
+  std::FILE* file = std::fopen(path.string().c_str(), "wb");
+  if (!file) return last_system_error();
+  std::error_code error;
+  if (std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size() || std::fflush(file) != 0)
+    error = last_system_error();
+  if (std::fclose(file) != 0 && !error) error = last_system_error();
+  return error;
+}
+
+}  // namespace
+
+std::string write_failure_cause(const std::error_code& error) {
+  for (const Cause& cause : kCauses)
+    if (error == cause.error) return std::string(cause.text);
+#ifdef EDQUOT
+  if (error == std::error_code(EDQUOT, std::generic_category()) ||
+      error == std::error_code(EDQUOT, std::system_category()))
+    return "quota du disque d\xE9pass\xE9";
+#endif
+  return "erreur du syst\xE8me " + std::to_string(error.value());
+}
+
+std::error_code last_system_error() {
+  const int error = errno;
+  return std::error_code(error != 0 ? error : EIO, std::generic_category());
+}
+
+fs::path temporary_beside(const fs::path& path) {
+  static std::mt19937 random{std::random_device{}()};
+  fs::path temporary = path;
+  for (;;) {
+    std::string name(".");
+    name.append(path.filename().string()).append(".").append(std::to_string(random()));
+    temporary.replace_filename(name.append(".tmp"));
+    std::error_code ignored;
+    if (!fs::exists(fs::symlink_status(temporary, ignored))) return temporary;
+  }
+}
+
+std::error_code rename_onto(const fs::path& from, const fs::path& to) {
+  std::error_code error;
+  fs::rename(from, to, error);
+  if (error == std::errc::file_exists) {
+    // Where a rename cannot replace a file, the old one goes first.
+    std::error_code ignored;
+    fs::remove(to, ignored);
+    error.clear();
+    fs::rename(from, to, error);
+  }
+  return error;
+}
+
+void report_write_failure(std::string_view system_path, std::string_view failure) {
+  std::string line(
+      "velk0 : impossible d'\xE9"
+      "crire ");
+  line.append(system_path).append(" : ").append(failure);
+#ifdef _WIN32
+  std::cerr << line << std::endl;  // the program's bytes are the system's own
+#else
+  std::cerr << to_terminal(line) << std::endl;
+#endif
+}
+
+std::string replace_file(const fs::path& path, std::string_view bytes) {
+  const fs::path temporary = temporary_beside(path);
+  std::error_code error = write_new_file(temporary, bytes);
+  if (!error) error = rename_onto(temporary, path);
+  if (!error) return {};
+  std::error_code ignored;
+  fs::remove(temporary, ignored);
+  return write_failure_cause(error);
+}
+
+}  // namespace velk0::platform

@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# Writes that fail are said, and leave no file cut short: the WAV file of the
+# sound (a disk that fills up, here a limit on the size of files, or a device
+# in place of a file) and the scratch tablature files.
+source "$(dirname "$0")/lib.sh"
+velk0=$(realpath "$velk0")
+cd "$tmp"
+export VELK0_CLOCK=virtual
+trap '' XFSZ  # past the limit, a write fails instead of ending the program
+
+# Frames of a 16-bit stereo WAV file whose sizes agree with its length.
+whole_wav() {
+  local size riff data
+  size=$(stat -c %s "$1")
+  riff=$(od -An -tu4 -j4 -N4 "$1" | tr -d ' ')
+  data=$(od -An -tu4 -j40 -N4 "$1" | tr -d ' ')
+  [[ $(head -c4 "$1") == RIFF && $riff -eq $((size - 8)) && $data -eq $((size - 44)) ]]
+}
+
+# The WAV file: full before the first tablature ends (the file there before
+# stays), full during the second (the first one's sound stays, whole), or a
+# device. Each time one line on standard error and a failed run.
+ln -s /dev/full full.wav
+while IFS='|' read -r label limit file tablatures said; do
+  printf 'avant' >before.wav
+  code=0
+  (ulimit -f "$limit" && VELK0_AUDIO=$file "$velk0" $tablatures </dev/null >out 2>err) || code=$?
+  [[ $code -eq 1 ]] || fail "$label: exit code $code"
+  [[ $(wc -l <err) -eq 1 ]] && grep -q "^velk0 : impossible d'écrire le fichier audio $file$said" err \
+    || fail "$label: standard error: $(cat err)"
+  [[ $(ls -A | grep -c '\.tmp$') -eq 0 ]] || fail "$label: left $(ls -A)"
+done <<'CASES'
+full at once|100|before.wav|c d e f| : fichier trop grand ; le son n'y est pas enregistré
+full later|500|after.wav|c c d e f g| : fichier trop grand ; il ne garde que le son d'avant l'échec
+a device|unlimited|full.wav|c|\. Choisissez
+CASES
+[[ $(cat before.wav) == avant ]] || fail "the file there before was changed"
+whole_wav after.wav || fail "after.wav is not whole: $(stat -c %s after.wav) bytes"
+[[ $(readlink full.wav) == /dev/full ]] || fail "the link was replaced"
+
+# A scratch file that cannot be written: the dialogue goes on as ever, and a
+# line names the file and says why.
+export VELK0_AUDIO=none VELK0_CLIPBOARD="o3 c e g"
+mkdir -p korvane/prv.tab
+ln -s /dev/full korvane/prvinfo.tab
+while IFS='|' read -r command answers file said; do
+  VELK0_ANSWERS=$answers VELK0_TRACE=trace "$velk0" "$command" </dev/null >out 2>err \
+    || fail "$command: exit code $?"
+  [[ $(cat err) == "velk0 : impossible d'écrire \\korvane\\$file : $said" ]] \
+    || fail "$command: standard error: $(cat err)"
+  grep -q '"ev":"sound","path":"\\\\korvane\\\\edition.wav"' trace || fail "$command did not end"
+done <<'CASES'
+@ojp|nn|prv.tab|c'est un dossier
+@hg|o|prvinfo.tab|ce n'est pas un fichier ordinaire
+CASES
+
+echo "ok"
