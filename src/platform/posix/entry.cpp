@@ -9,11 +9,13 @@
 #include <cerrno>
 #include <cstdio>
 #include <exception>
+#include <new>
 #include <string>
 #include <vector>
 
 #include "platform/posix/interrupt.h"
 #include "platform/posix/posix_backends.h"
+#include "platform/posix/synth_failure.h"
 #include "platform/session.h"
 #include "platform/text_encoding.h"
 
@@ -36,6 +38,15 @@ void open_standard_descriptors() {
   }
 }
 
+// Releases what sounds and closes the devices, whatever fails on the way.
+void shut_down(velk0::platform::Session& session) {
+  try {
+    session.shutdown();
+  } catch (...) {
+    // The program ends all the same.
+  }
+}
+
 }  // namespace
 
 namespace velk0::platform {
@@ -46,6 +57,7 @@ int run_entry(int argc, char** argv, Program program) {
 
   open_standard_descriptors();
   posix::install_interrupt_handlers();
+  posix::end_soon_after_interrupt();
 
   posix::PosixConfig config = posix::PosixConfig::from_environment();
   if (!config.error.empty()) {
@@ -66,13 +78,18 @@ int run_entry(int argc, char** argv, Program program) {
     code = program(args);
   } catch (const posix::Interrupted&) {
     // Leaves the program wherever it was; what sounds is released below.
+  } catch (const posix::OutOfMemory&) {
+    // The line that says so has been printed.
+    code = posix::kOutOfMemoryStatus;
+  } catch (const std::bad_alloc&) {
+    std::fprintf(stderr, "velk0 : m\xC3\xA9moire insuffisante, arr\xC3\xAAt du programme\n");
+    code = posix::kOutOfMemoryStatus;
   } catch (const std::exception& e) {
     // Ends with a message, and even then leaves no note on.
-    session.shutdown();
     std::fprintf(stderr, "velk0 : erreur interne, arr\xC3\xAAt du programme (%s)\n", e.what());
-    return 1;
+    code = 1;
   }
-  session.shutdown();
+  shut_down(session);
   platform::install(nullptr);
   // Conventional exit status of a run cut short by a signal.
   if (posix::interrupt_requested()) code = 128 + posix::interrupt_signal();

@@ -36,7 +36,13 @@ constexpr unsigned char kAllNotesOff = 123;
 PosixMidi::PosixMidi(SynthConfig config, Clock& clock, const RealClock* real_clock)
     : config_(std::move(config)), clock_(clock), real_clock_(real_clock) {}
 
-PosixMidi::~PosixMidi() { close(); }
+PosixMidi::~PosixMidi() {
+  try {
+    close();
+  } catch (...) {
+    // Nothing more can be done for the device on the way out.
+  }
+}
 
 Synthesizer* PosixMidi::synth() {
   if (!synth_tried_) {
@@ -44,6 +50,7 @@ Synthesizer* PosixMidi::synth() {
     SynthStart started = Synthesizer::start(config_, clock_, real_clock_);
     synth_ = std::move(started.synth);
     std::cerr << failure_line(started.failure, config_.soundfont, config_.wav_path) << std::flush;
+    if (started.failure == SynthFailure::out_of_memory) throw OutOfMemory{};
   }
   return synth_.get();
 }

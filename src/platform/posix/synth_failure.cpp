@@ -28,6 +28,12 @@ std::string failure_line(SynthFailure failure, std::string_view soundfont,
           "aucun serveur de son joignable (PulseAudio, PipeWire ou ALSA). Pour écouter plus "
           "tard, enregistrez le son dans un fichier avec VELK0_AUDIO=fichier.wav.");
       break;
+    case SynthFailure::out_of_memory:
+      line.append("mémoire insuffisante pour lire la banque de sons (SoundFont) ")
+          .append(soundfont);
+      line.append(" ; arrêt du programme. Fermez d'autres programmes, ou indiquez-en une plus ");
+      line.append("petite avec VELK0_SOUNDFONT=fichier.sf2.");
+      break;
     case SynthFailure::wav_unwritable:
       line.append("impossible d'écrire le fichier audio ").append(wav_path);
       line.append(". Choisissez un chemin où écrire avec VELK0_AUDIO=fichier.wav.");

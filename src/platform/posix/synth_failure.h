@@ -14,7 +14,13 @@ enum class SynthFailure {
   soundfont_unreadable,  // a file that cannot be read, or is no SoundFont
   no_audio_output,       // no sound server (or device) answers
   wav_unwritable,        // the WAV file cannot be created
+  out_of_memory,         // memory ran out while the SoundFont was read
 };
+
+// Thrown once the out-of-memory line has been printed: the program cannot go
+// on, and ends with kOutOfMemoryStatus.
+struct OutOfMemory {};
+constexpr int kOutOfMemoryStatus = 1;
 
 // The line, in French (UTF-8) and with its newline; empty for `none`.
 std::string failure_line(SynthFailure failure, std::string_view soundfont,

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <new>
+#include <system_error>
 #include <thread>
 
 #include "platform/posix/interrupt.h"
@@ -47,20 +49,31 @@ SynthStart Synthesizer::start(const SynthConfig& config, Clock& clock,
 }
 
 SynthFailure Synthesizer::start_live(const std::string& soundfont) {
-  bool created = false;
+  SynthFailure loaded = SynthFailure::none;
   {
     // The SoundFont readers complain on standard error about a file they
     // cannot read; the program's own message says the synthesizer cannot play.
     QuietStderr quiet;
     SignalsHeld held;
-    std::thread reader([&] { created = engine_.create(LiveOutput::kSampleRate, soundfont); });
+    auto load = [&] { loaded = engine_.create(LiveOutput::kSampleRate, soundfont); };
+    std::thread reader;
+    try {
+      reader = std::thread(load);
+    } catch (const std::system_error&) {
+      load();  // no thread to be had: one thing after the other
+    }
     // The device runs in silence meanwhile: the sound server has settled
     // by the time the first note comes.
-    live_ = LiveOutput::open(engine_);
-    if (live_) live_->start();
-    reader.join();
+    try {
+      live_ = LiveOutput::open(engine_);
+      if (live_) live_->start();
+    } catch (const std::bad_alloc&) {
+      live_.reset();
+      loaded = SynthFailure::out_of_memory;
+    }
+    if (reader.joinable()) reader.join();
   }
-  if (!created) return SynthFailure::soundfont_unreadable;
+  if (loaded != SynthFailure::none) return loaded;
   if (!live_) return SynthFailure::no_audio_output;
   live_->engine_ready();
   return SynthFailure::none;
@@ -69,8 +82,8 @@ SynthFailure Synthesizer::start_live(const std::string& soundfont) {
 SynthFailure Synthesizer::start_in_step(const SynthConfig& config) {
   {
     QuietStderr quiet;
-    if (!engine_.create(kFileSampleRate, config.soundfont))
-      return SynthFailure::soundfont_unreadable;
+    SynthFailure loaded = engine_.create(kFileSampleRate, config.soundfont);
+    if (loaded != SynthFailure::none) return loaded;
   }
   if (output_ == AudioOutput::file && !wav_.open(config.wav_path, kFileSampleRate, kChannels))
     return SynthFailure::wav_unwritable;
@@ -88,11 +101,13 @@ Synthesizer::~Synthesizer() {
     live_.reset();  // the callback has stopped once the device is closed
     return;
   }
-  catch_up();
-  if (output_ == AudioOutput::file) {
-    render_ending();
-    wav_.finish();
+  try {
+    catch_up();
+    if (output_ == AudioOutput::file) render_ending();
+  } catch (const std::bad_alloc&) {
+    // Memory ran out for the ending: the file ends where it stands.
   }
+  if (output_ == AudioOutput::file) wav_.finish();
 }
 
 int Synthesizer::polyphony() { return engine_.polyphony(); }
@@ -111,6 +126,10 @@ float Synthesizer::render_block(std::size_t frames) {
 }
 
 void Synthesizer::render_to(std::uint64_t frame) {
+  if (output_ == AudioOutput::none) {
+    rendered_ = std::max(rendered_, frame);  // nobody listens: nothing is synthesized
+    return;
+  }
   while (rendered_ < frame) {
     std::uint64_t left = frame - rendered_;
     if (silent_ >= frames_at(kEndedMs) && engine_.active_voices() == 0 && !keep_rendering_) {
@@ -161,6 +180,7 @@ void Synthesizer::play(const SynthEvent& event) {
     live_->send(event, real_clock_ ? real_clock_->present_ns() : monotonic_ns());
     return;
   }
+  if (output_ == AudioOutput::none) return;
   render_to(frames_at(clock_.now_ms()));
   engine_.apply(event);
 }
