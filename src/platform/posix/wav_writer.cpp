@@ -30,7 +30,7 @@ WavWriter::~WavWriter() {
 }
 
 bool WavWriter::open(const std::string& path, unsigned sample_rate, unsigned channels) {
-  file_ = std::fopen(path.c_str(), "wb");
+  file_ = std::fopen(path.c_str(), "wbe");  // not inherited by other programs
   if (!file_) return false;
   sample_rate_ = sample_rate;
   channels_ = channels;
