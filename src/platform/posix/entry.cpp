@@ -47,28 +47,12 @@ void shut_down(velk0::platform::Session& session) {
   }
 }
 
-}  // namespace
-
-namespace velk0::platform {
-
-int run_entry(int argc, char** argv, Program program) {
+// Runs the program on the system's backends; every device is closed, and
+// the sound server let go, once it returns.
+int run_session(velk0::platform::Program program, const std::vector<std::string>& args,
+                velk0::platform::posix::PosixConfig config) {
   namespace platform = velk0::platform;
   namespace posix = velk0::platform::posix;
-
-  open_standard_descriptors();
-  posix::install_interrupt_handlers();
-  posix::end_soon_after_interrupt();
-
-  posix::PosixConfig config = posix::PosixConfig::from_environment();
-  if (!config.error.empty()) {
-    std::fprintf(stderr, "%s\n", config.error.c_str());
-    return kBadEnvironment;
-  }
-
-  std::vector<std::string> args;
-  args.reserve(static_cast<std::size_t>(argc > 0 ? argc : 0));
-  for (int i = 0; i < argc; ++i) args.push_back(platform::from_utf8(argv[i]));
-
   posix::PosixBackends os(std::move(config));
   platform::Session session(platform::SessionOptions::from_environment(), os);
   platform::install(&session.platform());
@@ -91,6 +75,32 @@ int run_entry(int argc, char** argv, Program program) {
   }
   shut_down(session);
   platform::install(nullptr);
+  return code;
+}
+
+}  // namespace
+
+namespace velk0::platform {
+
+int run_entry(int argc, char** argv, Program program) {
+  namespace platform = velk0::platform;
+  namespace posix = velk0::platform::posix;
+
+  open_standard_descriptors();
+  posix::install_interrupt_handlers();
+  posix::end_soon_after_interrupt();
+
+  posix::PosixConfig config = posix::PosixConfig::from_environment();
+  if (!config.error.empty()) {
+    std::fprintf(stderr, "%s\n", config.error.c_str());
+    return kBadEnvironment;
+  }
+
+  std::vector<std::string> args;
+  args.reserve(static_cast<std::size_t>(argc > 0 ? argc : 0));
+  for (int i = 0; i < argc; ++i) args.push_back(platform::from_utf8(argv[i]));
+
+  int code = run_session(program, args, std::move(config));
   // Conventional exit status of a run cut short by a signal.
   if (posix::interrupt_requested()) code = 128 + posix::interrupt_signal();
   return code;
