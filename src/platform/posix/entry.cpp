@@ -64,10 +64,10 @@ int run_session(velk0::platform::Program program, const std::vector<std::string>
     // Leaves the program wherever it was; what sounds is released below.
   } catch (const posix::OutOfMemory&) {
     // The line that says so has been printed.
-    code = posix::kOutOfMemoryStatus;
+    code = posix::kCannotGoOnStatus;
   } catch (const std::bad_alloc&) {
     std::fprintf(stderr, "velk0 : m\xC3\xA9moire insuffisante, arr\xC3\xAAt du programme\n");
-    code = posix::kOutOfMemoryStatus;
+    code = posix::kCannotGoOnStatus;
   } catch (const std::exception& e) {
     // Ends with a message, and even then leaves no note on.
     std::fprintf(stderr, "velk0 : erreur interne, arr\xC3\xAAt du programme (%s)\n", e.what());

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <new>
 #include <optional>
 
@@ -75,36 +76,27 @@ void silence_library_log() {
   fluid_set_log_function(FLUID_ERR, note_memory_failure, nullptr);
 }
 
-// Whether this much more memory can still be had: when a fault or a failure
-// comes with none left, memory ran out.
-constexpr std::size_t kMemoryProbeBytes = 16u << 20;
-
-bool memory_left() {
-  void* probe =
-      mmap(nullptr, kMemoryProbeBytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-  if (probe == MAP_FAILED) return false;
-  munmap(probe, kMemoryProbeBytes);
-  return true;
-}
-
 // While samples or records are read (counted, for the threads that read),
 // a fault with no memory left prints this line and ends the program; any
 // other fault goes to the handler that was there before.
 std::atomic<int> g_reading{0};
 std::array<char, 512> g_out_of_memory_line{};
 std::size_t g_out_of_memory_size = 0;
-struct sigaction g_previous_segv {};
-struct sigaction g_previous_bus {};
+// A fault, or glib's abort when an allocation fails.
+constexpr int kFaultSignals[] = {SIGSEGV, SIGBUS, SIGABRT};
+std::array<struct sigaction, std::size(kFaultSignals)> g_previous{};
 
 extern "C" void on_fault(int signal) {
   if (g_reading.load() > 0 && !memory_left()) {
     ssize_t ignored =
         write(QuietStderr::real_stderr(), g_out_of_memory_line.data(), g_out_of_memory_size);
     (void)ignored;
-    _exit(kOutOfMemoryStatus);
+    _exit(kCannotGoOnStatus);
   }
-  // The faulting instruction runs again, under the previous handler.
-  sigaction(signal, signal == SIGSEGV ? &g_previous_segv : &g_previous_bus, nullptr);
+  // The faulting instruction runs again (abort raises again), under the
+  // previous handler.
+  for (std::size_t i = 0; i < std::size(kFaultSignals); ++i)
+    if (kFaultSignals[i] == signal) sigaction(signal, &g_previous[i], nullptr);
 }
 
 void watch_faults(const std::string& soundfont) {
@@ -118,8 +110,8 @@ void watch_faults(const std::string& soundfont) {
   action.sa_handler = on_fault;
   sigemptyset(&action.sa_mask);
   action.sa_flags = SA_ONSTACK;  // a fault may be a stack worn out by a library's recursion
-  sigaction(SIGSEGV, &action, &g_previous_segv);
-  sigaction(SIGBUS, &action, &g_previous_bus);
+  for (std::size_t i = 0; i < std::size(kFaultSignals); ++i)
+    sigaction(kFaultSignals[i], &action, &g_previous[i]);
 }
 
 // The stack the fault handler runs on, for the thread that reads (kept for

@@ -1,5 +1,7 @@
 #include "platform/posix/synth_failure.h"
 
+#include <sys/mman.h>
+
 namespace velk0::platform::posix {
 namespace {
 
@@ -7,7 +9,18 @@ constexpr std::string_view kSoundFontWayOut =
     "avec VELK0_SOUNDFONT=fichier.sf2, ou installez le paquet timgm6mb-soundfont ou "
     "fluid-soundfont-gm.";
 
+// Enough for what a failing step would still have asked for.
+constexpr std::size_t kMemoryProbeBytes = 16u << 20;
+
 }  // namespace
+
+bool memory_left() {
+  void* probe =
+      mmap(nullptr, kMemoryProbeBytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (probe == MAP_FAILED) return false;
+  munmap(probe, kMemoryProbeBytes);
+  return true;
+}
 
 std::string failure_line(SynthFailure failure, std::string_view soundfont,
                          std::string_view wav_path) {

@@ -18,9 +18,14 @@ enum class SynthFailure {
 };
 
 // Thrown once the out-of-memory line has been printed: the program cannot go
-// on, and ends with kOutOfMemoryStatus.
+// on, and ends with kCannotGoOnStatus (as it does when memory runs out, or
+// the sound server never answers, while the synthesizer starts).
 struct OutOfMemory {};
-constexpr int kOutOfMemoryStatus = 1;
+constexpr int kCannotGoOnStatus = 1;
+
+// Whether memory can still be had (a few megabytes more): when a failure
+// comes with none left, memory ran out.
+bool memory_left();
 
 // The line, in French (UTF-8) and with its newline; empty for `none`.
 std::string failure_line(SynthFailure failure, std::string_view soundfont,

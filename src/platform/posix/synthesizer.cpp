@@ -1,9 +1,13 @@
 #include "platform/posix/synthesizer.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <condition_variable>
+#include <mutex>
 #include <new>
 #include <system_error>
 #include <thread>
@@ -27,6 +31,50 @@ constexpr std::uint64_t kLongestEndingMs = 5000;
 constexpr std::uint64_t kClosingSilenceMs = 10;
 // On the way out, the last notes' release is let ring for at most this long.
 constexpr int kLastReleaseMs = 300;
+
+// A sound server that takes the connection and never answers (stopped, or
+// short of memory as the program is) would keep the start waiting for ever:
+// past this long the program says why it cannot play, and ends.
+constexpr auto kLongestStart = std::chrono::seconds(5);
+
+class StartDeadline {
+ public:
+  explicit StartDeadline(const std::string& soundfont)
+      : no_memory_(failure_line(SynthFailure::out_of_memory, soundfont, "")),
+        no_server_(failure_line(SynthFailure::no_audio_output, soundfont, "")) {
+    try {
+      watch_ = std::thread([this] { watch(); });
+    } catch (const std::system_error&) {
+      // No thread to be had: the start goes on unwatched.
+    }
+  }
+  ~StartDeadline() {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      started_ = true;
+    }
+    changed_.notify_all();
+    if (watch_.joinable()) watch_.join();
+  }
+  StartDeadline(const StartDeadline&) = delete;
+  StartDeadline& operator=(const StartDeadline&) = delete;
+
+ private:
+  void watch() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    if (changed_.wait_for(lock, kLongestStart, [this] { return started_; })) return;
+    const std::string& line = memory_left() ? no_server_ : no_memory_;
+    ssize_t ignored = write(QuietStderr::real_stderr(), line.data(), line.size());
+    (void)ignored;
+    _exit(kCannotGoOnStatus);
+  }
+
+  std::string no_memory_, no_server_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  bool started_ = false;
+  std::thread watch_;
+};
 
 std::int16_t to_pcm(float sample) {
   float scaled = std::clamp(sample, -1.0f, 1.0f) * 32767.0f;
@@ -55,6 +103,7 @@ SynthFailure Synthesizer::start_live(const std::string& soundfont) {
     // cannot read; the program's own message says the synthesizer cannot play.
     QuietStderr quiet;
     SignalsHeld held;
+    StartDeadline deadline(soundfont);
     auto load = [&] { loaded = engine_.create(LiveOutput::kSampleRate, soundfont); };
     std::thread reader;
     try {
