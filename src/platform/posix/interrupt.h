@@ -42,7 +42,9 @@ void clear_interrupt();
 
 // Keeps the interrupting signals blocked on the calling thread while it lives,
 // so that threads started by libraries in that time never take them: the
-// signal then always reaches the main thread and cuts its wait short.
+// signal reaches the main thread and cuts its wait short, or, while the main
+// thread holds them, the thread of end_soon_after_interrupt (every later wait
+// then sees the request).
 class SignalsHeld {
  public:
   SignalsHeld();
