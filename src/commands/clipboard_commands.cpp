@@ -19,6 +19,8 @@ namespace {
 
 // The clipboard's text is cut to fit its buffer with the line end after it.
 constexpr std::size_t kClipboardTextCapacity = kTextCapacity - 1;
+static_assert(kClipboardTextCapacity < platform::kClipboardReadChars,
+              "a clipboard read must reach past what is kept");
 // A rhythmic motif shorter than this (its line end counted) is repeated into
 // this many copies, as many as fit in a text.
 constexpr std::size_t kShortRhythm = 100;

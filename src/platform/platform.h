@@ -125,11 +125,17 @@ class Files {
 };
 
 // The system's clipboard, holding text.
+// The most characters a clipboard's text is read to: more than the program
+// keeps, so that a longer text is still seen to be longer, and never the
+// whole of a huge text.
+constexpr std::size_t kClipboardReadChars = 2048;
+
 class Clipboard {
  public:
   virtual ~Clipboard() = default;
-  // The clipboard's text: nothing when the clipboard cannot be opened, an
-  // empty text when it holds no text.
+  // The clipboard's text, its first kClipboardReadChars characters at most:
+  // nothing when the clipboard cannot be opened, an empty text when it holds
+  // no text.
   virtual std::optional<std::string> read_text() = 0;
   // Opens the clipboard as its current owner, empties it when `empty` is set,
   // and closes it again; false when it cannot be opened (nothing is emptied).

@@ -128,9 +128,9 @@ Session::Session(const SessionOptions& options, OsBackends& os) {
   } else if (options.trace) {
     std::ostream* out = &std::cerr;
     if (*options.trace != "-") {
-      trace_file_.open(*options.trace, std::ios::binary | std::ios::trunc);
-      if (trace_file_)
-        out = &trace_file_;
+      trace_file_ = std::make_unique<TraceFile>(*options.trace);
+      if (*trace_file_)
+        out = trace_file_.get();
       else
         report_trace_failure(*options.trace);
     }
@@ -198,6 +198,12 @@ void Session::shutdown() {
   if (platform_.media) platform_.media->close();
 }
 
-Session::~Session() { shutdown(); }
+Session::~Session() {
+  try {
+    shutdown();
+  } catch (...) {
+    // Nothing more can be released on the way out.
+  }
+}
 
 }  // namespace velk0::platform

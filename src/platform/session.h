@@ -4,7 +4,6 @@
 // (VELK0_CLIPBOARD=TEXT).
 #pragma once
 
-#include <fstream>
 #include <memory>
 #include <optional>
 #include <string>
@@ -12,6 +11,7 @@
 #include "platform/note_guard.h"
 #include "platform/platform.h"
 #include "platform/trace.h"
+#include "platform/trace_file.h"
 
 namespace velk0::platform {
 
@@ -68,7 +68,7 @@ class Session {
 
  private:
   std::unique_ptr<Clock> clock_;
-  std::ofstream trace_file_;
+  std::unique_ptr<TraceFile> trace_file_;
   std::unique_ptr<Trace> trace_;
   std::unique_ptr<Dialogs> dialogs_, traced_dialogs_;
   std::unique_ptr<MidiDevices> midi_, traced_midi_, checked_midi_;

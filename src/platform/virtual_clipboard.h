@@ -12,7 +12,7 @@ namespace velk0::platform {
 class VirtualClipboard : public Clipboard {
  public:
   explicit VirtualClipboard(std::string text) : text_(std::move(text)) {}
-  std::optional<std::string> read_text() override { return text_; }
+  std::optional<std::string> read_text() override { return text_.substr(0, kClipboardReadChars); }
   bool open_as_owner(bool empty) override {
     if (empty) text_.clear();
     return true;

@@ -336,7 +336,7 @@ TEST_F(SynthTest, ClosingLetsGoOfANoteLeftOn) {
   EXPECT_LT(wav.peak(4000, 5000), kQuiet);
 }
 
-TEST_F(SynthTest, WithNoOutputAPieceTakesNoRealTime) {
+TEST_F(SynthTest, WithNoOutputAPieceTakesNoRealTimeAndNothingIsSynthesized) {
   auto start = std::chrono::steady_clock::now();
   PosixMidi midi({kSoundFont, AudioOutput::none, ""}, clock_);
   std::vector<int> notes;
@@ -345,6 +345,11 @@ TEST_F(SynthTest, WithNoOutputAPieceTakesNoRealTime) {
   EXPECT_EQ(clock_.now_ms(), 60000u);
   auto spent = std::chrono::steady_clock::now() - start;
   EXPECT_LT(std::chrono::duration_cast<std::chrono::milliseconds>(spent).count(), 10000);
+  // A note sent reaches no voice of the synthesizer.
+  ASSERT_TRUE(midi.open(0));
+  midi.send(note_on(60));
+  EXPECT_EQ(fluid_synth_get_active_voice_count(midi.synthesizer()->fluid()), 0);
+  midi.close();
 }
 
 struct UnableCase {

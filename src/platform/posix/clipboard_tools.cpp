@@ -13,6 +13,8 @@ namespace {
 
 // A tool that does not answer within this time is taken as unreachable.
 constexpr int kToolTimeoutMs = 3000;
+// The UTF-8 bytes that hold at least the characters read (four at most each).
+constexpr std::size_t kMostUtf8Bytes = 4 * kClipboardReadChars;
 
 // One way to the clipboard: the variable that names its display, and the
 // command lines that read, write and empty it.
@@ -80,10 +82,11 @@ std::optional<std::string> ToolClipboard::read_text() {
   for (const Tool& tool : tools()) {
     auto argv = usable(tool, tool.read);
     if (!argv) continue;
-    auto finished = run_to_end(*argv, {}, true, kToolTimeoutMs);
-    if (!finished || unreachable(*finished)) continue;
+    auto finished = run_to_end(*argv, {}, true, kToolTimeoutMs, kMostUtf8Bytes);
+    if (!finished || (!finished->cut && unreachable(*finished))) continue;
     // A tool that reached its server but failed found no text there.
-    return finished->status == 0 ? from_utf8(finished->out) : std::string();
+    if (finished->status != 0 && !finished->cut) return std::string();
+    return from_utf8(finished->out).substr(0, kClipboardReadChars);
   }
   return std::nullopt;
 }

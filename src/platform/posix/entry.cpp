@@ -10,11 +10,13 @@
 #include <cerrno>
 #include <cstdio>
 #include <exception>
+#include <new>
 #include <string>
 #include <vector>
 
 #include "platform/posix/interrupt.h"
 #include "platform/posix/posix_backends.h"
+#include "platform/posix/synth_failure.h"
 #include "platform/session.h"
 #include "platform/text_encoding.h"
 
@@ -37,27 +39,22 @@ void open_standard_descriptors() {
   }
 }
 
-}  // namespace
+// Releases what sounds and closes the devices, whatever fails on the way.
+void shut_down(velk0::platform::Session& session) {
+  try {
+    session.shutdown();
+  } catch (...) {
+    // The program ends all the same.
+  }
+}
 
-namespace velk0::platform {
-
-int run_entry(int argc, char** argv, Program program, std::span<const SeedFile> first_use) {
+// Runs the program on the system's backends; every device is closed, and
+// the sound server let go, once it returns.
+int run_session(velk0::platform::Program program, const std::vector<std::string>& args,
+                velk0::platform::posix::PosixConfig config,
+                std::span<const velk0::platform::SeedFile> first_use) {
   namespace platform = velk0::platform;
   namespace posix = velk0::platform::posix;
-
-  open_standard_descriptors();
-  posix::install_interrupt_handlers();
-
-  posix::PosixConfig config = posix::PosixConfig::from_environment();
-  if (!config.error.empty()) {
-    std::fprintf(stderr, "%s\n", config.error.c_str());
-    return kBadEnvironment;
-  }
-
-  std::vector<std::string> args;
-  args.reserve(static_cast<std::size_t>(argc > 0 ? argc : 0));
-  for (int i = 0; i < argc; ++i) args.push_back(platform::from_system_name(argv[i]));
-
   posix::PosixBackends os(std::move(config));
   platform::Session session(platform::SessionOptions::from_environment(), os);
   platform::install(&session.platform());
@@ -70,16 +67,47 @@ int run_entry(int argc, char** argv, Program program, std::span<const SeedFile> 
     code = program(args);
   } catch (const posix::Interrupted&) {
     // Leaves the program wherever it was; what sounds is released below.
+  } catch (const posix::OutOfMemory&) {
+    // The line that says so has been printed.
+    code = posix::kCannotGoOnStatus;
+  } catch (const std::bad_alloc&) {
+    std::fprintf(stderr, "velk0 : m\xC3\xA9moire insuffisante, arr\xC3\xAAt du programme\n");
+    code = posix::kCannotGoOnStatus;
   } catch (const std::exception& e) {
     // Ends with a message, and even then leaves no note on.
-    session.shutdown();
     std::fprintf(stderr, "velk0 : erreur interne, arr\xC3\xAAt du programme (%s)\n", e.what());
-    return 1;
+    code = 1;
   }
-  session.shutdown();
+  shut_down(session);
   // A sound file asked for and not written fails the run.
   if (!os.complete_output() && code == 0) code = 1;
   platform::install(nullptr);
+  return code;
+}
+
+}  // namespace
+
+namespace velk0::platform {
+
+int run_entry(int argc, char** argv, Program program, std::span<const SeedFile> first_use) {
+  namespace platform = velk0::platform;
+  namespace posix = velk0::platform::posix;
+
+  open_standard_descriptors();
+  posix::install_interrupt_handlers();
+  posix::end_soon_after_interrupt();
+
+  posix::PosixConfig config = posix::PosixConfig::from_environment();
+  if (!config.error.empty()) {
+    std::fprintf(stderr, "%s\n", config.error.c_str());
+    return kBadEnvironment;
+  }
+
+  std::vector<std::string> args;
+  args.reserve(static_cast<std::size_t>(argc > 0 ? argc : 0));
+  for (int i = 0; i < argc; ++i) args.push_back(platform::from_system_name(argv[i]));
+
+  int code = run_session(program, args, std::move(config), first_use);
   // Conventional exit status of a run cut short by a signal.
   if (posix::interrupt_requested()) code = 128 + posix::interrupt_signal();
   return code;

@@ -1,9 +1,15 @@
 #include "platform/posix/interrupt.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
+#include <system_error>
+#include <thread>
+
+#include "platform/posix/monotonic.h"
 
 namespace velk0::platform::posix {
 namespace {
@@ -45,6 +51,25 @@ void install_interrupt_handlers() {
   ignore.sa_handler = SIG_IGN;
   sigemptyset(&ignore.sa_mask);
   sigaction(SIGPIPE, &ignore, nullptr);
+}
+
+void end_soon_after_interrupt() {
+  if (g_pipe[0] < 0) return;
+  auto watch = [] {
+    for (;;) {
+      pollfd request{g_pipe[0], POLLIN, 0};
+      if (poll(&request, 1, -1) < 0 && errno != EINTR) return;
+      const std::int64_t asked = monotonic_ns();
+      while (monotonic_ns() - asked < std::int64_t{kExitGraceMs} * 1'000'000) sleep_ms(10);
+      if (g_signal != 0) _exit(128 + g_signal);
+    }
+  };
+  try {
+    std::thread(watch).detach();
+  } catch (const std::system_error&) {
+    // No thread to be had (memory is short): the signals still stop the
+    // program wherever it checks for them.
+  }
 }
 
 bool interrupt_requested() { return g_signal != 0; }

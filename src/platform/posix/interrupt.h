@@ -17,6 +17,17 @@ struct Interrupted {};
 // SIGPIPE. Call once, before any thread starts.
 void install_interrupt_handlers();
 
+// After a signal has asked the program to stop, the way out (every note
+// released, the devices closed) has this long; then the program ends anyway.
+constexpr int kExitGraceMs = 800;
+
+// Starts a thread that ends the program (exit status 128 + the signal's
+// number) kExitGraceMs after a signal asked it to stop, should it still run:
+// the main thread may wait on something that never answers, such as a sound
+// server that was stopped. That thread also takes the signals while the main
+// thread holds them (SignalsHeld). Call once, after install_interrupt_handlers.
+void end_soon_after_interrupt();
+
 // True once a signal asked the program to stop.
 bool interrupt_requested();
 // The signal that asked it (0 when none).
@@ -31,7 +42,9 @@ void clear_interrupt();
 
 // Keeps the interrupting signals blocked on the calling thread while it lives,
 // so that threads started by libraries in that time never take them: the
-// signal then always reaches the main thread and cuts its wait short.
+// signal reaches the main thread and cuts its wait short, or, while the main
+// thread holds them, the thread of end_soon_after_interrupt (every later wait
+// then sees the request).
 class SignalsHeld {
  public:
   SignalsHeld();

@@ -46,9 +46,7 @@ std::unique_ptr<LiveOutput> LiveOutput::open(SynthEngine& engine) {
   return live;
 }
 
-LiveOutput::~LiveOutput() {
-  if (device_ != 0) SDL_CloseAudioDevice(device_);
-}
+LiveOutput::~LiveOutput() { close_output(device_); }
 
 void LiveOutput::start() {
   timeline_.start(monotonic_ns());

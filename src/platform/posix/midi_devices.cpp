@@ -38,8 +38,12 @@ PosixMidi::PosixMidi(SynthConfig config, Clock& clock, const RealClock* real_clo
     : config_(std::move(config)), clock_(clock), real_clock_(real_clock) {}
 
 PosixMidi::~PosixMidi() {
-  close();
-  complete_output();
+  try {
+    close();
+    complete_output();
+  } catch (...) {
+    // Nothing more can be done for the device on the way out.
+  }
 }
 
 bool PosixMidi::complete_output() {
@@ -60,6 +64,7 @@ Synthesizer* PosixMidi::synth() {
     synth_ = std::move(started.synth);
     output_failed_ = started.failure == SynthFailure::wav_unwritable;
     std::cerr << failure_line(started.failure, config_.soundfont, config_.wav_path) << std::flush;
+    if (started.failure == SynthFailure::out_of_memory) throw OutOfMemory{};
   }
   return synth_.get();
 }

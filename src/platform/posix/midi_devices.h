@@ -36,7 +36,8 @@ class PosixMidi : public MidiDevices {
 
   // The embedded synthesizer, started on first use and kept for the whole
   // run (MIDI files play on it too); null when it cannot play, and then
-  // standard error has said why, once.
+  // standard error has said why, once. Throws OutOfMemory when memory ran
+  // out while the SoundFont was read.
   Synthesizer* synthesizer() { return synth(); }
 
   // Once nothing more plays: completes the WAV file the sound goes to. False

@@ -1,8 +1,9 @@
 #include "platform/posix/midi_file_player.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
-#include <fstream>
+#include <iostream>
 
 #include "platform/posix/midi_file_cut.h"
 
@@ -68,14 +69,16 @@ void let_go(Synthesizer& synth) {
 
 unsigned MidiFilePlayer::load(const std::string& native_path, std::vector<char>& bytes) {
   bytes.clear();
-  std::ifstream in(native_path, std::ios::binary);
-  in.seekg(0, std::ios::end);
-  const std::streamoff size = in.tellg();
-  if (size <= 0 || static_cast<std::uint64_t>(size) > kLargestMidiFile)
-    return media_error::kInvalidFile;
-  in.seekg(0);
-  bytes.resize(static_cast<std::size_t>(size));
-  if (!in.read(bytes.data(), size)) return media_error::kInvalidFile;
+  std::FILE* in = std::fopen(native_path.c_str(), "rbe");  // not inherited by other programs
+  if (!in) return media_error::kInvalidFile;
+  // One byte more than the largest file tells a larger one.
+  bytes.resize(kLargestMidiFile + 1);
+  const std::size_t size = std::fread(bytes.data(), 1, bytes.size(), in);
+  const bool failed = std::ferror(in) != 0;
+  std::fclose(in);
+  if (failed || size == 0 || size > kLargestMidiFile) return media_error::kInvalidFile;
+  bytes.resize(size);
+  bytes.shrink_to_fit();
   return complete_midi_file(bytes) ? 0 : media_error::kInvalidFile;
 }
 
@@ -86,7 +89,13 @@ MidiFilePlayer::MidiFilePlayer(std::vector<char> bytes, std::function<Synthesize
       clock_(clock),
       render_ahead_(render_ahead) {}
 
-MidiFilePlayer::~MidiFilePlayer() { stop(); }
+MidiFilePlayer::~MidiFilePlayer() {
+  try {
+    stop();
+  } catch (...) {
+    // Nothing more can be done for the piece on the way out.
+  }
+}
 
 unsigned MidiFilePlayer::port(int& port) {
   port = 0;
@@ -168,6 +177,10 @@ void MidiFilePlayer::render_to_end() {
     synth.catch_up();
     rendered += kRenderStepMs;
   }
+  if (rendered >= kLongestRenderMs && fluid_player_get_status(player_) == FLUID_PLAYER_PLAYING)
+    std::cerr << "velk0 : le fichier MIDI dure plus de " << kLongestRenderMs / 60000
+              << " minutes ; le fichier audio s'arrête là.\n"
+              << std::flush;
 }
 
 }  // namespace velk0::platform::posix

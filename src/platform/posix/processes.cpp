@@ -54,6 +54,26 @@ struct Pipe {
   }
 };
 
+// Every descriptor of the program's own is opened close-on-exec; those the
+// libraries open may not be, and none but the standard three is inherited.
+void close_others_on_spawn(posix_spawn_file_actions_t& actions) {
+#if defined(__GLIBC__) && __GLIBC_PREREQ(2, 34)
+  posix_spawn_file_actions_addclosefrom_np(&actions, STDERR_FILENO + 1);
+#else
+  (void)actions;
+#endif
+}
+
+// The same in a forked child, `keep` aside (async-signal-safe).
+void close_others_in_child(int keep) {
+#if defined(__GLIBC__) && __GLIBC_PREREQ(2, 34)
+  if (keep > STDERR_FILENO + 1) close_range(STDERR_FILENO + 1, static_cast<unsigned>(keep) - 1, 0);
+  close_range(static_cast<unsigned>(keep) + 1, ~0u, 0);
+#else
+  (void)keep;
+#endif
+}
+
 // What a spawned child starts with: default signal dispositions (the program
 // ignores SIGPIPE and handles the interrupting signals) and none blocked.
 struct CleanAttributes {
@@ -92,8 +112,8 @@ class PipeSignalIgnored {
 // its pipes are closed, or the time is up.
 class Exchange {
  public:
-  Exchange(pid_t child, int in, int out, int err, std::string_view input)
-      : child_(child), in_(in), out_(out), err_(err), input_(input) {
+  Exchange(pid_t child, int in, int out, int err, std::string_view input, std::size_t most_out)
+      : child_(child), in_(in), out_(out), err_(err), input_(input), most_out_(most_out) {
     // Never blocked on one pipe while the child waits on the other.
     for (int fd : {in_, out_, err_})
       if (fd >= 0) fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
@@ -113,7 +133,9 @@ class Exchange {
       // A child of the child may hold the pipes: once it has exited, what
       // is there is all that is waited for.
       if (exited_) drain(finished);
+      if (finished.out.size() > most_out_) stop_reading(finished);
     }
+    if (finished.out.size() > most_out_) stop_reading(finished);
     close_fd(in_);
     close_fd(out_);
     close_fd(err_);
@@ -174,6 +196,14 @@ class Exchange {
     }
   }
 
+  // What is kept is there: the rest is neither read nor waited for.
+  void stop_reading(Finished& finished) {
+    finished.out.resize(most_out_);
+    finished.cut = true;
+    close_fd(out_);
+    if (!exited_) kill_child();
+  }
+
   void kill_child() {
     kill(child_, SIGKILL);
     int status = 0;
@@ -185,6 +215,7 @@ class Exchange {
   pid_t child_;
   int in_, out_, err_;
   std::string_view input_;
+  std::size_t most_out_;
   bool exited_ = false;
 };
 
@@ -209,7 +240,7 @@ std::optional<std::string> find_program(const std::string& name) {
 }
 
 std::optional<Finished> run_to_end(const std::vector<std::string>& argv, std::string_view input,
-                                   bool collect, int timeout_ms) {
+                                   bool collect, int timeout_ms, std::size_t most_out) {
   if (argv.empty()) return std::nullopt;
   PipeSignalIgnored no_sigpipe;
   Pipe in, out, err;
@@ -225,6 +256,7 @@ std::optional<Finished> run_to_end(const std::vector<std::string>& argv, std::st
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
   }
+  close_others_on_spawn(actions);
   CleanAttributes attributes(0);
   std::vector<char*> args = c_argv(argv);
   pid_t child = -1;
@@ -235,7 +267,7 @@ std::optional<Finished> run_to_end(const std::vector<std::string>& argv, std::st
   close_fd(in.read);
   close_fd(out.write);
   close_fd(err.write);
-  Exchange exchange(child, in.write, out.read, err.read, input);
+  Exchange exchange(child, in.write, out.read, err.read, input, most_out);
   in.write = out.read = err.read = -1;  // the exchange closes them
   return exchange.run(timeout_ms);
 }
@@ -260,6 +292,7 @@ bool start_detached(const std::vector<std::string>& argv) {
       dup2(null, STDERR_FILENO);
       if (null > STDERR_FILENO) close(null);
     }
+    close_others_in_child(report.write);
     struct sigaction by_default {};
     by_default.sa_handler = SIG_DFL;
     sigemptyset(&by_default.sa_mask);

@@ -17,15 +17,19 @@ std::optional<std::string> find_program(const std::string& name);
 struct Finished {
   int status = -1;       // its exit status; -1 when it was killed or timed out
   std::string out, err;  // what it wrote (when collected)
+  bool cut = false;      // it wrote more than was kept, and was stopped there
 };
 
 // Runs the program (argv[0] its path) with `input` on its standard input and
 // waits for it, at most `timeout_ms`, then kills it. With `collect`, its
 // standard output and error are kept; otherwise they go to /dev/null (a
 // program that leaves a child of its own running, as the clipboard tools do,
-// must not hold the pipes). Nothing when it could not be started.
+// must not hold the pipes). Once it has written more than `most_out` bytes
+// on its standard output, the first `most_out` are kept and it is killed.
+// Nothing when it could not be started.
 std::optional<Finished> run_to_end(const std::vector<std::string>& argv, std::string_view input,
-                                   bool collect, int timeout_ms);
+                                   bool collect, int timeout_ms,
+                                   std::size_t most_out = std::string::npos);
 
 // Starts the program (argv[0] its path) in a session of its own, its
 // standard streams on /dev/null, and returns at once; it is never waited for

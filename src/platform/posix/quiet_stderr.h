@@ -7,6 +7,10 @@ namespace velk0::platform::posix {
 
 class QuietStderr {
  public:
+  // Where standard error really goes, quiet or not: for a last word that
+  // must be seen (async-signal-safe).
+  static int real_stderr();
+
   QuietStderr();
   ~QuietStderr();
   QuietStderr(const QuietStderr&) = delete;
@@ -14,6 +18,7 @@ class QuietStderr {
 
  private:
   int saved_ = -1;
+  bool outermost_ = false;
 };
 
 }  // namespace velk0::platform::posix

@@ -25,7 +25,15 @@ SdlAudio::SdlAudio() {
 }
 
 SdlAudio::~SdlAudio() {
-  if (ready_) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  if (ready_ && !interrupt_requested()) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+}
+
+void close_output(SDL_AudioDeviceID device) {
+  if (device == 0) return;
+  if (interrupt_requested())
+    SDL_PauseAudioDevice(device, 1);
+  else
+    SDL_CloseAudioDevice(device);
 }
 
 SDL_AudioDeviceID open_wave_output(const SdlAudio& audio, SDL_AudioSpec& format) {
@@ -62,7 +70,7 @@ void SdlSoundCues::play(std::string_view system_path) {
       // The last buffer has left the queue but is still being played.
       if (!interrupted && format.freq > 0) sleep_ms(1000L * format.samples / format.freq + 30);
     }
-    SDL_CloseAudioDevice(device);
+    close_output(device);
   }
   SDL_FreeWAV(samples);
   if (interrupted) throw Interrupted{};

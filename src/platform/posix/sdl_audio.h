@@ -13,7 +13,8 @@
 namespace velk0::platform::posix {
 
 // Holds SDL's audio subsystem while it lives. Starting it prints nothing,
-// whatever the sound libraries think of a machine without sound.
+// whatever the sound libraries think of a machine without sound. Once a
+// signal has asked the program to stop, it is left running (see close_output).
 class SdlAudio {
  public:
   SdlAudio();
@@ -25,6 +26,11 @@ class SdlAudio {
  private:
   bool ready_ = false;
 };
+
+// Closes an output opened here. Once a signal has asked the program to stop
+// it is only paused (its callback then never runs again): the sound server
+// may not answer any more, and closing would wait for it.
+void close_output(SDL_AudioDeviceID device);
 
 // Opens the system's audio output for sound in `format`, as SDL_LoadWAV gave
 // it (SDL converts it to the output's own): queued rather than pulled by a

@@ -1,23 +1,31 @@
 #include "platform/posix/synth_engine.h"
 
+#include <signal.h>
 #include <sys/mman.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <array>
+#include <atomic>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
+#include <iterator>
+#include <new>
+#include <optional>
 
 #if defined(__GLIBC__)
 #include <malloc.h>
 #endif
 
+#include "platform/posix/quiet_stderr.h"
 #include "platform/posix/soundfont_file.h"
 
 namespace velk0::platform::posix {
 namespace {
 
 constexpr int kMidiChannels = 16;
-constexpr int kDrumChannel = SynthEngine::kDrumChannel;
 constexpr int kDrumBank = 128;
 // Each MIDI channel has a silent twin past the sixteenth, on which a program
 // is chosen ahead of time to have its samples read (see preload).
@@ -50,12 +58,92 @@ void ask_huge_pages_for_heap() {
 #endif
 }
 
+// FluidSynth says so in its log when an allocation fails.
+std::atomic<bool> g_memory_ran_out{false};
+
+extern "C" void note_memory_failure(int, const char* message, void*) {
+  if (message && std::strstr(message, "memory")) g_memory_ran_out.store(true);
+}
+
+// Its log is otherwise silent: the program's own line says what failed.
 void silence_library_log() {
   static bool done = false;
   if (done) return;
   done = true;
   for (int level = FLUID_PANIC; level < LAST_LOG_LEVEL; ++level)
     fluid_set_log_function(level, nullptr, nullptr);
+  fluid_set_log_function(FLUID_PANIC, note_memory_failure, nullptr);
+  fluid_set_log_function(FLUID_ERR, note_memory_failure, nullptr);
+}
+
+// While samples or records are read (counted, for the threads that read),
+// a fault with no memory left prints this line and ends the program; any
+// other fault goes to the handler that was there before.
+std::atomic<int> g_reading{0};
+std::array<char, 512> g_out_of_memory_line{};
+std::size_t g_out_of_memory_size = 0;
+// A fault, or glib's abort when an allocation fails.
+constexpr int kFaultSignals[] = {SIGSEGV, SIGBUS, SIGABRT};
+std::array<struct sigaction, std::size(kFaultSignals)> g_previous{};
+
+extern "C" void on_fault(int signal) {
+  if (g_reading.load() > 0 && !memory_left()) {
+    ssize_t ignored =
+        write(QuietStderr::real_stderr(), g_out_of_memory_line.data(), g_out_of_memory_size);
+    (void)ignored;
+    _exit(kCannotGoOnStatus);
+  }
+  // The faulting instruction runs again (abort raises again), under the
+  // previous handler.
+  for (std::size_t i = 0; i < std::size(kFaultSignals); ++i)
+    if (kFaultSignals[i] == signal) sigaction(signal, &g_previous[i], nullptr);
+}
+
+void watch_faults(const std::string& soundfont) {
+  const std::string line = failure_line(SynthFailure::out_of_memory, soundfont, "");
+  g_out_of_memory_size = std::min(line.size(), g_out_of_memory_line.size());
+  std::copy_n(line.begin(), g_out_of_memory_size, g_out_of_memory_line.begin());
+  static bool installed = false;
+  if (installed) return;
+  installed = true;
+  struct sigaction action {};
+  action.sa_handler = on_fault;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_ONSTACK;  // a fault may be a stack worn out by a library's recursion
+  for (std::size_t i = 0; i < std::size(kFaultSignals); ++i)
+    sigaction(kFaultSignals[i], &action, &g_previous[i]);
+}
+
+// The stack the fault handler runs on, for the thread that reads (kept for
+// the thread's life).
+constexpr std::size_t kFaultStackBytes = 64u << 10;
+
+void give_thread_a_fault_stack() {
+  stack_t current{};
+  if (sigaltstack(nullptr, &current) == 0 && !(current.ss_flags & SS_DISABLE)) return;
+  void* memory =
+      mmap(nullptr, kFaultStackBytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (memory == MAP_FAILED) return;
+  stack_t stack{};
+  stack.ss_sp = memory;
+  stack.ss_size = kFaultStackBytes;
+  if (sigaltstack(&stack, nullptr) != 0) munmap(memory, kFaultStackBytes);
+}
+
+class Reading {
+ public:
+  Reading() {
+    give_thread_a_fault_stack();
+    g_reading.fetch_add(1);
+  }
+  ~Reading() { g_reading.fetch_sub(1); }
+  Reading(const Reading&) = delete;
+  Reading& operator=(const Reading&) = delete;
+};
+
+SynthFailure failed_load() {
+  return g_memory_ran_out.load() || !memory_left() ? SynthFailure::out_of_memory
+                                                   : SynthFailure::soundfont_unreadable;
 }
 
 }  // namespace
@@ -65,30 +153,37 @@ SynthEngine::~SynthEngine() {
   if (settings_) delete_fluid_settings(settings_);
 }
 
-bool SynthEngine::create(unsigned sample_rate, const std::string& soundfont) {
-  silence_library_log();
-  ask_huge_pages_for_heap();
-  settings_ = new_fluid_settings();
-  if (!settings_) return false;
-  fluid_settings_setnum(settings_, "synth.sample-rate", static_cast<double>(sample_rate));
-  fluid_settings_setnum(settings_, "synth.gain", kGain);
-  fluid_settings_setint(settings_, "synth.midi-channels", kSynthChannels);
-  // Samples are read a program at a time, as programs are chosen: the piano
-  // alone, for most pieces, and FluidR3_GM (148 MB) stays small in memory.
-  fluid_settings_setint(settings_, "synth.dynamic-sample-loading", 1);
-  // Locking the samples in memory made the start 15 ms longer here, and under
-  // the usual limit of 8 MiB of locked memory most of a SoundFont's samples
-  // stay unlocked anyway.
-  fluid_settings_setint(settings_, "synth.lock-memory", 0);
-  synth_ = new_fluid_synth(settings_);
-  if (!synth_) return false;
-  // Tried before the loaders the synthesizer has of its own, which still
-  // read what this one cannot.
-  if (fluid_sfloader_t* loader = new_soundfont_loader(settings_))
-    fluid_synth_add_sfloader(synth_, loader);
-  if (fluid_synth_sfload(synth_, soundfont.c_str(), 0) == FLUID_FAILED) return false;
-  reset();
-  return true;
+SynthFailure SynthEngine::create(unsigned sample_rate, const std::string& soundfont) {
+  try {
+    silence_library_log();
+    watch_faults(soundfont);
+    g_memory_ran_out.store(false);
+    Reading reading;
+    ask_huge_pages_for_heap();
+    settings_ = new_fluid_settings();
+    if (!settings_) return failed_load();
+    fluid_settings_setnum(settings_, "synth.sample-rate", static_cast<double>(sample_rate));
+    fluid_settings_setnum(settings_, "synth.gain", kGain);
+    fluid_settings_setint(settings_, "synth.midi-channels", kSynthChannels);
+    // Samples are read a program at a time, as programs are chosen: the piano
+    // alone, for most pieces, and FluidR3_GM (148 MB) stays small in memory.
+    fluid_settings_setint(settings_, "synth.dynamic-sample-loading", 1);
+    // Locking the samples in memory made the start 15 ms longer here, and under
+    // the usual limit of 8 MiB of locked memory most of a SoundFont's samples
+    // stay unlocked anyway.
+    fluid_settings_setint(settings_, "synth.lock-memory", 0);
+    synth_ = new_fluid_synth(settings_);
+    if (!synth_) return failed_load();
+    // Tried before the loaders the synthesizer has of its own, which still
+    // read what this one cannot.
+    if (fluid_sfloader_t* loader = new_soundfont_loader(settings_))
+      fluid_synth_add_sfloader(synth_, loader);
+    if (fluid_synth_sfload(synth_, soundfont.c_str(), 0) == FLUID_FAILED) return failed_load();
+    reset();
+    return SynthFailure::none;
+  } catch (const std::bad_alloc&) {
+    return SynthFailure::out_of_memory;
+  }
 }
 
 // Programs and controllers as a freshly opened device has them, every voice
@@ -114,6 +209,9 @@ int SynthEngine::polyphony() { return fluid_synth_get_polyphony(synth_); }
 int SynthEngine::active_voices() { return fluid_synth_get_active_voice_count(synth_); }
 
 void SynthEngine::apply(const SynthEvent& event) {
+  // Choosing a program may read its samples.
+  std::optional<Reading> reading;
+  if (reads_samples(event)) reading.emplace();
   if (event.kind == SynthEvent::Kind::all_notes_off) {
     fluid_synth_all_notes_off(synth_, -1);
     return;
@@ -174,6 +272,7 @@ bool SynthEngine::reads_samples(const SynthEvent& event) {
 
 void SynthEngine::preload(const SynthEvent& event) {
   if (!reads_samples(event)) return;
+  Reading reading;
   if (event.kind == SynthEvent::Kind::reset) {
     for (int channel = 0; channel < kMidiChannels; ++channel)
       if (channel != kDrumChannel) preload_program(channel, 0);

@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/posix/synth_failure.h"
+
 namespace velk0::platform::posix {
 
 // One thing for the synthesizer to do.
@@ -44,10 +46,12 @@ class SynthEngine {
   SynthEngine(const SynthEngine&) = delete;
   SynthEngine& operator=(const SynthEngine&) = delete;
 
-  // Creates the synthesizer and loads the SoundFont; false when either
-  // fails. Only the samples of the programs in use are read, when a program
-  // is first chosen.
-  bool create(unsigned sample_rate, const std::string& soundfont);
+  // Creates the synthesizer and loads the SoundFont: none, or why it cannot
+  // play (soundfont_unreadable or out_of_memory). Only the samples of the
+  // programs in use are read, when a program is first chosen. Should
+  // FluidSynth fault for want of memory while it reads (it does not check
+  // every allocation), the program ends with the out-of-memory line.
+  SynthFailure create(unsigned sample_rate, const std::string& soundfont);
 
   fluid_synth_t* fluid() { return synth_; }
   int polyphony();

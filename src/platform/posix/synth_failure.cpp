@@ -1,5 +1,7 @@
 #include "platform/posix/synth_failure.h"
 
+#include <sys/mman.h>
+
 namespace velk0::platform::posix {
 namespace {
 
@@ -7,7 +9,18 @@ constexpr std::string_view kSoundFontWayOut =
     "avec VELK0_SOUNDFONT=fichier.sf2, ou installez le paquet timgm6mb-soundfont ou "
     "fluid-soundfont-gm.";
 
+// Enough for what a failing step would still have asked for.
+constexpr std::size_t kMemoryProbeBytes = 16u << 20;
+
 }  // namespace
+
+bool memory_left() {
+  void* probe =
+      mmap(nullptr, kMemoryProbeBytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (probe == MAP_FAILED) return false;
+  munmap(probe, kMemoryProbeBytes);
+  return true;
+}
 
 std::string failure_line(SynthFailure failure, std::string_view soundfont,
                          std::string_view wav_path) {
@@ -27,6 +40,12 @@ std::string failure_line(SynthFailure failure, std::string_view soundfont,
       line.append(
           "aucun serveur de son joignable (PulseAudio, PipeWire ou ALSA). Pour écouter plus "
           "tard, enregistrez le son dans un fichier avec VELK0_AUDIO=fichier.wav.");
+      break;
+    case SynthFailure::out_of_memory:
+      line.append("mémoire insuffisante pour lire la banque de sons (SoundFont) ")
+          .append(soundfont);
+      line.append(" ; arrêt du programme. Fermez d'autres programmes, ou indiquez-en une plus ");
+      line.append("petite avec VELK0_SOUNDFONT=fichier.sf2.");
       break;
     case SynthFailure::wav_unwritable:
       line.append("impossible d'écrire le fichier audio ").append(wav_path);

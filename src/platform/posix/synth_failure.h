@@ -14,7 +14,18 @@ enum class SynthFailure {
   soundfont_unreadable,  // a file that cannot be read, or is no SoundFont
   no_audio_output,       // no sound server (or device) answers
   wav_unwritable,        // the WAV file cannot be created
+  out_of_memory,         // memory ran out while the SoundFont was read
 };
+
+// Thrown once the out-of-memory line has been printed: the program cannot go
+// on, and ends with kCannotGoOnStatus (as it does when memory runs out, or
+// the sound server never answers, while the synthesizer starts).
+struct OutOfMemory {};
+constexpr int kCannotGoOnStatus = 1;
+
+// Whether memory can still be had (a few megabytes more): when a failure
+// comes with none left, memory ran out.
+bool memory_left();
 
 // The line, in French (UTF-8) and with its newline; empty for `none`.
 std::string failure_line(SynthFailure failure, std::string_view soundfont,

@@ -1,9 +1,15 @@
 #include "platform/posix/synthesizer.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <condition_variable>
+#include <mutex>
+#include <new>
+#include <system_error>
 #include <thread>
 
 #include "platform/posix/interrupt.h"
@@ -26,6 +32,50 @@ constexpr std::uint64_t kClosingSilenceMs = 10;
 // On the way out, the last notes' release is let ring for at most this long.
 constexpr int kLastReleaseMs = 300;
 
+// A sound server that takes the connection and never answers (stopped, or
+// short of memory as the program is) would keep the start waiting for ever:
+// past this long the program says why it cannot play, and ends.
+constexpr auto kLongestStart = std::chrono::seconds(5);
+
+class StartDeadline {
+ public:
+  explicit StartDeadline(const std::string& soundfont)
+      : no_memory_(failure_line(SynthFailure::out_of_memory, soundfont, "")),
+        no_server_(failure_line(SynthFailure::no_audio_output, soundfont, "")) {
+    try {
+      watch_ = std::thread([this] { watch(); });
+    } catch (const std::system_error&) {
+      // No thread to be had: the start goes on unwatched.
+    }
+  }
+  ~StartDeadline() {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      started_ = true;
+    }
+    changed_.notify_all();
+    if (watch_.joinable()) watch_.join();
+  }
+  StartDeadline(const StartDeadline&) = delete;
+  StartDeadline& operator=(const StartDeadline&) = delete;
+
+ private:
+  void watch() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    if (changed_.wait_for(lock, kLongestStart, [this] { return started_; })) return;
+    const std::string& line = memory_left() ? no_server_ : no_memory_;
+    ssize_t ignored = write(QuietStderr::real_stderr(), line.data(), line.size());
+    (void)ignored;
+    _exit(kCannotGoOnStatus);
+  }
+
+  std::string no_memory_, no_server_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  bool started_ = false;
+  std::thread watch_;
+};
+
 std::int16_t to_pcm(float sample) {
   float scaled = std::clamp(sample, -1.0f, 1.0f) * 32767.0f;
   return static_cast<std::int16_t>(std::lround(scaled));
@@ -47,20 +97,32 @@ SynthStart Synthesizer::start(const SynthConfig& config, Clock& clock,
 }
 
 SynthFailure Synthesizer::start_live(const std::string& soundfont) {
-  bool created = false;
+  SynthFailure loaded = SynthFailure::none;
   {
     // The SoundFont readers complain on standard error about a file they
     // cannot read; the program's own message says the synthesizer cannot play.
     QuietStderr quiet;
     SignalsHeld held;
-    std::thread reader([&] { created = engine_.create(LiveOutput::kSampleRate, soundfont); });
+    StartDeadline deadline(soundfont);
+    auto load = [&] { loaded = engine_.create(LiveOutput::kSampleRate, soundfont); };
+    std::thread reader;
+    try {
+      reader = std::thread(load);
+    } catch (const std::system_error&) {
+      load();  // no thread to be had: one thing after the other
+    }
     // The device runs in silence meanwhile: the sound server has settled
     // by the time the first note comes.
-    live_ = LiveOutput::open(engine_);
-    if (live_) live_->start();
-    reader.join();
+    try {
+      live_ = LiveOutput::open(engine_);
+      if (live_) live_->start();
+    } catch (const std::bad_alloc&) {
+      live_.reset();
+      loaded = SynthFailure::out_of_memory;
+    }
+    if (reader.joinable()) reader.join();
   }
-  if (!created) return SynthFailure::soundfont_unreadable;
+  if (loaded != SynthFailure::none) return loaded;
   if (!live_) return SynthFailure::no_audio_output;
   live_->engine_ready();
   return SynthFailure::none;
@@ -69,8 +131,8 @@ SynthFailure Synthesizer::start_live(const std::string& soundfont) {
 SynthFailure Synthesizer::start_in_step(const SynthConfig& config) {
   {
     QuietStderr quiet;
-    if (!engine_.create(kFileSampleRate, config.soundfont))
-      return SynthFailure::soundfont_unreadable;
+    SynthFailure loaded = engine_.create(kFileSampleRate, config.soundfont);
+    if (loaded != SynthFailure::none) return loaded;
   }
   if (output_ == AudioOutput::file && !wav_.open(config.wav_path, kFileSampleRate, kChannels))
     return SynthFailure::wav_unwritable;
@@ -94,9 +156,13 @@ Synthesizer::~Synthesizer() {
 std::string Synthesizer::close_file() {
   if (!playing_ || live_ || file_closed_) return {};
   file_closed_ = true;
-  catch_up();
+  try {
+    catch_up();
+    if (output_ == AudioOutput::file) render_ending();
+  } catch (const std::bad_alloc&) {
+    // Memory ran out for the ending: the file ends where it stands.
+  }
   if (output_ != AudioOutput::file) return {};
-  render_ending();
   return wav_.close();
 }
 
@@ -116,6 +182,10 @@ float Synthesizer::render_block(std::size_t frames) {
 }
 
 void Synthesizer::render_to(std::uint64_t frame) {
+  if (output_ == AudioOutput::none) {
+    rendered_ = std::max(rendered_, frame);  // nobody listens: nothing is synthesized
+    return;
+  }
   while (rendered_ < frame) {
     std::uint64_t left = frame - rendered_;
     if (silent_ >= frames_at(kEndedMs) && engine_.active_voices() == 0 && !keep_rendering_) {
@@ -167,6 +237,7 @@ void Synthesizer::play(const SynthEvent& event) {
     live_->send(event, real_clock_ ? real_clock_->present_ns() : monotonic_ns());
     return;
   }
+  if (output_ == AudioOutput::none) return;
   render_to(frames_at(clock_.now_ms()));
   engine_.apply(event);
 }

@@ -2,11 +2,12 @@
 // the system's audio output, a WAV file, or nowhere.
 //
 // To the speakers, each message is played at the moment the program sent it,
-// a fixed delay later (LiveOutput). For a file or nowhere the sound is
-// rendered in step with the program's clock: before each message the frames
-// up to the clock's present are rendered, so a virtual clock renders a long
-// piece in a moment and voices still end as they would. A file then ends once
-// the last notes have died away.
+// a fixed delay later (LiveOutput). For a file the sound is rendered in step
+// with the program's clock: before each message the frames up to the clock's
+// present are rendered, so a virtual clock renders a long piece in a moment
+// and voices still end as they would. A file then ends once the last notes
+// have died away. With no output at all the SoundFont is still loaded (a dry
+// run fails as a real one would) but nothing is synthesized.
 //
 // Either way a message takes effect at the synthesizer's first 64-frame block
 // that starts at or after its time (within 1.5 ms), and the sound passes a

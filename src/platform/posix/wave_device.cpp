@@ -18,7 +18,7 @@ unsigned WaveDevice::open(const std::string& native_path, bool silent,
 }
 
 WaveDevice::~WaveDevice() {
-  if (output_ != 0) SDL_CloseAudioDevice(output_);
+  close_output(output_);
   if (samples_) SDL_FreeWAV(samples_);
 }
 

@@ -227,7 +227,7 @@ std::optional<std::string> Win32Clipboard::read_text() {
       // The text ends at its zero byte, and never past the memory block.
       const SIZE_T size = GlobalSize(data);
       SIZE_T length = 0;
-      while (length < size && locked[length] != '\0') ++length;
+      while (length < size && length < kClipboardReadChars && locked[length] != '\0') ++length;
       text.assign(locked, length);
       GlobalUnlock(data);
     }
