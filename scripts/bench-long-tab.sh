@@ -36,13 +36,14 @@ make_file() { # name lines pad every [key signature]
 make_file 800.tab 100 0 1
 make_file 800-key.tab 100 0 1 'iaf+c+g+:'
 make_file 3000-key.tab 375 0 1 'iaf+c+g+:'
+make_file 50000.tab 6250 0 1
 make_file 4mb.tab 1000 4000 1
 make_file 40mb.tab 10000 4000 1
 make_file 4mb-800.tab 10000 400 100
 make_file 40mb-8000.tab 100000 400 100
 
 printf '%-15s %11s %8s %9s %9s %8s\n' file bytes notes note-ons seconds "max MB"
-for name in 800.tab 800-key.tab 3000-key.tab 4mb.tab 40mb.tab 4mb-800.tab 40mb-8000.tab; do
+for name in 800.tab 800-key.tab 3000-key.tab 50000.tab 4mb.tab 40mb.tab 4mb-800.tab 40mb-8000.tab; do
   file=$work/$name
   measures=$(grep -c '|' "$file")
   (cd "$work" && VELK0_ROOT=$work VELK0_CLOCK=virtual VELK0_AUDIO=none VELK0_TRACE=$work/trace \
