@@ -52,7 +52,9 @@ pe_machine() {
 find_loader() {  # $1: i386 or amd64
   local candidates
   if [ "$1" = i386 ]; then
-    candidates="/usr/lib/wine/wine /usr/lib/i386-linux-gnu/wine/wine wine"
+    # Not the bare `wine`: without the 32-bit part it is the 64-bit loader's
+    # wrapper, which answers --version but runs no 32-bit program.
+    candidates="/usr/lib/wine/wine /usr/lib/i386-linux-gnu/wine/wine"
   else
     candidates="/usr/lib/wine/wine64 /usr/lib/x86_64-linux-gnu/wine/wine64 wine64"
   fi
