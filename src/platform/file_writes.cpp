@@ -66,7 +66,7 @@ std::error_code last_system_error() {
 }
 
 fs::path temporary_beside(const fs::path& path) {
-  static std::mt19937 random{std::random_device{}()};
+  std::random_device random;
   fs::path temporary = path;
   for (;;) {
     std::string name(".");
