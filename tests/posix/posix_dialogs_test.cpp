@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "platform/posix/interrupt.h"
-#include "platform/posix/terminal_dialogs.h"
+#include "platform/posix/terminal/terminal_dialogs.h"
 #include "platform/trace.h"
 #include "platform/virtual_clock.h"
 

@@ -12,11 +12,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/posix/media.h"
-#include "platform/posix/midi_devices.h"
-#include "platform/posix/midi_file_player.h"
-#include "platform/posix/sdl_audio.h"
-#include "platform/posix/wave_device.h"
+#include "platform/posix/audio/sdl_audio.h"
+#include "platform/posix/media/media.h"
+#include "platform/posix/media/midi_file_player.h"
+#include "platform/posix/media/wave_device.h"
+#include "platform/posix/midi/midi_devices.h"
 #include "platform/virtual_clock.h"
 #include "scratch_folder.h"
 #include "sound_files.h"

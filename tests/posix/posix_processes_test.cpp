@@ -8,8 +8,8 @@
 #include <fstream>
 #include <thread>
 
-#include "platform/posix/companions.h"
-#include "platform/posix/processes.h"
+#include "platform/posix/processes/companions.h"
+#include "platform/posix/processes/processes.h"
 #include "scratch_folder.h"
 
 namespace velk0::platform::posix {

@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/posix/limiter.h"
-#include "platform/posix/stream_timeline.h"
+#include "platform/posix/audio/limiter.h"
+#include "platform/posix/audio/stream_timeline.h"
 
 namespace velk0::platform::posix {
 namespace {

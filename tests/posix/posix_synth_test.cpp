@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/posix/midi_devices.h"
+#include "platform/posix/midi/midi_devices.h"
 #include "platform/virtual_clock.h"
 #include "scratch_folder.h"
 #include "sound_files.h"

@@ -14,9 +14,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/posix/audio/synth_failure.h"
 #include "platform/posix/interrupt.h"
 #include "platform/posix/posix_backends.h"
-#include "platform/posix/synth_failure.h"
 #include "platform/session.h"
 #include "platform/text_encoding.h"
 

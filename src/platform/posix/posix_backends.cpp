@@ -8,14 +8,14 @@
 #include <cstdlib>
 #include <iostream>
 
-#include "platform/posix/clipboard_tools.h"
-#include "platform/posix/companions.h"
+#include "platform/posix/audio/sdl_audio.h"
 #include "platform/posix/interrupt.h"
-#include "platform/posix/media.h"
-#include "platform/posix/midi_devices.h"
+#include "platform/posix/media/media.h"
+#include "platform/posix/midi/midi_devices.h"
+#include "platform/posix/processes/clipboard_tools.h"
+#include "platform/posix/processes/companions.h"
 #include "platform/posix/real_clock.h"
-#include "platform/posix/sdl_audio.h"
-#include "platform/posix/terminal_dialogs.h"
+#include "platform/posix/terminal/terminal_dialogs.h"
 #include "platform/std_files.h"
 #include "platform/text_encoding.h"
 

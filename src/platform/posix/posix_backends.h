@@ -11,7 +11,7 @@
 
 #include <string>
 
-#include "platform/posix/synthesizer.h"
+#include "platform/posix/audio/synthesizer.h"
 #include "platform/session.h"
 
 namespace velk0::platform::posix {

@@ -1,11 +1,11 @@
-#include "platform/posix/clipboard_tools.h"
+#include "platform/posix/processes/clipboard_tools.h"
 
 #include <array>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
-#include "platform/posix/processes.h"
+#include "platform/posix/processes/processes.h"
 #include "platform/text_encoding.h"
 
 namespace velk0::platform::posix {

@@ -1,4 +1,4 @@
-#include "platform/posix/processes.h"
+#include "platform/posix/processes/processes.h"
 
 #include <fcntl.h>
 #include <poll.h>

@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/posix/synth_failure.h"
+#include "platform/posix/audio/synth_failure.h"
 
 namespace velk0::platform::posix {
 

@@ -20,12 +20,12 @@
 #include <vector>
 
 #include "platform/platform.h"
-#include "platform/posix/limiter.h"
-#include "platform/posix/live_output.h"
+#include "platform/posix/audio/limiter.h"
+#include "platform/posix/audio/live_output.h"
+#include "platform/posix/audio/synth_engine.h"
+#include "platform/posix/audio/synth_failure.h"
+#include "platform/posix/audio/wav_writer.h"
 #include "platform/posix/real_clock.h"
-#include "platform/posix/synth_engine.h"
-#include "platform/posix/synth_failure.h"
-#include "platform/posix/wav_writer.h"
 
 namespace velk0::platform::posix {
 

@@ -1,4 +1,4 @@
-#include "platform/posix/companions.h"
+#include "platform/posix/processes/companions.h"
 
 #include <unistd.h>
 
@@ -6,7 +6,7 @@
 #include <optional>
 #include <vector>
 
-#include "platform/posix/processes.h"
+#include "platform/posix/processes/processes.h"
 #include "platform/std_files.h"
 
 namespace velk0::platform::posix {

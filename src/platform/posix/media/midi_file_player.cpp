@@ -1,11 +1,11 @@
-#include "platform/posix/midi_file_player.h"
+#include "platform/posix/media/midi_file_player.h"
 
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
 
-#include "platform/posix/midi_file_cut.h"
+#include "platform/posix/media/midi_file_cut.h"
 
 namespace velk0::platform::posix {
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/posix/synthesizer.h"
+#include "platform/posix/audio/synthesizer.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "platform/platform.h"
-#include "platform/posix/synthesizer.h"
+#include "platform/posix/audio/synthesizer.h"
 #include "platform/std_files.h"
 
 namespace velk0::platform::posix {

@@ -1,4 +1,4 @@
-#include "platform/posix/stream_timeline.h"
+#include "platform/posix/audio/stream_timeline.h"
 
 #include <algorithm>
 

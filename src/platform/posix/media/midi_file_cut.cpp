@@ -1,4 +1,4 @@
-#include "platform/posix/midi_file_cut.h"
+#include "platform/posix/media/midi_file_cut.h"
 
 #include <algorithm>
 #include <cstddef>

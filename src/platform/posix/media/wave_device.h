@@ -9,8 +9,8 @@
 #include <memory>
 #include <string>
 
-#include "platform/posix/media.h"
-#include "platform/posix/sdl_audio.h"
+#include "platform/posix/audio/sdl_audio.h"
+#include "platform/posix/media/media.h"
 
 namespace velk0::platform::posix {
 

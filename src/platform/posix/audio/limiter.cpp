@@ -1,4 +1,4 @@
-#include "platform/posix/limiter.h"
+#include "platform/posix/audio/limiter.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,13 +1,13 @@
-#include "platform/posix/midi_devices.h"
+#include "platform/posix/midi/midi_devices.h"
 
 #include <RtMidi.h>
 
 #include <iostream>
 #include <vector>
 
+#include "platform/posix/audio/synth_failure.h"
 #include "platform/posix/interrupt.h"
 #include "platform/posix/quiet_stderr.h"
-#include "platform/posix/synth_failure.h"
 #include "platform/text_encoding.h"
 
 namespace velk0::platform::posix {

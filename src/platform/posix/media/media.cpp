@@ -1,10 +1,10 @@
-#include "platform/posix/media.h"
+#include "platform/posix/media/media.h"
 
 #include <sys/stat.h>
 
-#include "platform/posix/midi_devices.h"
-#include "platform/posix/midi_file_player.h"
-#include "platform/posix/wave_device.h"
+#include "platform/posix/media/midi_file_player.h"
+#include "platform/posix/media/wave_device.h"
+#include "platform/posix/midi/midi_devices.h"
 
 namespace velk0::platform::posix {
 

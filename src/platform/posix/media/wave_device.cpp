@@ -1,4 +1,4 @@
-#include "platform/posix/wave_device.h"
+#include "platform/posix/media/wave_device.h"
 
 namespace velk0::platform::posix {
 

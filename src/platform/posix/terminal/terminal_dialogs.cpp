@@ -1,4 +1,4 @@
-#include "platform/posix/terminal_dialogs.h"
+#include "platform/posix/terminal/terminal_dialogs.h"
 
 #include <poll.h>
 #include <signal.h>

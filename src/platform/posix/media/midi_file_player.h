@@ -18,8 +18,8 @@
 #include <vector>
 
 #include "platform/platform.h"
-#include "platform/posix/media.h"
-#include "platform/posix/synthesizer.h"
+#include "platform/posix/audio/synthesizer.h"
+#include "platform/posix/media/media.h"
 
 namespace velk0::platform::posix {
 

@@ -1,4 +1,4 @@
-#include "platform/posix/wav_writer.h"
+#include "platform/posix/audio/wav_writer.h"
 
 #include <unistd.h>
 

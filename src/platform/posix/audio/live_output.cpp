@@ -1,4 +1,4 @@
-#include "platform/posix/live_output.h"
+#include "platform/posix/audio/live_output.h"
 
 #include <SDL.h>
 

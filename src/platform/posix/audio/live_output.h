@@ -11,11 +11,11 @@
 #include <memory>
 #include <mutex>
 
-#include "platform/posix/limiter.h"
-#include "platform/posix/sdl_audio.h"
-#include "platform/posix/spsc_queue.h"
-#include "platform/posix/stream_timeline.h"
-#include "platform/posix/synth_engine.h"
+#include "platform/posix/audio/limiter.h"
+#include "platform/posix/audio/sdl_audio.h"
+#include "platform/posix/audio/spsc_queue.h"
+#include "platform/posix/audio/stream_timeline.h"
+#include "platform/posix/audio/synth_engine.h"
 
 namespace velk0::platform::posix {
 

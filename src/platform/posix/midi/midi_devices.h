@@ -7,7 +7,7 @@
 #include <optional>
 
 #include "platform/platform.h"
-#include "platform/posix/synthesizer.h"
+#include "platform/posix/audio/synthesizer.h"
 
 class RtMidiOut;
 

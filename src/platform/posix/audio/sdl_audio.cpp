@@ -1,9 +1,9 @@
-#include "platform/posix/sdl_audio.h"
+#include "platform/posix/audio/sdl_audio.h"
 
 #include <SDL.h>
 
 #include "platform/posix/interrupt.h"
-#include "platform/posix/media.h"
+#include "platform/posix/media/media.h"
 #include "platform/posix/monotonic.h"
 #include "platform/posix/quiet_stderr.h"
 
