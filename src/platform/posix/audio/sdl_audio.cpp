@@ -2,8 +2,8 @@
 
 #include <SDL.h>
 
+#include "platform/posix/file_kind.h"
 #include "platform/posix/interrupt.h"
-#include "platform/posix/media/media.h"
 #include "platform/posix/monotonic.h"
 #include "platform/posix/quiet_stderr.h"
 

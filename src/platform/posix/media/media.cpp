@@ -1,18 +1,11 @@
 #include "platform/posix/media/media.h"
 
-#include <sys/stat.h>
-
+#include "platform/posix/file_kind.h"
 #include "platform/posix/media/midi_file_player.h"
 #include "platform/posix/media/wave_device.h"
 #include "platform/posix/midi/midi_devices.h"
 
 namespace velk0::platform::posix {
-
-FileKind file_kind(const std::string& native_path) {
-  struct stat info {};
-  if (stat(native_path.c_str(), &info) != 0) return FileKind::missing;
-  return S_ISREG(info.st_mode) ? FileKind::regular : FileKind::other;
-}
 
 PosixMedia::PosixMedia(PosixMidi& midi, Clock& clock, AudioOutput output, PathMapper native_path)
     : midi_(midi), clock_(clock), output_(output), native_path_(std::move(native_path)) {}

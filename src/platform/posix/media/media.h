@@ -60,9 +60,4 @@ class PosixMedia : public Media {
   std::unique_ptr<MediaDevice> device_;
 };
 
-// What a path names, found without opening it (a FIFO would block): nothing
-// there, a regular file, or something else (a folder, a device, a FIFO).
-enum class FileKind { missing, regular, other };
-FileKind file_kind(const std::string& native_path);
-
 }  // namespace velk0::platform::posix
