@@ -2,10 +2,10 @@
 # kalvesta.exe under Wine: the list of winmm's MIDI output devices (Wine
 # commonly has none, and says so), written in the ANSI code page when the
 # output is a file; a number that names no device refused in French, with
-# nothing written.
+# nothing written into the data folder.
 source "$(dirname "$0")/lib.sh"
 kalvesta="$(dirname "$exe")/kalvesta.exe"
-cd "$work"
+use_scratch_drive
 
 "${runner[@]}" "$kalvesta" </dev/null >"$work/stdout" 2>"$work/stderr"
 status=$?
@@ -23,5 +23,5 @@ status=$?
 [ "$status" = 1 ] || fail "kalvesta 9999: exit code $status, expected 1"
 grep -q $'^kalvesta : 9999 ne d\xE9signe aucune sortie MIDI' "$work/stderr" ||
   fail "kalvesta 9999 said: $(cat "$work/stderr")"
-[ ! -e /korvane/midiinit.dev ] || fail "a device choice file was written"
+[ ! -e "$root/korvane/midiinit.dev" ] || fail "a device choice file was written"
 finish

@@ -97,8 +97,9 @@ use_scratch_drive() {
     case $arg in --prefix=*) prefix_root=$(realpath -m "${arg#--prefix=}") ;; esac
   done
   [ -n "$prefix_root" ] || { echo "no Wine prefix in: ${runner[*]}" >&2; exit 1; }
-  # The prefix is made by the first program run in it.
-  VELK0_ANSWERS= "${runner[@]}" "$exe" </dev/null >/dev/null 2>&1
+  # The prefix is made by the first program run in it: kalvesta's list,
+  # which writes nothing (velk0.exe would make \korvane\ at this machine's root).
+  "${runner[@]}" "$(dirname "$exe")/kalvesta.exe" </dev/null >/dev/null 2>&1
   for dir in "$prefix_root"/win32 "$prefix_root"/win64; do
     [ -d "$dir/dosdevices" ] || continue
     rm -f "$dir/dosdevices/k:"
