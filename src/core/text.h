@@ -27,6 +27,8 @@ std::string_view c_text(std::string_view text, std::size_t capacity = std::strin
 
 // Lower-cases A to Z only.
 std::string lower_ascii(std::string_view text);
+// The same on the text itself, with no copy of it (a whole file's text).
+void lower_ascii_in_place(std::string& text);
 
 // Formats like printf into a std::string.
 std::string format_text(const char* format, ...) __attribute__((format(printf, 1, 2)));

@@ -545,8 +545,7 @@ int read_tablature(std::string_view text, Reader reader, Notes& notes, Durations
 
 int read_whole_tablature(std::string text, NoteList& batch, NoteSink& sink) {
   text.erase(std::remove(text.begin(), text.end(), '\0'), text.end());
-  for (char& c : text)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  lower_ascii_in_place(text);
   TokenReader token_reader(Reader::kPlaying, batch.notes, batch.durations, &batch.articulations,
                            &batch.marks, nullptr);
   return token_reader.read_whole(text, batch, sink);
