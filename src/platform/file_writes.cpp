@@ -102,6 +102,21 @@ void report_write_failure(std::string_view system_path, std::string_view failure
 #endif
 }
 
+WriteTarget write_target(const fs::path& path) {
+  WriteTarget target{path, {}};
+  std::error_code error;
+  if (fs::is_symlink(fs::symlink_status(path, error))) {
+    fs::path pointed = fs::weakly_canonical(path, error);
+    if (!error) target.path = std::move(pointed);
+  }
+  const fs::file_status status = fs::status(target.path, error);
+  if (fs::is_directory(status))
+    target.failure = write_failure_cause(std::make_error_code(std::errc::is_a_directory));
+  else if (fs::exists(status) && !fs::is_regular_file(status))
+    target.failure = write_failure_cause(std::make_error_code(std::errc::operation_not_supported));
+  return target;
+}
+
 std::string replace_file(const fs::path& path, std::string_view bytes) {
   const fs::path temporary = temporary_beside(path);
   std::error_code error = write_new_file(temporary, bytes);

@@ -24,6 +24,14 @@ std::error_code last_system_error();
 // other file has.
 std::filesystem::path temporary_beside(const std::filesystem::path& path);
 
+// Where a write to `path` goes: through a symbolic link, the file it points
+// to. `failure` says why not when a folder or a device stands in its place.
+struct WriteTarget {
+  std::filesystem::path path;
+  std::string failure;
+};
+WriteTarget write_target(const std::filesystem::path& path);
+
 // Puts `bytes` into the file at `path`, whole: empty when done, otherwise why
 // not, and the file is then as it was.
 std::string replace_file(const std::filesystem::path& path, std::string_view bytes);

@@ -11,7 +11,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <exception>
-#include <filesystem>
 #include <system_error>
 
 #include "platform/file_writes.h"
@@ -229,20 +228,10 @@ std::string text_file_bytes(std::string_view text) {
 }
 
 Written StdFiles::write_text(std::string_view path, std::string_view text) {
-  namespace fs = std::filesystem;
   try {
-    fs::path target(native_(path));
-    std::error_code error;
-    if (fs::is_symlink(fs::symlink_status(target, error))) {
-      fs::path pointed = fs::weakly_canonical(target, error);
-      if (!error) target = pointed;
-    }
-    const fs::file_status status = fs::status(target, error);
-    if (fs::is_directory(status))
-      return {write_failure_cause(std::make_error_code(std::errc::is_a_directory))};
-    if (fs::exists(status) && !fs::is_regular_file(status))
-      return {write_failure_cause(std::make_error_code(std::errc::operation_not_supported))};
-    return {replace_file(target, text_file_bytes(text))};
+    const WriteTarget target = write_target(native_(path));
+    if (!target.failure.empty()) return {target.failure};
+    return {replace_file(target.path, text_file_bytes(text))};
   } catch (const std::exception&) {
     return {write_failure_cause(std::make_error_code(std::errc::not_enough_memory))};
   }

@@ -30,14 +30,11 @@ void put_u32(unsigned char* at, std::uint32_t value) {
 WavWriter::~WavWriter() { close(); }
 
 bool WavWriter::open(const std::string& path, unsigned sample_rate, unsigned channels) {
-  namespace fs = std::filesystem;
   close();
-  std::error_code error;
-  path_ = path;
   // Through a symbolic link, the file it points to is written.
-  if (fs::is_symlink(fs::symlink_status(path_, error))) path_ = fs::weakly_canonical(path_, error);
-  const fs::file_status status = fs::status(path_, error);
-  if (fs::exists(status) && !fs::is_regular_file(status)) return false;
+  const WriteTarget target = write_target(path);
+  if (!target.failure.empty()) return false;
+  path_ = target.path;
   temporary_ = temporary_beside(path_);
   file_ = std::fopen(temporary_.c_str(), "wbxe");  // a new file, closed on exec
   if (!file_) return false;
