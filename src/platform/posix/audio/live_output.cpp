@@ -3,7 +3,10 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <new>
 
+#include "platform/posix/audio/sdl_audio.h"
+#include "platform/posix/audio/synth_failure.h"
 #include "platform/posix/interrupt.h"
 #include "platform/posix/monotonic.h"
 #include "platform/posix/quiet_stderr.h"
@@ -18,6 +21,14 @@ constexpr float kFadeSeconds = 0.01f;
 // How long a full queue is waited on before the device counts as stalled.
 constexpr int kStallMs = 200;
 
+// No output: nullptr when none is to be had, std::bad_alloc when memory ran
+// out on the way (a run under a memory limit says so, not that no sound
+// server answers).
+std::unique_ptr<LiveOutput> failed_open() {
+  if (sdl_lacked_memory() || !memory_left()) throw std::bad_alloc{};
+  return nullptr;
+}
+
 }  // namespace
 
 LiveOutput::LiveOutput(SynthEngine& engine, unsigned buffer_frames)
@@ -25,7 +36,7 @@ LiveOutput::LiveOutput(SynthEngine& engine, unsigned buffer_frames)
 
 std::unique_ptr<LiveOutput> LiveOutput::open(SynthEngine& engine) {
   auto audio = std::make_unique<SdlAudio>();
-  if (!audio->ready()) return nullptr;
+  if (!audio->ready()) return failed_open();
   std::unique_ptr<LiveOutput> live(new LiveOutput(engine, kDeviceBufferFrames));
   live->audio_ = std::move(audio);
   SDL_AudioSpec wanted{};
@@ -42,7 +53,7 @@ std::unique_ptr<LiveOutput> LiveOutput::open(SynthEngine& engine) {
     // callback always gets 44.1 kHz stereo floats, as many as it asked for.
     live->device_ = SDL_OpenAudioDevice(nullptr, 0, &wanted, nullptr, 0);
   }
-  if (live->device_ == 0) return nullptr;
+  if (live->device_ == 0) return failed_open();
   return live;
 }
 

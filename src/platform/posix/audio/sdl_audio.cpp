@@ -2,6 +2,10 @@
 
 #include <SDL.h>
 
+#include <cctype>
+#include <string>
+#include <string_view>
+
 #include "platform/posix/file_kind.h"
 #include "platform/posix/interrupt.h"
 #include "platform/posix/monotonic.h"
@@ -34,6 +38,15 @@ void close_output(SDL_AudioDeviceID device) {
     SDL_PauseAudioDevice(device, 1);
   else
     SDL_CloseAudioDevice(device);
+}
+
+bool sdl_lacked_memory() {
+  std::string error = SDL_GetError();
+  for (char& c : error) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  for (std::string_view said :
+       {"out of memory", "create audio thread", "resources to create thread"})
+    if (error.find(said) != std::string::npos) return true;
+  return false;
 }
 
 SDL_AudioDeviceID open_wave_output(const SdlAudio& audio, SDL_AudioSpec& format) {

@@ -32,6 +32,10 @@ class SdlAudio {
 // may not answer any more, and closing would wait for it.
 void close_output(SDL_AudioDeviceID device);
 
+// Whether SDL's last failure on this thread was memory or a thread it could
+// not start (its stack is memory too), rather than no output to be had.
+bool sdl_lacked_memory();
+
 // Opens the system's audio output for sound in `format`, as SDL_LoadWAV gave
 // it (SDL converts it to the output's own): queued rather than pulled by a
 // callback, in buffers of a fixed size, both set on `format`. 0 when `audio`
