@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Faults around the sound. A sound server that never answers (a stopped
-# process listening on its socket) does not keep a signal from ending the run
-# within a second. Memory that runs out while the SoundFont is read ends the
+# process listening on its socket) does not keep a signal from ending the run:
+# the program gives itself 800 ms, and the test allows for a loaded machine. Memory that runs out while the SoundFont is read ends the
 # run with the line that says so and status 1: never a crash, never a hang.
 source "$(dirname "$0")/lib.sh"
 set -m
@@ -43,7 +43,7 @@ for signal in INT TERM HUP QUIT; do
   kill "-$signal" "$pid"
   wait_for_end "$pid"
   [[ $code -eq $((128 + $(kill -l "$signal"))) ]] || fail "$signal: exit code $code"
-  ((elapsed_ms < 1000)) || fail "$signal: the run ended $elapsed_ms ms after the signal"
+  ((elapsed_ms < 2000)) || fail "$signal: the run ended $elapsed_ms ms after the signal"
   ! grep -q '"ev":"midi","device":0' "$tmp/trace" || fail "$signal: a note was sent"
 done
 
@@ -78,7 +78,7 @@ if command -v pulseaudio >/dev/null; then
     wait_for_end "$pid"
     kill -CONT "$server_pid"
     [[ $code -eq $((128 + $(kill -l "$signal"))) ]] || fail "live $signal: exit code $code"
-    ((elapsed_ms < 1000)) || fail "live $signal: the run ended $elapsed_ms ms after the signal"
+    ((elapsed_ms < 2000)) || fail "live $signal: the run ended $elapsed_ms ms after the signal"
   done
 fi
 
