@@ -78,13 +78,18 @@ void SmfRecorder::close(std::uint64_t ms, const std::bitset<16>& used) {
 bool SmfRecorder::save(std::uint64_t end_ms) {
   if (failed_) return false;
   end_notes(end_ms);
+  if (saved_count_ == messages_.size() && saved_end_ == end_ms) return true;  // as it stands
   const std::optional<std::string> bytes = smf_bytes(messages_, end_ms, kTrackName);
   const WriteTarget target = write_target(path_);
   std::string failure = target.failure;
   if (failure.empty())
     failure = bytes ? replace_file(target.path, *bytes)
                     : write_failure_cause(std::make_error_code(std::errc::file_too_large));
-  if (failure.empty()) return true;
+  if (failure.empty()) {
+    saved_count_ = messages_.size();
+    saved_end_ = end_ms;
+    return true;
+  }
   failed_ = true;
   std::cerr << "velk0 : impossible d'écrire le fichier MIDI " << path_ << " : " << to_utf8(failure)
             << " ; il ne garde que les notes d'avant l'échec.\n"

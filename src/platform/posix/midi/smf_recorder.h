@@ -59,6 +59,8 @@ class SmfRecorder {
   std::string path_;
   bool failed_ = false;
   std::vector<TimedMessage> messages_;
+  std::size_t saved_count_ = SIZE_MAX;              // the file as last written: its messages
+  std::uint64_t saved_end_ = 0;                     // and its length
   std::array<std::uint16_t, 16 * 128> sounding_{};  // note-ons not yet ended, per channel and key
   std::bitset<16> pedal_down_;
   fluid_settings_t* player_settings_ = nullptr;
