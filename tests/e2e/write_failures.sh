@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Writes that fail are said, and leave no file cut short: the WAV file of the
-# sound (a disk that fills up, here a limit on the size of files, or a device
+# Writes that fail are said, and leave no file cut short: the WAV or MIDI file
+# of the sound (a disk that fills up, here a limit on the size of files, or a device
 # in place of a file) and the scratch tablature files.
 source "$(dirname "$0")/lib.sh"
 velk0=$(realpath "$velk0")
@@ -37,6 +37,26 @@ CASES
 [[ $(cat before.wav) == avant ]] || fail "the file there before was changed"
 whole_wav after.wav || fail "after.wav is not whole: $(stat -c %s after.wav) bytes"
 [[ $(readlink full.wav) == /dev/full ]] || fail "the link was replaced"
+
+# The MIDI file: a device, or full once a third tablature is written (the
+# file keeps the first two, whole).
+ln -s /dev/full full.MID
+long="o3$(printf 'cdefgab%.0s' {1..15})"
+while IFS='|' read -r file limit said; do
+  code=0
+  (ulimit -f "$limit" && VELK0_AUDIO=$file "$velk0" c "$long" "$long" </dev/null >out 2>err) || code=$?
+  [[ $code -eq 1 && $(wc -l <err) -eq 1 ]] &&
+    grep -q "^velk0 : impossible d'écrire le fichier MIDI $file : $said" err ||
+    fail "$file: exit code $code, standard error: $(cat err)"
+done <<'CASES'
+full.MID|unlimited|ce n'est pas un fichier ordinaire\. Choisissez
+later.mid|1|fichier trop grand ; il ne garde que les notes d'avant l'échec
+CASES
+size=$(stat -c %s later.mid)
+[[ $(od -An -tu1 -j18 -N4 later.mid | awk '{ print $1 * 16777216 + $2 * 65536 + $3 * 256 + $4 }') \
+  -eq $((size - 22)) && $(od -An -tx1 -j$((size - 3)) later.mid | tr -d ' ') == ff2f00 && $size -gt 500 ]] ||
+  fail "later.mid is not whole, or empty: $size bytes"
+[[ $(ls -A | grep -c '\.tmp$') -eq 0 ]] || fail "left $(ls -A)"
 
 # A scratch file that cannot be written: the dialogue goes on as ever, and a
 # line names the file and says why.

@@ -18,6 +18,7 @@
 #include "platform/posix/terminal/terminal_dialogs.h"
 #include "platform/std_files.h"
 #include "platform/text_encoding.h"
+#include "platform/virtual_clock.h"
 
 namespace velk0::platform::posix {
 namespace {
@@ -36,6 +37,11 @@ std::string lower_ascii(std::string text) {
 }
 
 constexpr std::string_view kWavExtension = ".wav";
+constexpr std::string_view kMidiExtension = ".mid";
+
+bool has_extension(const std::string& lowered, std::string_view extension) {
+  return lowered.size() > extension.size() && lowered.ends_with(extension);
+}
 
 // Where Windows would play its default sound for a missing cue: heard only
 // on a terminal, so nothing is written into a file the output goes to.
@@ -61,13 +67,17 @@ PosixConfig PosixConfig::from_environment() {
     config.synth.output = AudioOutput::system;
   } else if (lowered == "none") {
     config.synth.output = AudioOutput::none;
-  } else if (lowered.size() > kWavExtension.size() && lowered.ends_with(kWavExtension)) {
+  } else if (has_extension(lowered, kWavExtension)) {
     config.synth.output = AudioOutput::file;
     config.synth.wav_path = audio;
+  } else if (has_extension(lowered, kMidiExtension)) {
+    config.synth.output = AudioOutput::none;  // nothing sounds: the messages go to the file
+    config.midi_file = audio;
   } else {
     // A mistyped value must not become a file of that name.
     config.error =
-        "velk0 : VELK0_AUDIO doit valoir none ou le chemin d'un fichier .wav, pas \xC2\xAB " +
+        "velk0 : VELK0_AUDIO doit valoir none ou le chemin d'un fichier .wav ou .mid, pas "
+        "\xC2\xAB " +
         to_terminal(from_system_name(audio)) + " \xC2\xBB ; arr\xC3\xAAt du programme";
   }
   config.root = env_or("VELK0_ROOT", home_folder() + "/.local/share/velk0");
@@ -79,6 +89,8 @@ std::unique_ptr<Dialogs> PosixBackends::make_dialogs() {
 }
 
 std::unique_ptr<Clock> PosixBackends::make_clock() {
+  // A MIDI file is written at once, as if the run's waits had gone by.
+  if (!config_.midi_file.empty()) return std::make_unique<VirtualClock>();
   auto clock = std::make_unique<RealClock>();
   real_clock_ = clock.get();
   return clock;
@@ -87,7 +99,7 @@ std::unique_ptr<Clock> PosixBackends::make_clock() {
 std::unique_ptr<MidiDevices> PosixBackends::make_midi(Clock& clock) {
   // The messages of a real run are timed by what the real clock meant.
   const RealClock* real = &clock == real_clock_ ? real_clock_ : nullptr;
-  auto midi = std::make_unique<PosixMidi>(config_.synth, clock, real);
+  auto midi = std::make_unique<PosixMidi>(config_.synth, clock, real, config_.midi_file);
   midi_ = midi.get();
   return midi;
 }

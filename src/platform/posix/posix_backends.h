@@ -4,7 +4,9 @@
 //   VELK0_AUDIO      unset: the system's audio output; PATH.wav (any case): a
 //                    WAV file rendered in step with the clock; none (any case):
 //                    no sound at all (with a file or none, the sound cues stay
-//                    silent too); any other value is refused;
+//                    silent too); PATH.mid (any case): a Standard MIDI File of
+//                    what is sent to device 0, on the virtual clock, with no
+//                    sound and no cues; any other value is refused;
 //   VELK0_ROOT       the folder that stands for the drive root of system paths
 //                    such as \korvane\notaflux.ini (default: ~/.local/share/velk0).
 #pragma once
@@ -22,6 +24,7 @@ namespace velk0::platform::posix {
 
 struct PosixConfig {
   SynthConfig synth;
+  std::string midi_file;  // the MIDI file device 0 writes, if any
   std::string root;
   // The French line for standard error when the environment cannot be used
   // (the program then stops before it does anything); empty when it can.

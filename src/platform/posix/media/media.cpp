@@ -25,7 +25,7 @@ unsigned PosixMedia::open(MediaType type, std::string_view system_path) {
   if (unsigned error = MidiFilePlayer::load(path, bytes)) return error;
   device_ = std::make_unique<MidiFilePlayer>(
       std::move(bytes), [this] { return midi_.synthesizer(); }, clock_,
-      output_ == AudioOutput::file);
+      output_ == AudioOutput::file, midi_.recorder());
   return 0;
 }
 

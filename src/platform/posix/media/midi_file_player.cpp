@@ -83,11 +83,12 @@ unsigned MidiFilePlayer::load(const std::string& native_path, std::vector<char>&
 }
 
 MidiFilePlayer::MidiFilePlayer(std::vector<char> bytes, std::function<Synthesizer*()> synth,
-                               Clock& clock, bool render_ahead)
+                               Clock& clock, bool render_ahead, SmfRecorder* recorder)
     : bytes_(std::move(bytes)),
       synth_(std::move(synth)),
       clock_(clock),
-      render_ahead_(render_ahead) {}
+      render_ahead_(render_ahead || recorder),
+      recorder_(recorder) {}
 
 MidiFilePlayer::~MidiFilePlayer() {
   try {
@@ -99,7 +100,8 @@ MidiFilePlayer::~MidiFilePlayer() {
 
 unsigned MidiFilePlayer::port(int& port) {
   port = 0;
-  return synth_() ? 0 : media_error::kNoMidiPort;
+  const bool playable = recorder_ ? recorder_->writable() : synth_() != nullptr;
+  return playable ? 0 : media_error::kNoMidiPort;
 }
 
 unsigned MidiFilePlayer::play() {
@@ -127,10 +129,8 @@ unsigned MidiFilePlayer::seek_start() {
 }
 
 unsigned MidiFilePlayer::start() {
-  Synthesizer* synth = synth_();
-  if (!synth) return media_error::kNoMidiPort;
-  synth->catch_up();  // a piece rendered in step starts now, not at the last render
-  synth->hold_output(true);
+  Synthesizer* synth = recorder_ ? nullptr : synth_();
+  if (recorder_ ? !recorder_->writable() : !synth) return media_error::kNoMidiPort;
   // A fresh player plays the piece from where it stopped, cut there: no
   // seek, which FluidSynth 2.3 gets wrong on a synthesizer of more than 16
   // channels (it writes past a table of 16).
@@ -138,6 +138,12 @@ unsigned MidiFilePlayer::start() {
       tick_ > 0 ? midi_file_from_tick(bytes_, tick_) : std::vector<char>{};
   const std::vector<char>& piece = tick_ > 0 ? cut : bytes_;
   played_from_ = tick_;
+  if (recorder_) {
+    player_ = recorder_->start_player(piece, clock_.now_ms());
+    return player_ ? 0 : media_error::kNotReady;
+  }
+  synth->catch_up();  // a piece rendered in step starts now, not at the last render
+  synth->hold_output(true);
   player_ = new_fluid_player(synth->fluid());
   bool started = player_ && fluid_player_add_mem(player_, piece.data(), piece.size()) == FLUID_OK;
   started = started && fluid_player_play(player_) == FLUID_OK;
@@ -151,6 +157,11 @@ unsigned MidiFilePlayer::start() {
 
 void MidiFilePlayer::stop() {
   if (!player_) return;
+  if (recorder_) {
+    recorder_->stop_player(clock_.now_ms());
+    player_ = nullptr;
+    return;
+  }
   Synthesizer* synth = synth_();
   synth->hold_output(true);
   fluid_player_stop(player_);
@@ -161,20 +172,34 @@ void MidiFilePlayer::stop() {
 }
 
 void MidiFilePlayer::render_to_end() {
+  if (recorder_) {
+    play_to_end([this] {
+      const std::uint64_t from = clock_.now_ms();
+      clock_.wait_ms(kRenderStepMs);
+      recorder_->run_player(clock_.now_ms() - from);
+    });
+    return;
+  }
   Synthesizer& synth = *synth_();
   struct KeepRendering {
     Synthesizer& synth;
     explicit KeepRendering(Synthesizer& s) : synth(s) { synth.keep_rendering(true); }
     ~KeepRendering() { synth.keep_rendering(false); }
   } keep(synth);
+  play_to_end([this, &synth] {
+    clock_.wait_ms(kRenderStepMs);
+    synth.catch_up();
+  });
+}
+
+void MidiFilePlayer::play_to_end(const std::function<void()>& step) {
   std::uint64_t rendered = 0, after_last_event = 0;
   while (fluid_player_get_status(player_) == FLUID_PLAYER_PLAYING && rendered < kLongestRenderMs &&
          after_last_event < kAfterLastEventMs) {
     const bool events_left =
         fluid_player_get_current_tick(player_) < fluid_player_get_total_ticks(player_);
     after_last_event = events_left ? 0 : after_last_event + kRenderStepMs;
-    clock_.wait_ms(kRenderStepMs);
-    synth.catch_up();
+    step();
     rendered += kRenderStepMs;
   }
   if (rendered >= kLongestRenderMs && fluid_player_get_status(player_) == FLUID_PLAYER_PLAYING)

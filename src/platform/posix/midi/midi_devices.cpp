@@ -13,29 +13,15 @@
 namespace velk0::platform::posix {
 namespace {
 
-// Length of a channel message with this status byte; 0 for anything else.
-std::size_t message_length(unsigned status) {
-  switch (status & 0xF0) {
-    case 0x80:
-    case 0x90:
-    case 0xA0:
-    case 0xB0:
-    case 0xE0:
-      return 3;
-    case 0xC0:
-    case 0xD0:
-      return 2;
-    default:
-      return 0;
-  }
-}
-
 constexpr unsigned char kAllNotesOff = 123;
 
 }  // namespace
 
-PosixMidi::PosixMidi(SynthConfig config, Clock& clock, const RealClock* real_clock)
-    : config_(std::move(config)), clock_(clock), real_clock_(real_clock) {}
+PosixMidi::PosixMidi(SynthConfig config, Clock& clock, const RealClock* real_clock,
+                     const std::string& midi_file)
+    : config_(std::move(config)), clock_(clock), real_clock_(real_clock) {
+  if (!midi_file.empty()) recorder_ = std::make_unique<SmfRecorder>(midi_file);
+}
 
 PosixMidi::~PosixMidi() {
   try {
@@ -47,6 +33,7 @@ PosixMidi::~PosixMidi() {
 }
 
 bool PosixMidi::complete_output() {
+  if (recorder_) return recorder_->save(clock_.now_ms());
   if (!synth_) return !output_failed_;
   std::string failure = synth_->close_file();
   if (!failure.empty()) {
@@ -103,6 +90,7 @@ unsigned PosixMidi::port_count() {
 unsigned PosixMidi::count() { return 1 + port_count(); }
 
 int PosixMidi::notes(unsigned index) {
+  if (index == 0 && recorder_) return recorder_->writable() ? SmfRecorder::kNotes : 0;
   if (index == 0) {
     Synthesizer* s = synth();
     return s ? s->polyphony() : 0;
@@ -124,6 +112,11 @@ std::string PosixMidi::name(unsigned index) {
 bool PosixMidi::open(unsigned index) {
   close();
   channels_used_.reset();
+  if (index == 0 && recorder_) {
+    if (!recorder_->writable()) return false;
+    open_ = 0;
+    return true;
+  }
   if (index == 0) {
     if (!synth()) return false;
     synth_->reset_programs();
@@ -147,11 +140,15 @@ void PosixMidi::send(std::uint32_t word) {
   if (!open_) return;
   unsigned status = word & 0xFF;
   if ((status & 0xF0) == 0x90) channels_used_.set(status & 0x0F);
+  if (*open_ == 0 && recorder_) {
+    recorder_->send(word, clock_.now_ms());
+    return;
+  }
   if (*open_ == 0) {
     synth_->send(word);
     return;
   }
-  std::size_t length = message_length(status);
+  std::size_t length = channel_message_length(status);
   if (length == 0) return;
   std::vector<unsigned char> bytes = {static_cast<unsigned char>(status),
                                       static_cast<unsigned char>((word >> 8) & 0x7F),
@@ -166,7 +163,9 @@ void PosixMidi::send(std::uint32_t word) {
 
 void PosixMidi::close() {
   if (!open_) return;
-  if (*open_ == 0) {
+  if (*open_ == 0 && recorder_) {
+    recorder_->close(clock_.now_ms(), channels_used_);
+  } else if (*open_ == 0) {
     synth_->release_all();
     synth_->catch_up();
   } else {

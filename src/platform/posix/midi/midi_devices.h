@@ -1,5 +1,6 @@
 // The MIDI output devices of a POSIX system: device 0 is the embedded
 // synthesizer, devices 1 and up the sequencer's output ports (ALSA, JACK).
+// When the run is written to a MIDI file, device 0 is that file's recorder.
 #pragma once
 
 #include <bitset>
@@ -8,6 +9,7 @@
 
 #include "platform/platform.h"
 #include "platform/posix/audio/synthesizer.h"
+#include "platform/posix/midi/smf_recorder.h"
 
 class RtMidiOut;
 
@@ -19,7 +21,9 @@ class PosixMidi : public MidiDevices {
   static constexpr int kPortNotes = 16;
 
   // `real_clock`: `clock` itself when it is the real one (see Synthesizer).
-  PosixMidi(SynthConfig config, Clock& clock, const RealClock* real_clock = nullptr);
+  // `midi_file`: the MIDI file device 0 writes, in the synthesizer's place.
+  PosixMidi(SynthConfig config, Clock& clock, const RealClock* real_clock = nullptr,
+            const std::string& midi_file = {});
   ~PosixMidi() override;
 
   // The name of device 0, the embedded synthesizer.
@@ -39,9 +43,11 @@ class PosixMidi : public MidiDevices {
   // standard error has said why, once. Throws OutOfMemory when memory ran
   // out while the SoundFont was read.
   Synthesizer* synthesizer() { return synth(); }
+  // Device 0 when the run is written to a MIDI file, else null.
+  SmfRecorder* recorder() { return recorder_.get(); }
 
-  // Once nothing more plays: completes the WAV file the sound goes to. False
-  // when that file could not be written, after one French line on standard
+  // Once nothing more plays: completes the WAV or MIDI file the sound goes
+  // to. False when that file could not be written, after one French line on standard
   // error (for a file that could not even be made, the line came when the
   // synthesizer started).
   bool complete_output();
@@ -57,6 +63,7 @@ class PosixMidi : public MidiDevices {
   const RealClock* real_clock_;
   bool synth_tried_ = false;
   std::unique_ptr<Synthesizer> synth_;
+  std::unique_ptr<SmfRecorder> recorder_;
   bool output_failed_ = false;  // the WAV file was not written
   bool ports_tried_ = false;
   std::unique_ptr<RtMidiOut> ports_;

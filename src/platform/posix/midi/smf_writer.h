@@ -1,0 +1,32 @@
+// A Standard MIDI File made from timed short messages: format 0, one track,
+// 1000 ticks per quarter note at 1,000,000 microseconds per quarter note, so
+// that one tick is one millisecond. The track starts with its name and its
+// tempo, gives every message its own status byte (no running status), and
+// ends with End of Track at the piece's length. Bytes only: writing them is
+// the caller's.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace velk0::platform::posix {
+
+struct TimedMessage {
+  std::uint64_t ms = 0;    // from the start of the piece
+  std::uint32_t word = 0;  // a channel message, status in the low byte
+};
+
+// Bytes of a channel message with this status byte: 3, 2, or 0 for a byte
+// that starts no channel message.
+std::size_t channel_message_length(unsigned status);
+
+// The file of `messages` (in order of time; a message dated before the one
+// before it is taken at that one's time), `end_ms` long at least. Nothing
+// when the track would not fit the 32-bit length of its chunk.
+std::optional<std::string> smf_bytes(const std::vector<TimedMessage>& messages,
+                                     std::uint64_t end_ms, std::string_view track_name);
+
+}  // namespace velk0::platform::posix
