@@ -10,32 +10,37 @@ source "$(dirname "$0")/lib.sh"
 here=$(cd "$(dirname "$0")" && pwd)
 unset WAYLAND_DISPLAY VELK0_DIALOGS
 
-# The stand-in writes one line of its arguments and ZENITY_ settings, then
+# The stand-in writes one line of its arguments and settings, then
 # ends with the next status of $tmp/statuses (or waits, with none left).
 mkdir "$tmp/bin"
 cat >"$tmp/bin/zenity" <<EOF
 #!/bin/sh
-{ printf '%s|' "\$@"; env | grep '^ZENITY_' | sort | tr '\n' ' '; echo; } >>"$tmp/asked"
+{ printf '%s|' "\$@"; env | grep -E '^(ZENITY_|DESKTOP_STARTUP_ID)' | sort | tr '\n' ' '
+  echo; } >>"$tmp/asked"
 status=\$(head -1 "$tmp/statuses"); sed -i 1d "$tmp/statuses"
 [ -n "\$status" ] || { echo \$\$ >"$tmp/waiting"; exec sleep 60; }
 exit "\$status"
 EOF
 chmod +x "$tmp/bin/zenity"
-desktop() { DISPLAY=:99 PATH="$tmp/bin:$PATH" VELK0_DIALOGS=bureau dry_run "$@" >/dev/null; }
+desktop() {
+  DISPLAY=:99 DESKTOP_STARTUP_ID=x PATH="$tmp/bin:$PATH" VELK0_DIALOGS=bureau dry_run "$@" >/dev/null
+}
 answers() { grep -o '"answer":[0-9]*' "$tmp/trace" | cut -d: -f2 | tr '\n' ' '; }
 settings="ZENITY_CANCEL=7 ZENITY_ERROR=3 ZENITY_ESC=2 ZENITY_EXTRA=2 ZENITY_OK=0 ZENITY_TIMEOUT=3 "
 
 # Three OK boxes (OK, Escape, OK), then @pt: Non (largo), Annuler (andante);
 # a box zenity could not show (status 1) goes to the terminal, which answers
-# annuler at the end of the input, and says so.
+# annuler at the end of the input, and says so. Only the first box has the
+# desktop's startup token, to take the focus with.
 printf '%s\n' 0 2 0 7 2 1 >"$tmp/statuses"
 desktop @zz @pt @pt 2>"$tmp/err" || fail "exit $?"
 [[ $(answers) == "1 1 1 7 2 2 " ]] || fail "answers $(answers)"
 grep -q "s'affichent dans le terminal" "$tmp/err" || fail "no line for the failed box"
-grep -qxF -- "--info|--title=la commande @ n'existe pas|--text=zz|--no-markup|--ok-label=OK|$settings" \
-  "$tmp/asked" || fail "zenity was asked: $(cat "$tmp/asked")"
+grep -qxF -- "--info|--title=la commande @ n'existe pas|--text=zz|--no-markup|--ok-label=OK|\
+DESKTOP_STARTUP_ID=x $settings" "$tmp/asked" || fail "zenity was asked: $(cat "$tmp/asked")"
 grep -qxF -- "--question|--title=largo|--text=oui=saisie non=suivant annuler=quitter|--no-markup|\
---ok-label=Oui|--cancel-label=Non|--extra-button=Annuler|$settings" "$tmp/asked" ||
+--ok-label=Oui|--cancel-label=Non|--extra-button=Annuler|DESKTOP_STARTUP_ID= $settings" \
+  "$tmp/asked" ||
   fail "zenity was asked: $(cat "$tmp/asked")"
 
 # Scripted answers: nothing on the desktop, the same trace as in a terminal.

@@ -6,6 +6,7 @@
 # file's box on the desktop.
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
+unset VELK0_DIALOGS WAYLAND_DISPLAY
 prefix=$tmp/prefix
 cmake --install "$(dirname "$velk0")" --prefix "$prefix" >"$tmp/install.log" ||
   fail "cmake --install: $(cat "$tmp/install.log")"

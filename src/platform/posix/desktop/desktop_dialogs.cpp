@@ -20,6 +20,16 @@ const std::vector<std::string> kExitSettings = {"ZENITY_OK=0",    "ZENITY_CANCEL
                                                 "ZENITY_ESC=2",   "ZENITY_EXTRA=2",
                                                 "ZENITY_ERROR=3", "ZENITY_TIMEOUT=3"};
 
+// The environment of a box's zenity. The token with which the desktop lets
+// the window of a program it starts take the focus serves the first box; a
+// later box would present it again, older than the user's last answer, and
+// the window manager would keep the focus away from it.
+std::vector<std::string> zenity_settings(bool first) {
+  std::vector<std::string> settings = kExitSettings;
+  if (!first) settings.insert(settings.end(), {"DESKTOP_STARTUP_ID=", "XDG_ACTIVATION_TOKEN="});
+  return settings;
+}
+
 // zenity's arguments for a box; the texts are shown as they are (no markup).
 std::vector<std::string> zenity_arguments(const std::string& zenity, BoxStyle style,
                                           std::string_view text, std::string_view caption) {
@@ -72,7 +82,8 @@ DialogsChoice choose_dialogs(DialogsPlace place, bool attached, bool display,
 int DesktopDialogs::show(BoxStyle style, std::string_view text, std::string_view caption) {
   if (!failed_) {
     auto finished = run_to_end(zenity_arguments(zenity_, style, text, caption), {}, true,
-                               kUntilStopped, std::string::npos, kExitSettings);
+                               kUntilStopped, std::string::npos, zenity_settings(first_));
+    first_ = false;
     throw_if_interrupted();
     const int answer = finished ? answer_of(style, finished->status) : 0;
     if (answer != 0) return answer;

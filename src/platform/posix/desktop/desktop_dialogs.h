@@ -44,6 +44,7 @@ class DesktopDialogs : public Dialogs {
  private:
   std::string zenity_;
   std::unique_ptr<Dialogs> fallback_;
+  bool first_ = true;
   bool failed_ = false;
 };
 
