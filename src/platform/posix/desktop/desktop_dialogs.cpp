@@ -16,6 +16,7 @@ namespace {
 constexpr int kExitYes = 0;
 constexpr int kExitNo = 7;
 constexpr int kExitCancel = 2;  // Escape, the window closed, or "Annuler"
+constexpr std::size_t kMostWordsBytes = 200;
 const std::vector<std::string> kExitSettings = {"ZENITY_OK=0",    "ZENITY_CANCEL=7",
                                                 "ZENITY_ESC=2",   "ZENITY_EXTRA=2",
                                                 "ZENITY_ERROR=3", "ZENITY_TIMEOUT=3"};
@@ -60,6 +61,18 @@ int answer_of(BoxStyle style, int status) {
   }
 }
 
+// What zenity said last on its standard error (why it could not show the
+// box), as UTF-8 without control characters, after a colon; empty when it
+// said nothing.
+std::string last_words(const std::optional<Finished>& finished) {
+  if (!finished) return " : il ne d\xC3\xA9marre pas";
+  std::string_view err = finished->err;
+  while (!err.empty() && (err.back() == '\n' || err.back() == ' ')) err.remove_suffix(1);
+  err = err.substr(err.find_last_of('\n') + 1);
+  if (err.empty()) return "";
+  return " : " + to_terminal(from_utf8(err.substr(0, kMostWordsBytes)));
+}
+
 }  // namespace
 
 DialogsChoice choose_dialogs(DialogsPlace place, bool attached, bool display,
@@ -88,8 +101,9 @@ int DesktopDialogs::show(BoxStyle style, std::string_view text, std::string_view
     const int answer = finished ? answer_of(style, finished->status) : 0;
     if (answer != 0) return answer;
     failed_ = true;
-    std::cerr << "velk0 : zenity n'a pas pu afficher la bo\xC3\xAEte sur le bureau ; cette "
-                 "bo\xC3\xAEte et les suivantes s'affichent dans le terminal\n";
+    std::cerr << "velk0 : zenity n'a pas pu afficher la bo\xC3\xAEte sur le bureau"
+              << last_words(finished)
+              << " ; cette bo\xC3\xAEte et les suivantes s'affichent dans le terminal\n";
   }
   return fallback_->show(style, text, caption);
 }
