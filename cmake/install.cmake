@@ -25,6 +25,14 @@ if(NOT WIN32)
   install(FILES ${VELK0_MAN_GZ} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
   install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright ${VELK0_CHANGELOG_GZ}
           DESTINATION ${CMAKE_INSTALL_DOCDIR})
+  # The desktop entry that opens MIDI files and tablatures from the file
+  # manager, its icon, and the type of the .tab files.
+  set(VELK0_DESKTOP ${PROJECT_SOURCE_DIR}/packaging/desktop)
+  install(FILES ${VELK0_DESKTOP}/velk0.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+  install(FILES ${VELK0_DESKTOP}/velk0.svg
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+  install(FILES ${VELK0_DESKTOP}/velk0-mime.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages
+          RENAME velk0.xml)
 endif()
 
 set(CPACK_GENERATOR DEB)
@@ -43,5 +51,5 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
-    "timgm6mb-soundfont | fluid-soundfont-gm, xclip | xsel | wl-clipboard")
+    "timgm6mb-soundfont | fluid-soundfont-gm, xclip | xsel | wl-clipboard, zenity")
 include(CPack)

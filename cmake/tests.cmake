@@ -65,6 +65,8 @@ if(NOT CMAKE_CROSSCOMPILING AND TARGET velk0)
     add_test(NAME e2e.${name} COMMAND bash ${script} $<TARGET_FILE:velk0>)
     set_tests_properties(e2e.${name} PROPERTIES TIMEOUT 300)
   endforeach()
+  # Alone: its X server, buses and dialogs would slow the timed runs beside it.
+  set_tests_properties(e2e.desktop_dialogs PROPERTIES RUN_SERIAL ON)
 endif()
 
 # The POSIX backends (synthesizer, WAV rendering, clock, terminal boxes), which

@@ -38,6 +38,10 @@ for program in $programs; do
   [[ -x $program ]] || fail "$program is not executable"
   gzip -t "/usr/share/man/man1/$name.1.gz" 2>/dev/null || fail "no manual page for $name"
 done
+# What opens MIDI files and tablatures from the file manager.
+for file in applications/velk0.desktop icons/hicolor/scalable/apps/velk0.svg mime/packages/velk0.xml; do
+  [[ -s /usr/share/$file ]] || fail "no /usr/share/$file"
+done
 out=$(VELK0_CLOCK=virtual VELK0_AUDIO=none VELK0_TRACE=- VELK0_ROOT=$(mktemp -d) \
   /usr/bin/velk0 "o3 c" </dev/null 2>&1) || fail "the installed velk0 fails: $out"
 grep -q '"bytes":\[145,36,127\]' <<<"$out" || fail "the installed velk0 plays no c: $out"
@@ -46,4 +50,5 @@ grep -q '"bytes":\[145,36,127\]' <<<"$out" || fail "the installed velk0 plays no
 trap - EXIT
 for program in $programs; do [[ ! -e $program ]] || fail "$program left after removal"; done
 [[ ! -e /usr/share/doc/velk0 ]] || fail "/usr/share/doc/velk0 left after removal"
+[[ ! -e /usr/share/applications/velk0.desktop ]] || fail "the desktop entry left after removal"
 echo "package: $(basename "$deb") installs, runs and removes cleanly"

@@ -6,6 +6,8 @@ tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 export VELK0_ROOT=$tmp
 unset VELK0_ANSWERS VELK0_CLOCK VELK0_TRACE VELK0_AUDIO VELK0_SOUNDFONT
+# No run here has a terminal attached: on a desktop its boxes would be dialogs.
+export VELK0_DIALOGS=terminal
 
 fail() {
   echo "ÉCHEC : $*" >&2

@@ -7,6 +7,7 @@
 #include <cctype>
 #include <cstdlib>
 #include <iostream>
+#include <optional>
 
 #include "platform/posix/audio/sdl_audio.h"
 #include "platform/posix/interrupt.h"
@@ -14,6 +15,7 @@
 #include "platform/posix/midi/midi_devices.h"
 #include "platform/posix/processes/clipboard_tools.h"
 #include "platform/posix/processes/companions.h"
+#include "platform/posix/processes/processes.h"
 #include "platform/posix/real_clock.h"
 #include "platform/posix/terminal/terminal_dialogs.h"
 #include "platform/std_files.h"
@@ -50,6 +52,18 @@ void ring_terminal_bell() {
   std::cout << '\a' << std::flush;
 }
 
+// The place VELK0_DIALOGS names; nothing for a value it cannot have.
+std::optional<DialogsPlace> dialogs_place(const std::string& lowered) {
+  if (lowered.empty() || lowered == "auto") return DialogsPlace::automatic;
+  if (lowered == "terminal") return DialogsPlace::terminal;
+  if (lowered == "bureau") return DialogsPlace::desktop;
+  return std::nullopt;
+}
+
+bool display_set() {
+  return !env_or("WAYLAND_DISPLAY", "").empty() || !env_or("DISPLAY", "").empty();
+}
+
 std::string home_folder() {
   if (const char* home = std::getenv("HOME"); home && *home) return home;
   if (const passwd* user = getpwuid(getuid()); user && user->pw_dir) return user->pw_dir;
@@ -81,11 +95,23 @@ PosixConfig PosixConfig::from_environment() {
         to_terminal(from_system_name(audio)) + " \xC2\xBB ; arr\xC3\xAAt du programme";
   }
   config.root = env_or("VELK0_ROOT", home_folder() + "/.local/share/velk0");
+  const std::string dialogs = env_or("VELK0_DIALOGS", "");
+  if (auto place = dialogs_place(lower_ascii(dialogs)))
+    config.dialogs = *place;
+  else if (config.error.empty())
+    config.error = "velk0 : VELK0_DIALOGS doit valoir terminal, bureau ou auto, pas \xC2\xAB " +
+                   to_terminal(from_system_name(dialogs)) + " \xC2\xBB ; arr\xC3\xAAt du programme";
   return config;
 }
 
 std::unique_ptr<Dialogs> PosixBackends::make_dialogs() {
-  return std::make_unique<TerminalDialogs>(STDIN_FILENO, std::cout);
+  auto terminal = std::make_unique<TerminalDialogs>(STDIN_FILENO, std::cout);
+  const bool attached = isatty(STDIN_FILENO) || isatty(STDOUT_FILENO) || isatty(STDERR_FILENO);
+  DialogsChoice choice =
+      choose_dialogs(config_.dialogs, attached, display_set(), find_program("zenity"));
+  if (!choice.note.empty()) std::cerr << choice.note << '\n';
+  if (!choice.zenity) return terminal;
+  return std::make_unique<DesktopDialogs>(*choice.zenity, std::move(terminal));
 }
 
 std::unique_ptr<Clock> PosixBackends::make_clock() {

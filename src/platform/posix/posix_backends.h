@@ -8,12 +8,15 @@
 //                    what is sent to device 0, on the virtual clock, with no
 //                    sound and no cues; any other value is refused;
 //   VELK0_ROOT       the folder that stands for the drive root of system paths
-//                    such as \korvane\notaflux.ini (default: ~/.local/share/velk0).
+//                    such as \korvane\notaflux.ini (default: ~/.local/share/velk0);
+//   VELK0_DIALOGS    terminal, bureau (the desktop) or auto (default), in any
+//                    case: where the boxes are shown; any other value is refused.
 #pragma once
 
 #include <string>
 
 #include "platform/posix/audio/synthesizer.h"
+#include "platform/posix/desktop/desktop_dialogs.h"
 #include "platform/session.h"
 
 namespace velk0::platform::posix {
@@ -26,6 +29,7 @@ struct PosixConfig {
   SynthConfig synth;
   std::string midi_file;  // the MIDI file device 0 writes, if any
   std::string root;
+  DialogsPlace dialogs = DialogsPlace::automatic;
   // The French line for standard error when the environment cannot be used
   // (the program then stops before it does anything); empty when it can.
   std::string error;
@@ -35,7 +39,8 @@ struct PosixConfig {
 class PosixBackends : public OsBackends {
  public:
   explicit PosixBackends(PosixConfig config) : config_(std::move(config)) {}
-  // Boxes on standard output, answers from standard input.
+  // Boxes on the desktop, or on standard output with answers from standard
+  // input (see DialogsPlace).
   std::unique_ptr<Dialogs> make_dialogs() override;
   std::unique_ptr<Clock> make_clock() override;
   std::unique_ptr<MidiDevices> make_midi(Clock& clock) override;

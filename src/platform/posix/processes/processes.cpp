@@ -8,10 +8,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
 
+#include "platform/posix/interrupt.h"
 #include "platform/posix/monotonic.h"
 
 extern char** environ;
@@ -124,7 +126,9 @@ class Exchange {
     const std::int64_t deadline = monotonic_ns() + std::int64_t{timeout_ms} * 1'000'000;
     if (input_.empty()) close_fd(in_);
     while (!exited_ || out_ >= 0 || err_ >= 0) {
-      if (monotonic_ns() >= deadline) {
+      const bool over =
+          timeout_ms == kUntilStopped ? interrupt_requested() : monotonic_ns() >= deadline;
+      if (over) {
         if (!exited_) kill_child();
         break;
       }
@@ -219,6 +223,21 @@ class Exchange {
   bool exited_ = false;
 };
 
+// The environment the program inherits, with `settings` in place of the
+// variables of their names.
+std::vector<std::string> environment_with(const std::vector<std::string>& settings) {
+  std::vector<std::string> out = settings;
+  for (char** variable = environ; *variable; ++variable) {
+    std::string_view entry(*variable);
+    const bool replaced = std::any_of(settings.begin(), settings.end(), [&](const std::string& s) {
+      const std::size_t name = s.find('=');
+      return entry.substr(0, name + 1) == std::string_view(s).substr(0, name + 1);
+    });
+    if (!replaced) out.emplace_back(entry);
+  }
+  return out;
+}
+
 }  // namespace
 
 std::optional<std::string> find_program(const std::string& name) {
@@ -240,7 +259,8 @@ std::optional<std::string> find_program(const std::string& name) {
 }
 
 std::optional<Finished> run_to_end(const std::vector<std::string>& argv, std::string_view input,
-                                   bool collect, int timeout_ms, std::size_t most_out) {
+                                   bool collect, int timeout_ms, std::size_t most_out,
+                                   const std::vector<std::string>& settings) {
   if (argv.empty()) return std::nullopt;
   PipeSignalIgnored no_sigpipe;
   Pipe in, out, err;
@@ -259,8 +279,12 @@ std::optional<Finished> run_to_end(const std::vector<std::string>& argv, std::st
   close_others_on_spawn(actions);
   CleanAttributes attributes(0);
   std::vector<char*> args = c_argv(argv);
+  const std::vector<std::string> environment =
+      settings.empty() ? std::vector<std::string>{} : environment_with(settings);
+  std::vector<char*> envp = c_argv(environment);
   pid_t child = -1;
-  const int failed = posix_spawn(&child, args[0], &actions, &attributes.attr, args.data(), environ);
+  const int failed = posix_spawn(&child, args[0], &actions, &attributes.attr, args.data(),
+                                 settings.empty() ? environ : envp.data());
   posix_spawn_file_actions_destroy(&actions);
   if (failed != 0) return std::nullopt;
 

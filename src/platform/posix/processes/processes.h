@@ -20,16 +20,22 @@ struct Finished {
   bool cut = false;      // it wrote more than was kept, and was stopped there
 };
 
+constexpr int kUntilStopped = -1;
+
 // Runs the program (argv[0] its path) with `input` on its standard input and
-// waits for it, at most `timeout_ms`, then kills it. With `collect`, its
+// waits for it, at most `timeout_ms`, then kills it; with kUntilStopped, for
+// as long as it runs, unless a signal asks velk0 to stop (see interrupt.h):
+// it is then killed at once and its status is -1. With `collect`, its
 // standard output and error are kept; otherwise they go to /dev/null (a
 // program that leaves a child of its own running, as the clipboard tools do,
 // must not hold the pipes). Once it has written more than `most_out` bytes
 // on its standard output, the first `most_out` are kept and it is killed.
-// Nothing when it could not be started.
+// `settings` ("NAME=value") are added to the environment it inherits, in place
+// of variables of the same names. Nothing when it could not be started.
 std::optional<Finished> run_to_end(const std::vector<std::string>& argv, std::string_view input,
                                    bool collect, int timeout_ms,
-                                   std::size_t most_out = std::string::npos);
+                                   std::size_t most_out = std::string::npos,
+                                   const std::vector<std::string>& settings = {});
 
 // Starts the program (argv[0] its path) in a session of its own, its
 // standard streams on /dev/null, and returns at once; it is never waited for

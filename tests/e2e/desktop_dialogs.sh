@@ -1,0 +1,94 @@
+#!/usr/bin/env bash
+# Boxes on the desktop. With a stand-in zenity: what each box asks zenity
+# for, the answer each of its endings stands for, scripted answers that
+# never reach the desktop, and no box left up once a signal stops velk0.
+# Then, with the real zenity on a private X server with an accessibility
+# bus, the boxes found, read and answered through the accessibility tree
+# (desktop_dialogs.py): an OK box, Non pressed, Enter for Oui, Escape.
+set -euo pipefail
+source "$(dirname "$0")/lib.sh"
+here=$(cd "$(dirname "$0")" && pwd)
+unset WAYLAND_DISPLAY VELK0_DIALOGS
+
+# The stand-in writes one line of its arguments and settings, then
+# ends with the next status of $tmp/statuses (or waits, with none left).
+mkdir "$tmp/bin"
+cat >"$tmp/bin/zenity" <<EOF
+#!/bin/sh
+{ printf '%s|' "\$@"; env | grep -E '^(ZENITY_|DESKTOP_STARTUP_ID)' | sort | tr '\n' ' '
+  echo; } >>"$tmp/asked"
+status=\$(head -1 "$tmp/statuses"); sed -i 1d "$tmp/statuses"
+[ -n "\$status" ] || { echo \$\$ >"$tmp/waiting"; exec sleep 60; }
+exit "\$status"
+EOF
+chmod +x "$tmp/bin/zenity"
+desktop() {
+  DISPLAY=:99 DESKTOP_STARTUP_ID=x PATH="$tmp/bin:$PATH" VELK0_DIALOGS=bureau dry_run "$@" >/dev/null
+}
+answers() { grep -o '"answer":[0-9]*' "$tmp/trace" | cut -d: -f2 | tr '\n' ' '; }
+settings="ZENITY_CANCEL=7 ZENITY_ERROR=3 ZENITY_ESC=2 ZENITY_EXTRA=2 ZENITY_OK=0 ZENITY_TIMEOUT=3 "
+
+# Three OK boxes (OK, Escape, OK), then @pt: Non (largo), Annuler (andante);
+# a box zenity could not show (status 1) goes to the terminal, which answers
+# annuler at the end of the input, and says so. Only the first box has the
+# desktop's startup token, to take the focus with.
+printf '%s\n' 0 2 0 7 2 1 >"$tmp/statuses"
+desktop @zz @pt @pt 2>"$tmp/err" || fail "exit $?"
+[[ $(answers) == "1 1 1 7 2 2 " ]] || fail "answers $(answers)"
+grep -q "s'affichent dans le terminal" "$tmp/err" || fail "no line for the failed box"
+grep -qxF -- "--info|--title=la commande @ n'existe pas|--text=zz|--no-markup|--ok-label=OK|\
+DESKTOP_STARTUP_ID=x $settings" "$tmp/asked" || fail "zenity was asked: $(cat "$tmp/asked")"
+grep -qxF -- "--question|--title=largo|--text=oui=saisie non=suivant annuler=quitter|--no-markup|\
+--ok-label=Oui|--cancel-label=Non|--extra-button=Annuler|DESKTOP_STARTUP_ID= $settings" \
+  "$tmp/asked" ||
+  fail "zenity was asked: $(cat "$tmp/asked")"
+
+# Scripted answers: nothing on the desktop, the same trace as in a terminal.
+rm "$tmp/asked"
+VELK0_ANSWERS=na desktop @zz @pt @pt || fail "scripted: exit $?"
+[[ $(answers) == "1 1 1 7 2 2 " && ! -e $tmp/asked ]] || fail "scripted answers: $(answers)"
+
+# A termination request while a box is up closes the box too.
+DISPLAY=:99 PATH="$tmp/bin:$PATH" VELK0_DIALOGS=bureau VELK0_AUDIO=none "$velk0" @pt \
+  </dev/null >/dev/null 2>&1 &
+run=$!
+for _ in $(seq 100); do [[ -s $tmp/waiting ]] && break; sleep 0.05; done
+kill -TERM "$run"
+wait "$run" && fail "velk0 went on after SIGTERM"
+sleep 0.2
+! kill -0 "$(cat "$tmp/waiting")" 2>/dev/null || fail "the box stayed up after velk0 ended"
+
+for tool in zenity Xvfb xdotool dbus-run-session; do
+  command -v "$tool" >/dev/null ||
+    { echo "desktop dialogs: the real desktop run is skipped, $tool is not installed"; exit 0; }
+done
+# The distribution's Python has its accessibility bindings; another one first
+# along PATH may not.
+python=
+for candidate in python3 /usr/bin/python3; do
+  "$candidate" -c "import pyatspi" 2>/dev/null && { python=$candidate; break; }
+done
+[[ -n $python ]] ||
+  { echo "desktop dialogs: the real desktop run is skipped, python3-pyatspi is not installed"; exit 0; }
+
+# The real run: a private X server and session bus, whose accessibility bus
+# starts when zenity's toolkit asks for it.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$tmp/display" 2>"$tmp/xvfb.log" &
+xvfb=$!
+trap 'kill "$xvfb" 2>/dev/null; rm -rf "$tmp"' EXIT
+for _ in $(seq 100); do [[ -s $tmp/display ]] && break; sleep 0.1; done
+[[ -s $tmp/display ]] || fail "Xvfb did not start: $(cat "$tmp/xvfb.log")"
+export DISPLAY=":$(head -1 "$tmp/display")"
+unset NO_AT_BRIDGE
+export VELK0_AUDIO=none VELK0_CLOCK=virtual VELK0_TRACE="$tmp/trace"
+# shellcheck disable=SC2016
+timeout 120 dbus-run-session -- bash -c '
+  "$1" @zz @pt @pt </dev/null >/dev/null 2>"$2/err" & run=$!
+  "$4" "$3/desktop_dialogs.py" "la commande @ n'\''existe pas|zz|OK|OK" "*||OK|OK" "*||OK|Escape" \
+    "largo|oui=saisie non=suivant annuler=quitter|Annuler,Non,Oui|Non" \
+    "andante|oui=saisie non=suivant annuler=quitter|Annuler,Non,Oui|Return" \
+    "*||Annuler,Non,Oui|Escape" 2>"$2/helper" || { kill $run; exit 1; }
+  wait $run' _ "$velk0" "$tmp" "$here" "$python" >"$tmp/bus.log" 2>&1 ||
+  fail "the desktop run: $(cat "$tmp/helper" "$tmp/err")"
+[[ $(answers) == "1 1 1 7 6 2 " ]] || fail "desktop answers $(answers)"
+echo "ok"
