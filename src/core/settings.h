@@ -1,5 +1,5 @@
-// The global playback settings and the current material beside them: one
-// record that every part reads and changes. Each default is written once,
+// The playback settings and the current material beside them: one record,
+// owned by the run and handed to what reads or changes it. Each default is written once,
 // here, as the initialiser of its field.
 #pragma once
 
@@ -73,8 +73,6 @@ struct PlaySettings {
   Durations durees{};  // duration values the material is played with
 };
 
-// The one record of current settings, read and changed by every part.
-PlaySettings& settings();
 // A record holding every default (the current material is filled by the
 // material reader when the settings are reset).
 const PlaySettings& default_settings();
