@@ -1,5 +1,6 @@
 #include "commands/harmony_commands.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -218,6 +219,21 @@ Notes steps_of(const Notes& chord) {
 }
 
 }  // namespace
+
+int build_from_degrees(std::int8_t base, int index, std::span<const std::int8_t> scale,
+                       std::span<const std::int8_t> degrees, std::span<std::int8_t> out) {
+  if (out.empty()) return 0;
+  const int count = std::min(byte_count(degrees), static_cast<int>(out.size()) - 1);
+  out[0] = static_cast<std::int8_t>(count);
+  for (int i = 1; i <= count; ++i) {
+    const long long at = static_cast<long long>(index) + degrees[static_cast<std::size_t>(i)] - 1;
+    const std::int8_t step = at >= 0 && static_cast<std::size_t>(at) < scale.size()
+                                 ? scale[static_cast<std::size_t>(at)]
+                                 : 0;
+    out[static_cast<std::size_t>(i)] = static_cast<std::int8_t>(base + step);
+  }
+  return count;
+}
 
 void choose_scale(RunState& run) {
   const ChainResult result = offer_chain(run.dialogs(), kScaleChoices, kRoundRules);

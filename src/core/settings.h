@@ -3,8 +3,10 @@
 // here, as the initialiser of its field.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -23,6 +25,14 @@ struct NoteList {
   Bytes articulations{};
   Bytes marks{};
 };
+
+// The count of a list whose element 0 holds it as a byte, kept inside the list.
+template <typename T>
+int byte_count(std::span<const T> list) {
+  if (list.empty()) return 0;
+  const int count = static_cast<std::uint8_t>(list[0]);
+  return std::min(count, static_cast<int>(list.size()) - 1);
+}
 
 // A duration value is 1000 times the divisor of the whole note (a quarter
 // note is 4000); a larger value is a shorter note.

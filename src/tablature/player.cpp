@@ -268,14 +268,6 @@ void release_group(RunState& run, OpenGroup& group) {
   group = OpenGroup{};
 }
 
-// The count of a list whose element 0 holds it as a byte, kept inside the list.
-template <typename T>
-int byte_count(std::span<const T> list) {
-  if (list.empty()) return 0;
-  const int count = static_cast<std::uint8_t>(list[0]);
-  return std::min(count, static_cast<int>(list.size()) - 1);
-}
-
 // A duration value from element i; a missing one reads as 0 (a 1000 ms wait).
 std::uint32_t duration_at(std::span<const std::uint32_t> durations, int i) {
   return i >= 0 && static_cast<std::size_t>(i) < durations.size()
@@ -467,22 +459,6 @@ void play_pattern(RunState& run, std::int8_t base, std::span<const std::int8_t> 
     else
       play_one(run, static_cast<std::int8_t>(base + offset), value);
   }
-}
-
-int build_from_degrees(std::int8_t base, int index, std::span<const std::int8_t> scale,
-                       std::span<const std::int8_t> degrees, std::span<std::int8_t> out) {
-  if (out.empty()) return 0;
-  const int count = std::min(byte_count(degrees), static_cast<int>(out.size()) - 1);
-  out[0] = static_cast<std::int8_t>(count);
-  for (int i = 1; i <= count; ++i) {
-    // A position outside the scale reads as 0.
-    const long long at = static_cast<long long>(index) + degrees[static_cast<std::size_t>(i)] - 1;
-    const std::int8_t step = at >= 0 && static_cast<std::size_t>(at) < scale.size()
-                                 ? scale[static_cast<std::size_t>(at)]
-                                 : 0;
-    out[static_cast<std::size_t>(i)] = static_cast<std::int8_t>(base + step);
-  }
-  return count;
 }
 
 int play_text(RunState& run, std::string_view text) {

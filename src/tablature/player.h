@@ -50,8 +50,4 @@ void play_chord(RunState& run, std::int8_t start, std::span<const std::int8_t> i
 void play_pattern(RunState& run, std::int8_t base, std::span<const std::int8_t> offsets,
                   std::span<const std::uint32_t> durations);
 
-// out[i] = base + scale[index + degrees[i] - 1]; returns the count.
-int build_from_degrees(std::int8_t base, int index, std::span<const std::int8_t> scale,
-                       std::span<const std::int8_t> degrees, std::span<std::int8_t> out);
-
 }  // namespace velk0

@@ -206,16 +206,5 @@ TEST_F(PlayerTest, SmallPlayers) {
   EXPECT_EQ(waits(), (std::vector<int>{1000, 1000}));
 }
 
-TEST_F(PlayerTest, BuildFromDegrees) {
-  const std::vector<std::int8_t> scale = {8, 36, 38, 40, 41, 43, 45, 47, 48};
-  std::vector<std::int8_t> out(4, 99);
-  EXPECT_EQ(build_from_degrees(0, 2, scale, std::vector<std::int8_t>{3, 1, 3, 5}, out), 3);
-  EXPECT_EQ(out, (std::vector<std::int8_t>{3, 38, 41, 45}));
-  // More degrees than room, and positions outside the scale.
-  EXPECT_EQ(build_from_degrees(12, 1, scale, std::vector<std::int8_t>{5, 1, -5, 100, 2, 3}, out),
-            3);
-  EXPECT_EQ(out, (std::vector<std::int8_t>{3, 48, 12, 12}));
-}
-
 }  // namespace
 }  // namespace velk0
