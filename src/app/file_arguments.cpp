@@ -43,103 +43,105 @@ bool is_command(std::string_view text) {
   return !text.empty() && (text[0] == '@' || text[0] == '$' || text[0] == '#');
 }
 
-platform::Media& media() { return *platform::current().media; }
-
 // A wave name after its prefix plays as a cue: $ from the folder of words,
 // @ and # as it stands. The program waits for its end.
-void play_cue(std::string& argument_text) {
+void play_cue(platform::SoundCues& sounds, std::string& argument_text) {
   const std::string_view name = std::string_view(argument_text).substr(1, kWorkTextCapacity);
   std::string path = argument_text[0] == '$' ? std::string(kCueFolder) : std::string();
   path += name;
   set_bounded(argument_text, path, kArgumentCapacity);
-  platform::current().sounds->play(argument_text);
+  sounds.play(argument_text);
 }
 
 // The whole text of a tablature file, read once; nothing (after the
 // reader's box and this one) when it cannot be opened.
-std::optional<std::string> read_tablature_file(const std::string& path) {
-  std::optional<std::string> text = read_whole_text(path, true);
-  if (!text) show_info(kTablatureUnreadable, path);
+std::optional<std::string> read_tablature_file(platform::Platform& platform,
+                                               const std::string& path) {
+  std::optional<std::string> text = read_whole_text(platform, path, true);
+  if (!text) show_info(*platform.dialogs, kTablatureUnreadable, path);
   return text;
 }
 
 // The dialogue while a MIDI file sounds; true to play it again from the
 // start, false once it is to stop.
-bool restart_midi_file() {
+bool restart_midi_file(platform::Platform& platform) {
+  platform::Media& media = *platform.media;
   for (;;) {
-    const int answer = ask_choice(kMidiChoice, kMidiCaption);
+    const int answer = ask_choice(*platform.dialogs, kMidiChoice, kMidiCaption);
     if (answer == kAnswerYes) {
-      media().pause();
-      const int then = ask_choice(kPausedChoice, "");
+      media.pause();
+      const int then = ask_choice(*platform.dialogs, kPausedChoice, "");
       if (then == kAnswerYes) {
-        media().resume();
+        media.resume();
         continue;
       }
       if (then != kAnswerNo) return false;
     } else if (answer != kAnswerNo) {
       return false;
     }
-    media().seek_start();
+    media.seek_start();
     return true;
   }
 }
 
 // Fails the step with its box: the device is closed, the code returned.
-unsigned midi_failure(unsigned error, const char* text, bool close) {
-  if (close) media().close();
-  show_plain(text, "");
+unsigned midi_failure(platform::Platform& platform, unsigned error, const char* text, bool close) {
+  if (close) platform.media->close();
+  show_plain(*platform.dialogs, text, "");
   return error;
 }
 
 }  // namespace
 
-unsigned play_midi_file(std::string_view path) {
-  if (unsigned error = media().open(MediaType::sequencer, path))
-    return midi_failure(error, "erreur mcimidi", false);
+unsigned play_midi_file(platform::Platform& platform, std::string_view path) {
+  platform::Media& media = *platform.media;
+  if (unsigned error = media.open(MediaType::sequencer, path))
+    return midi_failure(platform, error, "erreur mcimidi", false);
   int port = 0;
-  if (unsigned error = media().port(port))
-    return midi_failure(error, "port midi introuvable", true);
+  if (unsigned error = media.port(port))
+    return midi_failure(platform, error, "port midi introuvable", true);
   do {
-    if (unsigned error = media().play())
-      return midi_failure(error, "lecture du fichier midi impossible", true);
-  } while (restart_midi_file());
-  media().close();
+    if (unsigned error = media.play())
+      return midi_failure(platform, error, "lecture du fichier midi impossible", true);
+  } while (restart_midi_file(platform));
+  media.close();
   return 0;
 }
 
-int play_wave_file(std::string& path) {
+int play_wave_file(platform::Platform& platform, std::string& path) {
+  platform::Media& media = *platform.media;
   if (!contains(path, ".wav", ".WAV")) set_bounded(path, path + ".wav", kArgumentCapacity);
-  if (media().open(MediaType::waveaudio, path) != 0) return 1;
-  if (media().play() != 0) {
-    media().close();
+  if (media.open(MediaType::waveaudio, path) != 0) return 1;
+  if (media.play() != 0) {
+    media.close();
     return 1;
   }
   for (;;) {
-    const int answer = ask_choice(kWaveChoice, "");
+    const int answer = ask_choice(*platform.dialogs, kWaveChoice, "");
     if (answer == kAnswerYes)
-      media().pause();
+      media.pause();
     else if (answer == kAnswerNo)
-      media().resume();
+      media.resume();
     else
       break;
   }
-  media().close();
+  media.close();
   return 0;
 }
 
-bool handle_file_argument(std::string& argument_text, std::string* file_text) {
+bool handle_file_argument(RunState& run, std::string& argument_text, std::string* file_text) {
   if (contains(argument_text, ".mid", ".MID")) {
-    close_midi_device();
-    play_midi_file(argument_text);
+    close_midi_device(run);
+    play_midi_file(run.platform, argument_text);
     argument_text.clear();
   } else if (contains(argument_text, ".wav", ".WAV")) {
     if (is_command(argument_text))
-      play_cue(argument_text);
+      play_cue(*run.platform.sounds, argument_text);
     else
-      play_wave_file(argument_text);
+      play_wave_file(run.platform, argument_text);
     argument_text.clear();
   } else if (contains(argument_text, ".tab", ".TAB")) {
-    std::optional<std::string> text = read_tablature_file(argument_text);
+    std::optional<std::string> text = read_tablature_file(run.platform, argument_text);
     // A command keeps its own text: only a tablature argument is a file.
     if (!text || is_command(argument_text)) return false;
     set_bounded(argument_text, *text, kArgumentCapacity);

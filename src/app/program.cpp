@@ -7,12 +7,12 @@
 #include "app/file_arguments.h"
 #include "commands/at_command.h"
 #include "commands/musical_command.h"
+#include "commands/parameter_commands.h"
 #include "commands/tablature_command.h"
 #include "core/messages.h"
 #include "core/settings.h"
 #include "core/text.h"
 #include "midi/midi_out.h"
-#include "tablature/material.h"
 #include "tablature/player.h"
 #include "tablature/whole_text.h"
 
@@ -68,7 +68,7 @@ int third_digit(const std::string& argument) {
   return read_integer(digit);
 }
 
-void hash_argument(LoopState& st) {
+void hash_argument(RunState& run, LoopState& st) {
   st.command_state = '#';
   std::string second;
   copy_substring(second, st.argument_text, 2, 1);
@@ -77,9 +77,9 @@ void hash_argument(LoopState& st) {
   } else if (second == "d") {
     st.hash_number = rest_of(st.argument_text);
   } else if (second == "w") {
-    loop_settings().show_level = third_digit(st.argument_text);
+    run.loop.show_level = third_digit(st.argument_text);
   } else if (second == "m") {
-    loop_settings().device_index = third_digit(st.argument_text);
+    run.loop.device_index = third_digit(st.argument_text);
   } else {
     st.hash_symbol = second;
     st.hash_number = rest_of(st.argument_text);
@@ -95,40 +95,45 @@ void dollar_argument(LoopState& st) {
     st.dollar_number.clear();
 }
 
-void at_argument(LoopState& st) {
-  if (st.command_state != '@') check_midi_device();
+void at_argument(RunState& run, LoopState& st) {
+  if (st.command_state != '@') check_midi_device(run);
   st.command_state = '@';
   copy_substring(st.at_name, st.argument_text, 2, static_cast<int>(kAtNameLength));
-  run_at_command(st.at_name, st.argument_text, st.tablature_text);
+  run_at_command(run, st.at_name, st.argument_text, st.tablature_text);
 }
 
-void tablature_argument(LoopState& st) {
+void tablature_argument(RunState& run, LoopState& st) {
   if (st.command_state == '#' && !st.hash_symbol.empty())
-    musical_command(st.hash_symbol, st.hash_number, st.argument_text, st.tablature_text);
+    musical_command(run, st.hash_symbol, st.hash_number, st.argument_text, st.tablature_text);
   else if (st.command_state == '$' && !st.dollar_symbol.empty())
-    tablature_command(st.dollar_symbol, st.dollar_number, st.argument_text);
+    tablature_command(run, st.dollar_symbol, st.dollar_number, st.argument_text);
   else if (st.command_state == '@' && !st.at_name.empty())
-    run_at_command(st.at_name, st.argument_text, st.tablature_text);
+    run_at_command(run, st.at_name, st.argument_text, st.tablature_text);
   else
     set_bounded(st.tablature_text, st.argument_text, kTablatureCapacity);
   if (st.command_state != '#') return;
   // A tablature file plays whole; a typed tablature keeps its limits.
   if (st.file_text && st.hash_symbol.empty())
-    play_whole_text(std::move(*st.file_text));
+    play_whole_text(run, std::move(*st.file_text));
   else
-    play_text(st.tablature_text);
+    play_text(run, st.tablature_text);
 }
 
 }  // namespace
 
-int run_program(const std::vector<std::string>& args) {
+int run_program(platform::Platform& platform, const std::vector<std::string>& args) {
+  RunState run(platform);
+  return run_arguments(run, args);
+}
+
+int run_arguments(RunState& run, const std::vector<std::string>& args) {
   if (args.size() <= 1) {
-    for (std::string_view line : kUsage) show_info("", line);
+    for (std::string_view line : kUsage) show_info(run.dialogs(), "", line);
     return 0;
   }
-  loop_settings() = {};
+  run.loop = {};
   LoopState st;
-  reset_settings();
+  reset_settings(run);
   for (std::size_t i = 1; i < args.size(); ++i) {
     set_bounded(st.argument_text, args[i], kArgumentCapacity);
     std::string first;
@@ -137,15 +142,16 @@ int run_program(const std::vector<std::string>& args) {
     // character taken before it still sorts the argument.
     std::string file_text;
     st.file_text.reset();
-    if (handle_file_argument(st.argument_text, &file_text)) st.file_text = std::move(file_text);
+    if (handle_file_argument(run, st.argument_text, &file_text))
+      st.file_text = std::move(file_text);
     if (first == "@")
-      at_argument(st);
+      at_argument(run, st);
     else if (first == "$")
       dollar_argument(st);
     else if (first == "#")
-      hash_argument(st);
+      hash_argument(run, st);
     else
-      tablature_argument(st);
+      tablature_argument(run, st);
   }
   return 0;
 }

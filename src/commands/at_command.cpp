@@ -17,7 +17,7 @@ namespace {
 
 struct AtCommand {
   std::string_view name;
-  void (*handler)();
+  void (*handler)(RunState& run);
 };
 
 constexpr std::array<AtCommand, 38> kCommands = {{
@@ -65,17 +65,18 @@ constexpr std::array<AtCommand, 38> kCommands = {{
 
 }  // namespace
 
-void run_at_command(std::string_view name, std::string&, std::string&) {
+void run_at_command(RunState& run, std::string_view name, std::string&, std::string&) {
   const std::string wanted = lower_ascii(name);
   for (const AtCommand& command : kCommands) {
     if (command.name == wanted) {
-      command.handler();
+      command.handler(run);
       return;
     }
   }
-  show_info(name, "la commande @ n'existe pas");
-  show_info("@p suivi de b d i m t v ou vo", "liste des commandes pour choisir un parametre");
-  show_info("@h suivi de a c g r rep", "liste des commande pour l'harmonie");
+  show_info(run.dialogs(), name, "la commande @ n'existe pas");
+  show_info(run.dialogs(), "@p suivi de b d i m t v ou vo",
+            "liste des commandes pour choisir un parametre");
+  show_info(run.dialogs(), "@h suivi de a c g r rep", "liste des commande pour l'harmonie");
 }
 
 }  // namespace velk0

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "midi/run_state.h"
+
 namespace velk0 {
 
 // The current information, which the harmony commands write and the copier
@@ -15,13 +17,13 @@ inline constexpr std::string_view kCurrentInformationPath = "\\korvane\\prvinfo.
 // Empties `buffer`, then fills it with the clipboard's text followed by a
 // line end and shows it; the error cue when the clipboard cannot be opened,
 // and the buffer stays empty then, as it does when it holds no text.
-void read_clipboard(std::string& buffer);
+void read_clipboard(RunState& run, std::string& buffer);
 
-void take_note_motif();    // @en
-void take_rhythm_motif();  // @er
-void copy_information();   // @hp
-void start_quirel();       // @ste
-void start_quimbol();      // @sta
-void start_zentra();       // @pam
+void take_note_motif(RunState& run);    // @en
+void take_rhythm_motif(RunState& run);  // @er
+void copy_information(RunState& run);   // @hp
+void start_quirel(RunState& run);       // @ste
+void start_quimbol(RunState& run);      // @sta
+void start_zentra(RunState& run);       // @pam
 
 }  // namespace velk0

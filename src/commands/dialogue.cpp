@@ -9,13 +9,14 @@
 
 namespace velk0 {
 
-ChainResult offer_chain(std::span<const std::string_view> captions, const ChainRules& rules) {
+ChainResult offer_chain(platform::Dialogs& dialogs, std::span<const std::string_view> captions,
+                        const ChainRules& rules) {
   const std::size_t count = captions.size();
   for (std::size_t i = 0; i < count;) {
     const bool last = i + 1 == count;
     const std::string_view text =
         last && !rules.last_buttons.empty() ? rules.last_buttons : rules.buttons;
-    const int answer = ask_choice(text, captions[i]);
+    const int answer = ask_choice(dialogs, text, captions[i]);
     if (answer == platform::kAnswerYes) return {ChainEnd::kChosen, i};
     const bool no = answer == platform::kAnswerNo;
     if (!last || rules.cyclic) {
@@ -28,12 +29,13 @@ ChainResult offer_chain(std::span<const std::string_view> captions, const ChainR
   return {ChainEnd::kQuit};  // nothing to offer
 }
 
-int run_stepper(const StepperRules& rules, int value, const std::function<void(int)>& after_step) {
+int run_stepper(platform::Dialogs& dialogs, const StepperRules& rules, int value,
+                const std::function<void(int)>& after_step) {
   // Wide enough that a step from any starting value cannot overflow.
   long long current = value;
   for (;;) {
     const int answer =
-        ask_choice(kStepperButtons, std::string(rules.caption) + std::to_string(current));
+        ask_choice(dialogs, kStepperButtons, std::string(rules.caption) + std::to_string(current));
     if (answer == platform::kAnswerYes)
       ++current;
     else if (answer == platform::kAnswerNo)
@@ -48,12 +50,23 @@ int run_stepper(const StepperRules& rules, int value, const std::function<void(i
   }
 }
 
-void play_cue(std::string_view path) { platform::current().sounds->play(path); }
+void play_cue(RunState& run, std::string_view path) { run.platform.sounds->play(path); }
 
-void edition_cue() { play_cue(platform::kEditionCue); }
+void edition_cue(RunState& run) { play_cue(run, platform::kEditionCue); }
 
-std::int8_t voice_offset() { return static_cast<std::int8_t>(12 * settings().voix); }
+std::int8_t voice_offset(const PlaySettings& settings) {
+  return static_cast<std::int8_t>(12 * settings.voix);
+}
 
-std::int8_t base_offset() { return static_cast<std::int8_t>(voice_offset() + settings().trans); }
+std::int8_t base_offset(const PlaySettings& settings) {
+  return static_cast<std::int8_t>(voice_offset(settings) + settings.trans);
+}
+
+int show_result(RunState& run, std::string_view text, std::string_view caption) {
+  const int level = run.loop.show_level;
+  if (level != 1) return level;
+  run.dialogs().show(platform::BoxStyle::info, text, caption);
+  return 1;
+}
 
 }  // namespace velk0

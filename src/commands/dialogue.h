@@ -10,6 +10,8 @@
 #include <span>
 #include <string_view>
 
+#include "midi/run_state.h"
+
 namespace velk0 {
 
 // The button texts of the offer chain and of the stepper.
@@ -40,14 +42,16 @@ struct ChainResult {
 
 // Offers the candidates one after another, each in a Yes/No/Cancel box whose
 // caption is the candidate and whose text is the button text.
-ChainResult offer_chain(std::span<const std::string_view> captions, const ChainRules& rules = {});
+ChainResult offer_chain(platform::Dialogs& dialogs, std::span<const std::string_view> captions,
+                        const ChainRules& rules = {});
 
 // The same, for a table of candidates that each have a `caption`.
 template <typename Candidate, std::size_t N>
-ChainResult offer_chain(const std::array<Candidate, N>& candidates, const ChainRules& rules = {}) {
+ChainResult offer_chain(platform::Dialogs& dialogs, const std::array<Candidate, N>& candidates,
+                        const ChainRules& rules = {}) {
   std::array<std::string_view, N> captions;
   for (std::size_t i = 0; i < N; ++i) captions[i] = candidates[i].caption;
-  return offer_chain(std::span<const std::string_view>(captions), rules);
+  return offer_chain(dialogs, std::span<const std::string_view>(captions), rules);
 }
 
 // A stepper: the caption is `caption` followed by the current value; after
@@ -62,18 +66,22 @@ struct StepperRules {
 // Yes adds 1, No takes 1 away, each time followed by the bound rule and by
 // `after_step` with the new value; Cancel (Escape) ends it. Returns the value
 // it ended on.
-int run_stepper(const StepperRules& rules, int value,
+int run_stepper(platform::Dialogs& dialogs, const StepperRules& rules, int value,
                 const std::function<void(int)>& after_step = {});
 
 // Plays a sound cue to its end.
-void play_cue(std::string_view path);
+void play_cue(RunState& run, std::string_view path);
 // The cue of a command that has done its work.
-void edition_cue();
+void edition_cue(RunState& run);
 
 // What every note an @ command plays is raised by: the voice's octaves, and
 // the transposition. Material is read without the transposition
 // (parse_material), so it is heard exactly once.
-std::int8_t voice_offset();
-std::int8_t base_offset();
+std::int8_t voice_offset(const PlaySettings& settings);
+std::int8_t base_offset(const PlaySettings& settings);
+
+// Intermediate results: shown in an information box only at show level 1
+// (#w1); returns the show level.
+int show_result(RunState& run, std::string_view text, std::string_view caption);
 
 }  // namespace velk0

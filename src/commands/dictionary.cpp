@@ -15,11 +15,11 @@ constexpr std::size_t kDictionaryLine = 2047;
 
 constexpr std::string_view kOpeners = "[{";
 
-void look_up_word(const std::string& word, bool braces, std::string& keys,
-                  std::string& translations, std::string_view path) {
+void look_up_word(platform::Platform& platform, const std::string& word, bool braces,
+                  std::string& keys, std::string& translations, std::string_view path) {
   const std::string key = "[" + word + "]";
   std::string found;
-  dict_lookup(key, found, path);
+  dict_lookup(platform, key, found, path);
   append_bounded(keys, braces ? "{" + word + "}" : key, kTextCapacity);
   if (!found.empty())
     append_bounded(translations, braces ? found : "(" + found + ")", kTextCapacity);
@@ -27,8 +27,9 @@ void look_up_word(const std::string& word, bool braces, std::string& keys,
 
 // Looks up the words of the group whose opener stands before `at`; returns
 // where the text goes on, after the group's closer.
-std::size_t translate_group(std::string_view text, std::size_t at, bool braces, std::string& keys,
-                            std::string& translations, std::string_view path) {
+std::size_t translate_group(platform::Platform& platform, std::string_view text, std::size_t at,
+                            bool braces, std::string& keys, std::string& translations,
+                            std::string_view path) {
   std::string word;
   for (;; ++at) {
     const bool end = at >= text.size();
@@ -37,7 +38,7 @@ std::size_t translate_group(std::string_view text, std::size_t at, bool braces, 
       word += c;
       continue;
     }
-    if (!word.empty()) look_up_word(word, braces, keys, translations, path);
+    if (!word.empty()) look_up_word(platform, word, braces, keys, translations, path);
     word.clear();
     if (end) return at;
     if (c != ' ') return at + 1;
@@ -46,21 +47,23 @@ std::size_t translate_group(std::string_view text, std::size_t at, bool braces, 
 
 }  // namespace
 
-std::size_t dict_lookup(std::string_view key, std::string& result, std::string_view path) {
+std::size_t dict_lookup(platform::Platform& platform, std::string_view key, std::string& result,
+                        std::string_view path) {
   result.clear();
-  const bool opened = read_text_lines(path, kDictionaryLine, [&](std::string_view line) {
-    line = c_text(line);
-    const std::size_t at = line.find(key);
-    if (at == std::string_view::npos) return true;
-    result = line.substr(at + key.size());
-    return false;
-  });
-  if (!opened) show_info("dictionnaire nontrouv\xE9", path);
+  const bool opened =
+      read_text_lines(*platform.files, path, kDictionaryLine, [&](std::string_view line) {
+        line = c_text(line);
+        const std::size_t at = line.find(key);
+        if (at == std::string_view::npos) return true;
+        result = line.substr(at + key.size());
+        return false;
+      });
+  if (!opened) show_info(*platform.dialogs, "dictionnaire nontrouv\xE9", path);
   return result.size();
 }
 
-void dict_translate(std::string& text, std::string& keys, std::string& translations,
-                    std::string_view path) {
+void dict_translate(platform::Platform& platform, std::string& text, std::string& keys,
+                    std::string& translations, std::string_view path) {
   keys.clear();
   translations.clear();
   if (text.find_first_of(kOpeners) == std::string::npos) return;
@@ -70,7 +73,7 @@ void dict_translate(std::string& text, std::string& keys, std::string& translati
     if (kOpeners.find(c) == std::string_view::npos)
       rest += c;
     else
-      at = translate_group(text, at, c == '{', keys, translations, path);
+      at = translate_group(platform, text, at, c == '{', keys, translations, path);
   }
   text = rest;
 }

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/platform.h"
+
 namespace velk0 {
 
 inline constexpr std::string_view kDictionaryPath = "\\korvane\\notaflux.dic";
@@ -16,14 +18,15 @@ inline constexpr std::string_view kDictionaryPath = "\\korvane\\notaflux.dic";
 // that holds it (its line end included), empty when no line does; lines are
 // read 2047 characters at a time. A missing dictionary is reported. Returns
 // the length of the result.
-std::size_t dict_lookup(std::string_view key, std::string& result, std::string_view path);
+std::size_t dict_lookup(platform::Platform& platform, std::string_view key, std::string& result,
+                        std::string_view path);
 
 // Takes the groups out of `text`: a group runs from "[" or "{" to "]", "}" or
 // the end of the text, and its words, separated by blanks, are looked up as
 // "[word]". `keys` receives the key of each word ("{word}" in a group opened
 // by "{"), `translations` each translation found, between parentheses in a
 // group opened by "[". A text without "[" or "{" is left as it is.
-void dict_translate(std::string& text, std::string& keys, std::string& translations,
-                    std::string_view path);
+void dict_translate(platform::Platform& platform, std::string& text, std::string& keys,
+                    std::string& translations, std::string_view path);
 
 }  // namespace velk0

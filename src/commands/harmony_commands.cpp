@@ -1,5 +1,6 @@
 #include "commands/harmony_commands.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -118,50 +119,52 @@ constexpr int kRhythmMaterialCopies = 101;
 
 constexpr std::string_view kPlayQuestion = "jouer";
 
-void write_information(std::string_view text) {
+void write_information(platform::Files& files, std::string_view text) {
   // A file that cannot be written is not reported.
-  write_text_file(text, kCurrentInformationPath);
+  write_text_file(files, text, kCurrentInformationPath);
 }
 
 // Plays material read without the transposition: raised by the voice's
 // octaves and the transposition, with the shared durations.
-void play_material(const Notes& notes) { play_pattern(base_offset(), notes, settings().durees); }
+void play_material(RunState& run, const Notes& notes) {
+  play_pattern(run, base_offset(run.settings), notes, run.settings.durees);
+}
 
 // Builds the chord of `positions` on `degree` of the current scale into
 // accord; returns its spelling.
-std::string build_chord(int degree, const Positions& positions) {
-  PlaySettings& s = settings();
+std::string build_chord(PlaySettings& s, int degree, const Positions& positions) {
   build_from_degrees(0, degree, s.gamme, positions, s.accord);
   std::string spelling;
-  notes_to_tablature(s.accord, spelling);
+  notes_to_tablature(s, s.accord, spelling);
   return spelling;
 }
 
-std::string voice_key_degree(const char* format) {
-  const PlaySettings& s = settings();
+std::string voice_key_degree(const PlaySettings& s, const char* format) {
   return format_text(format, s.voix + 1, s.ton, s.degre, s.trans);
 }
 
 template <std::size_t N>
-void choose_chord(const std::array<ChordShape, N>& shapes) {
-  const ChainResult result = offer_chain(shapes, kChordRules);
+void choose_chord(RunState& run, const std::array<ChordShape, N>& shapes) {
+  const ChainResult result = offer_chain(run.dialogs(), shapes, kChordRules);
   if (result.end != ChainEnd::kChosen) return;
   const ChordShape& shape = shapes[result.chosen];
-  const std::string spelling = build_chord(settings().degre, shape.positions);
-  show_info(voice_key_degree("voix %d ton %d degr\xE9 %d transposition de %d demi tons ") +
-                std::string(shape.caption),
-            spelling);
-  play_material(settings().accord);
-  edition_cue();
+  const std::string spelling = build_chord(run.settings, run.settings.degre, shape.positions);
+  show_info(
+      run.dialogs(),
+      voice_key_degree(run.settings, "voix %d ton %d degr\xE9 %d transposition de %d demi tons ") +
+          std::string(shape.caption),
+      spelling);
+  play_material(run, run.settings.accord);
+  edition_cue(run);
 }
 
 // Asks how to play, and plays as asked (repet + 1 times) until Cancel.
 template <typename PlayYes, typename PlayNo>
-void play_as_asked(std::string_view question, PlayYes play_yes, PlayNo play_no) {
+void play_as_asked(RunState& run, std::string_view question, PlayYes play_yes, PlayNo play_no) {
   for (;;) {
-    const int answer = ask_choice(question, kPlayQuestion);
+    const int answer = ask_choice(run.dialogs(), question, kPlayQuestion);
     if (answer != kAnswerYes && answer != kAnswerNo) return;
-    for (int i = 0; i <= settings().repet; ++i) answer == kAnswerYes ? play_yes() : play_no();
+    for (int i = 0; i <= run.settings.repet; ++i) answer == kAnswerYes ? play_yes() : play_no();
   }
 }
 
@@ -217,72 +220,88 @@ Notes steps_of(const Notes& chord) {
 
 }  // namespace
 
-void choose_scale() {
-  const ChainResult result = offer_chain(kScaleChoices, kRoundRules);
+int build_from_degrees(std::int8_t base, int index, std::span<const std::int8_t> scale,
+                       std::span<const std::int8_t> degrees, std::span<std::int8_t> out) {
+  if (out.empty()) return 0;
+  const int count = std::min(byte_count(degrees), static_cast<int>(out.size()) - 1);
+  out[0] = static_cast<std::int8_t>(count);
+  for (int i = 1; i <= count; ++i) {
+    const long long at = static_cast<long long>(index) + degrees[static_cast<std::size_t>(i)] - 1;
+    const std::int8_t step = at >= 0 && static_cast<std::size_t>(at) < scale.size()
+                                 ? scale[static_cast<std::size_t>(at)]
+                                 : 0;
+    out[static_cast<std::size_t>(i)] = static_cast<std::int8_t>(base + step);
+  }
+  return count;
+}
+
+void choose_scale(RunState& run) {
+  const ChainResult result = offer_chain(run.dialogs(), kScaleChoices, kRoundRules);
   if (result.end != ChainEnd::kChosen) return;
   const Scale& scale = kScaleChoices[result.chosen];
   std::string text;
   if (scale.mode)
-    scale_text(*scale.mode, text);
+    scale_text(run.settings, *scale.mode, text);
   else
     text = kChromaticScale;
-  PlaySettings& s = settings();
+  PlaySettings& s = run.settings;
   s.motif = text + " " + std::string(scale.caption);
   text += '\n';
-  write_information(text);
+  write_information(run.files(), text);
   s.octa = kMaterialOctave;
   Durations durations{};
-  parse_material(text, s.gamme, durations);
-  play_material(s.gamme);
-  edition_cue();
+  parse_material(run, text, s.gamme, durations);
+  play_material(run, s.gamme);
+  edition_cue(run);
 }
 
-void choose_chord_type() { choose_chord(kChordTypes); }
+void choose_chord_type(RunState& run) { choose_chord(run, kChordTypes); }
 
-void choose_chord_position() {
-  settings().arma.clear();
-  choose_chord(kChordPositions);
+void choose_chord_position(RunState& run) {
+  run.settings.arma.clear();
+  choose_chord(run, kChordPositions);
 }
 
-void choose_cadence() {
-  const ChainResult result = offer_chain(kCadences, kCadenceRules);
+void choose_cadence(RunState& run) {
+  const ChainResult result = offer_chain(run.dialogs(), kCadences, kCadenceRules);
   if (result.end == ChainEnd::kQuit) return;
-  PlaySettings& s = settings();
+  PlaySettings& s = run.settings;
   if (result.end == ChainEnd::kChosen) {
     s.motif.clear();
     for (const char degree : kCadences[result.chosen].degrees) {
-      const std::string spelling = build_chord(degree - '0', kCadenceChord);
+      const std::string spelling = build_chord(run.settings, degree - '0', kCadenceChord);
       append_bounded(s.motif, std::string("ih") + degree + ":" + spelling, kTextCapacity);
-      play_material(s.accord);
+      play_material(run, s.accord);
     }
   } else {
-    play_material(s.accord);  // passed over: the current chord again
+    play_material(run, s.accord);  // passed over: the current chord again
   }
-  write_information(s.motif);
-  show_info("", s.motif);
-  edition_cue();
+  write_information(run.files(), s.motif);
+  show_info(run.dialogs(), "", s.motif);
+  edition_cue(run);
 }
 
-void choose_rhythm() {
-  const ChainResult result = offer_chain(kRhythms, kRoundRules);
+void choose_rhythm(RunState& run) {
+  const ChainResult result = offer_chain(run.dialogs(), kRhythms, kRoundRules);
   if (result.end != ChainEnd::kChosen) return;
-  PlaySettings& s = settings();
+  PlaySettings& s = run.settings;
   const std::string_view rhythm = kRhythms[result.chosen].text;
   Notes notes{};
-  parse_material(rhythm, notes, s.durees);
-  play_material(notes);  // heard on c
+  parse_material(run, rhythm, notes, s.durees);
+  play_material(run, notes);  // heard on c
   std::string repeated;
   for (int copy = 0; copy < kRhythmMaterialCopies; ++copy)
     append_bounded(repeated, rhythm, kTextCapacity);
-  parse_material(repeated, notes, s.durees);
-  edition_cue();
+  parse_material(run, repeated, notes, s.durees);
+  edition_cue(run);
 }
 
-void play_current_material() {
-  PlaySettings& s = settings();
+void play_current_material(RunState& run) {
+  PlaySettings& s = run.settings;
   if (s.motif.empty()) {
-    show_info("choisissez une gamme en utilisant l'item Gamme du menu Harm", "gamme vide");
-    edition_cue();
+    show_info(run.dialogs(), "choisissez une gamme en utilisant l'item Gamme du menu Harm",
+              "gamme vide");
+    edition_cue(run);
     return;
   }
   s.octa = kMaterialOctave;
@@ -293,7 +312,7 @@ void play_current_material() {
   cut += '\n';
   Notes notes{};
   Durations durations{};
-  parse_material(cut, notes, durations);
+  parse_material(run, cut, notes, durations);
   const Notes backwards = reversed(notes);
 
   std::string caption;
@@ -303,38 +322,42 @@ void play_current_material() {
         "e de %d demi tons",
         s.voix + 1, s.trans);
   } else {
-    caption = voice_key_degree("voix %d ton %d degr\xE9 %d transposition de %d demi tons ");
+    caption =
+        voice_key_degree(run.settings, "voix %d ton %d degr\xE9 %d transposition de %d demi tons ");
     const std::size_t name = s.motif.find("gamme");
     if (name != std::string::npos) caption += s.motif.substr(name);
   }
   caption.resize(std::min(caption.size(), kTextCapacity));
-  show_info(cut, caption);
+  show_info(run.dialogs(), cut, caption);
 
   // The chromatic cut starts trans semitones up: only the voice is added.
-  const std::int8_t offset = chromatic ? voice_offset() : base_offset();
+  const std::int8_t offset = chromatic ? voice_offset(run.settings) : base_offset(run.settings);
   play_as_asked(
-      "oui=ascendante non=descendante annuler=quitter",
-      [&] { play_pattern(offset, notes, s.durees); },
-      [&] { play_pattern(offset, backwards, s.durees); });
-  write_information(cut);
-  edition_cue();
+      run, "oui=ascendante non=descendante annuler=quitter",
+      [&] { play_pattern(run, offset, notes, s.durees); },
+      [&] { play_pattern(run, offset, backwards, s.durees); });
+  write_information(run.files(), cut);
+  edition_cue(run);
 }
 
-void play_degree_chord() {
-  PlaySettings& s = settings();
+void play_degree_chord(RunState& run) {
+  PlaySettings& s = run.settings;
   s.arma.clear();
   const std::string names = chord_names(s.motif, s.degre);
-  write_information(names);
-  show_info(voice_key_degree("voix %d ton %d degr\xE9 %d transposition de %d demi tons"), names);
+  write_information(run.files(), names);
+  show_info(
+      run.dialogs(),
+      voice_key_degree(run.settings, "voix %d ton %d degr\xE9 %d transposition de %d demi tons"),
+      names);
   const Notes steps = steps_of(s.accord);
   play_as_asked(
-      "oui=arp\xE9ger non=plaquer annuler=quitter", [&] { play_material(s.accord); },
+      run, "oui=arp\xE9ger non=plaquer annuler=quitter", [&] { play_material(run, s.accord); },
       [&] {
         // The block chord starts from the chord's own first note: the
         // voice's octaves are not added, the transposition is, once.
-        play_chord(static_cast<std::int8_t>(s.accord[1] + s.trans), steps, s.durees);
+        play_chord(run, static_cast<std::int8_t>(s.accord[1] + s.trans), steps, s.durees);
       });
-  edition_cue();
+  edition_cue(run);
 }
 
 }  // namespace velk0

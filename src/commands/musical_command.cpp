@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "commands/dialogue.h"
 #include "core/messages.h"
 #include "core/settings.h"
 #include "core/text.h"
@@ -30,13 +31,13 @@ void cut_chord(Chord& chord) {
 
 }  // namespace
 
-int musical_command(std::string_view symbol, std::string_view number, std::string& argument_text,
-                    std::string& tablature_text) {
+int musical_command(RunState& run, std::string_view symbol, std::string_view number,
+                    std::string& argument_text, std::string& tablature_text) {
   // The tablature as the key signature makes it sound, reduced to a chord
   // text of one word per note.
   cut_to_tablature(argument_text);
   std::string signed_text;
-  apply_key_signature(argument_text, signed_text);
+  apply_key_signature(run.settings, argument_text, signed_text);
   cut_to_tablature(signed_text);
   std::string chord_text;
   format_chord_text(signed_text, chord_text);
@@ -56,12 +57,12 @@ int musical_command(std::string_view symbol, std::string_view number, std::strin
   if (symbol == "i") {
     StepRow steps{};
     chord_pattern(chord, steps, tablature_text);
-    show_result(chord_text, tablature_text);
+    show_result(run, chord_text, tablature_text);
     tablature_text = chord_text;
   } else if (symbol == "n") {
     DegreeRow degrees{};
     identify_chord(chord, degrees, tablature_text);
-    show_result(chord_text, tablature_text);
+    show_result(run, chord_text, tablature_text);
     tablature_text = chord_text;
   } else if (symbol == "r") {
     Chord inverted{};
@@ -74,7 +75,7 @@ int musical_command(std::string_view symbol, std::string_view number, std::strin
   } else {
     std::string caption = "#";
     caption += symbol;
-    show_info("la commande n'existe pas", caption);
+    show_info(run.dialogs(), "la commande n'existe pas", caption);
     spell_chord_sharp(chord, tablature_text);
   }
   cut_to_tablature(tablature_text);

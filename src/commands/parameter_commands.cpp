@@ -10,7 +10,6 @@
 #include "core/messages.h"
 #include "core/settings.h"
 #include "midi/midi_out.h"
-#include "tablature/material.h"
 #include "tablature/notation.h"
 #include "tablature/player.h"
 #include "tablature/settings_file.h"
@@ -52,8 +51,9 @@ constexpr std::string_view kInstrumentProbe = "o3 c";
 // Offers the choices; stores the chosen value in `field`. False when the
 // command is to end at once.
 template <std::size_t N>
-bool choose_into(const std::array<Choice, N>& choices, std::int32_t& field) {
-  const ChainResult result = offer_chain(choices);
+bool choose_into(platform::Dialogs& dialogs, const std::array<Choice, N>& choices,
+                 std::int32_t& field) {
+  const ChainResult result = offer_chain(dialogs, choices);
   if (result.end == ChainEnd::kQuit) return false;
   if (result.end == ChainEnd::kChosen) field = choices[result.chosen].value;
   return true;
@@ -61,84 +61,102 @@ bool choose_into(const std::array<Choice, N>& choices, std::int32_t& field) {
 
 }  // namespace
 
-void restore_defaults() {
-  reset_settings();
-  edition_cue();
+void reset_settings(RunState& run) {
+  PlaySettings& s = run.settings;
+  // The time signature is only recorded; a reset leaves it as it is.
+  const std::int32_t num = s.num, den = s.den;
+  s = default_settings();
+  s.num = num;
+  s.den = den;
+  program_change(run, s.instru);
+
+  s.gamme.fill(kScaleFiller);
+  s.durees.fill(kQuarterNote);
+  s.durees[0] = 0;
+  parse_tablature(run, kDefaultChordText, s.accord, s.durees);
+  parse_tablature(run, s.tabcourante, s.gamme, s.durees);
+  Durations scale_durations{};  // the durations keep the tablature's count
+  parse_tablature(run, kMajorScaleOfC, s.gamme, scale_durations);
 }
 
-void load_settings_file() {
-  reset_settings();
+void restore_defaults(RunState& run) {
+  reset_settings(run);
+  edition_cue(run);
+}
+
+void load_settings_file(RunState& run) {
+  reset_settings(run);
   std::string text;
-  read_settings_file(text);
+  read_settings_file(run, text);
   if (text.empty()) return;  // the defaults stay
-  show_info(text, "param\xE8tres courants");
-  edition_cue();
+  show_info(run.dialogs(), text, "param\xE8tres courants");
+  edition_cue(run);
 }
 
-void choose_tempo() {
-  if (choose_into(kTempos, settings().tempo)) edition_cue();
+void choose_tempo(RunState& run) {
+  if (choose_into(run.dialogs(), kTempos, run.settings.tempo)) edition_cue(run);
 }
 
-void choose_instrument() {
-  if (!choose_into(kInstruments, settings().instru)) return;
+void choose_instrument(RunState& run) {
+  if (!choose_into(run.dialogs(), kInstruments, run.settings.instru)) return;
   // Sent even when nothing was chosen: the instrument in force again.
-  program_change(settings().instru);
-  edition_cue();
+  program_change(run, run.settings.instru);
+  edition_cue(run);
 }
 
-void choose_volume() {
-  if (choose_into(kVolumes, settings().vol)) edition_cue();
+void choose_volume(RunState& run) {
+  if (choose_into(run.dialogs(), kVolumes, run.settings.vol)) edition_cue(run);
 }
 
-void choose_voice() {
-  const ChainResult result = offer_chain(kVoices, kVoiceRules);
+void choose_voice(RunState& run) {
+  const ChainResult result = offer_chain(run.dialogs(), kVoices, kVoiceRules);
   if (result.end != ChainEnd::kChosen) return;
-  PlaySettings& s = settings();
+  PlaySettings& s = run.settings;
   s.voix = static_cast<std::int8_t>(kVoices[result.chosen].value);
   s.canal = kVoices[result.chosen].value;
-  edition_cue();
+  edition_cue(run);
 }
 
-void step_transposition() {
-  PlaySettings& s = settings();
-  s.trans = static_cast<std::int8_t>(run_stepper(kTranspositionStepper, s.trans));
-  edition_cue();
+void step_transposition(RunState& run) {
+  PlaySettings& s = run.settings;
+  s.trans = static_cast<std::int8_t>(run_stepper(run.dialogs(), kTranspositionStepper, s.trans));
+  edition_cue(run);
 }
 
-void step_instrument() {
+void step_instrument(RunState& run) {
   Notes notes{};
   Durations durations{};
-  parse_material(kInstrumentProbe, notes, durations);
-  PlaySettings& s = settings();
+  parse_material(run, kInstrumentProbe, notes, durations);
+  PlaySettings& s = run.settings;
   auto hear = [&](int instrument) {
     s.instru = instrument;
-    program_change(s.instru);
-    play_pattern(base_offset(), notes, durations);
+    program_change(run, s.instru);
+    play_pattern(run, base_offset(run.settings), notes, durations);
   };
-  s.instru = run_stepper(kInstrumentStepper, s.instru, hear);
+  s.instru = run_stepper(run.dialogs(), kInstrumentStepper, s.instru, hear);
   hear(s.instru);
-  edition_cue();
+  edition_cue(run);
 }
 
-void step_key() {
-  PlaySettings& s = settings();
+void step_key(RunState& run) {
+  PlaySettings& s = run.settings;
   s.arma.clear();
-  s.ton = static_cast<std::int8_t>(run_stepper(kKeyStepper, s.ton));
-  choose_scale();
-  choose_chord_type();
+  s.ton = static_cast<std::int8_t>(run_stepper(run.dialogs(), kKeyStepper, s.ton));
+  choose_scale(run);
+  choose_chord_type(run);
 }
 
-void step_degree() {
-  PlaySettings& s = settings();
+void step_degree(RunState& run) {
+  PlaySettings& s = run.settings;
   s.arma.clear();
-  s.degre = static_cast<std::int8_t>(run_stepper(kDegreeStepper, s.degre));
-  edition_cue();
+  s.degre = static_cast<std::int8_t>(run_stepper(run.dialogs(), kDegreeStepper, s.degre));
+  edition_cue(run);
 }
 
-void step_repetitions() {
-  PlaySettings& s = settings();
-  s.repet = run_stepper(kRepetitionStepper, s.repet);
-  edition_cue();
+void step_repetitions(RunState& run) {
+  PlaySettings& s = run.settings;
+  s.repet = run_stepper(run.dialogs(), kRepetitionStepper, s.repet);
+  edition_cue(run);
 }
 
 }  // namespace velk0

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <string>
 
+#include "commands/dialogue.h"
 #include "core/messages.h"
 #include "core/settings.h"
 #include "core/text.h"
@@ -30,13 +31,13 @@ std::string describe(const List& list, int count) {
 
 }  // namespace
 
-void tablature_command(std::string_view letter, std::string_view number,
+void tablature_command(RunState& run, std::string_view letter, std::string_view number,
                        std::string_view tablature) {
   std::string text;
   set_bounded(text, c_text(tablature), kTablatureCapacity);
   Notes notes{};
   Durations durations{};
-  parse_tablature(text, notes, durations);
+  parse_tablature(run, text, notes, durations);
   const int count = static_cast<int>(std::min<std::uint32_t>(durations[0], kMaxNotes));
 
   StepRow steps{};
@@ -44,24 +45,24 @@ void tablature_command(std::string_view letter, std::string_view number,
   chord_pattern(notes, count, steps, pattern);
   const auto start = static_cast<std::int8_t>(read_integer(number));
 
-  show_result(describe(notes, count), text);
-  show_result(describe(steps, std::max(count - 1, 0)), pattern);
+  show_result(run, describe(notes, count), text);
+  show_result(run, describe(steps, std::max(count - 1, 0)), pattern);
 
-  check_midi_device();
+  check_midi_device(run);
   if (letter == "a" || letter == "p") {
     // A tablature without a note has nothing to replay.
     if (count > 0) {
       if (letter == "a")
-        play_run(start, steps, durations);
+        play_run(run, start, steps, durations);
       else
-        play_chord(start, steps, durations);
+        play_chord(run, start, steps, durations);
     }
   } else {
     std::string caption = "$";
     caption += letter;
-    show_info("la commande n'existe pas", caption);
+    show_info(run.dialogs(), "la commande n'existe pas", caption);
   }
-  close_midi_device();
+  close_midi_device(run);
 }
 
 }  // namespace velk0

@@ -23,22 +23,20 @@ namespace {
 using platform::print_error_line;
 using platform::print_line;
 
-platform::MidiDevices& devices() { return *platform::current().midi; }
-
-std::string device_name(unsigned index) {
-  std::string name = devices().name(index);
+std::string device_name(platform::MidiDevices& devices, unsigned index) {
+  std::string name = devices.name(index);
   return name.empty() ? "sans nom" : name;
 }
 
-std::string device_line(unsigned index) {
-  const int notes = devices().notes(index);
-  return format_text("%u : %s, %d notes%s", index, device_name(index).c_str(), notes,
+std::string device_line(platform::MidiDevices& devices, unsigned index) {
+  const int notes = devices.notes(index);
+  return format_text("%u : %s, %d notes%s", index, device_name(devices, index).c_str(), notes,
                      notes == 0 ? " (ne peut pas jouer)" : "");
 }
 
 // The choice the file holds, without the box of a missing file.
-void show_current_choice() {
-  auto page = platform::current().files->read_text(kDeviceChoicePath, 1);
+void show_current_choice(platform::Files& files) {
+  auto page = files.read_text(kDeviceChoicePath, 1);
   if (page && page->count > 0)
     print_line(format_text("choix actuel dans %s : %d", kDeviceChoicePath,
                            static_cast<int>(read_integer(page->text))));
@@ -46,8 +44,9 @@ void show_current_choice() {
     print_line(format_text("aucun choix dans %s : velk0 prend la sortie 0", kDeviceChoicePath));
 }
 
-int list_devices() {
-  const unsigned count = devices().count();
+int list_devices(platform::Platform& platform) {
+  platform::MidiDevices& devices = *platform.midi;
+  const unsigned count = devices.count();
   if (count == 0) {
     print_line("aucune sortie MIDI dans cet environnement");
     return 0;
@@ -55,14 +54,15 @@ int list_devices() {
   print_line(
       "sorties MIDI, avec leur num\xE9ro, leur nom et leurs notes simultan\xE9"
       "es :");
-  for (unsigned i = 0; i < count; ++i) print_line(device_line(i));
-  show_current_choice();
+  for (unsigned i = 0; i < count; ++i) print_line(device_line(devices, i));
+  show_current_choice(*platform.files);
   print_line("pour choisir une sortie : kalvesta suivi de son num\xE9ro, par exemple kalvesta 0");
   return 0;
 }
 
-int choose_device(std::string_view number) {
-  const unsigned count = devices().count();
+int choose_device(platform::Platform& platform, std::string_view number) {
+  platform::MidiDevices& devices = *platform.midi;
+  const unsigned count = devices.count();
   const bool digits = !number.empty() && number.find_first_not_of("0123456789") == number.npos;
   const auto index = static_cast<unsigned>(read_digits(number));
   if (!digits || index >= count) {
@@ -75,7 +75,7 @@ int choose_device(std::string_view number) {
     return 1;
   }
   const platform::Written written =
-      platform::current().files->write_text(kDeviceChoicePath, device_choice_text(index));
+      platform.files->write_text(kDeviceChoicePath, device_choice_text(index));
   if (!written) {
     print_error_line(
         format_text("kalvesta : impossible d'\xE9"
@@ -83,7 +83,7 @@ int choose_device(std::string_view number) {
                     kDeviceChoicePath, written.failure.c_str()));
     return 1;
   }
-  print_line(format_text("sortie %u choisie : %s", index, device_name(index).c_str()));
+  print_line(format_text("sortie %u choisie : %s", index, device_name(devices, index).c_str()));
   print_line(
       format_text("\xE9"
                   "crit dans %s",
@@ -91,9 +91,9 @@ int choose_device(std::string_view number) {
   return 0;
 }
 
-int run_kalvesta(const std::vector<std::string>& args) {
-  if (args.size() <= 1) return list_devices();
-  if (args.size() == 2) return choose_device(args[1]);
+int run_kalvesta(platform::Platform& platform, const std::vector<std::string>& args) {
+  if (args.size() <= 1) return list_devices(platform);
+  if (args.size() == 2) return choose_device(platform, args[1]);
   print_error_line("kalvesta : un seul num\xE9ro de sortie, ou rien pour voir la liste");
   return 1;
 }

@@ -2,11 +2,6 @@
 
 namespace velk0 {
 
-PlaySettings& settings() {
-  static PlaySettings record;
-  return record;
-}
-
 const PlaySettings& default_settings() {
   static const PlaySettings defaults;
   return defaults;

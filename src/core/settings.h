@@ -1,10 +1,12 @@
-// The global playback settings and the current material beside them: one
-// record that every part reads and changes. Each default is written once,
+// The playback settings and the current material beside them: one record,
+// owned by the run and handed to what reads or changes it. Each default is written once,
 // here, as the initialiser of its field.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -23,6 +25,14 @@ struct NoteList {
   Bytes articulations{};
   Bytes marks{};
 };
+
+// The count of a list whose element 0 holds it as a byte, kept inside the list.
+template <typename T>
+int byte_count(std::span<const T> list) {
+  if (list.empty()) return 0;
+  const int count = static_cast<std::uint8_t>(list[0]);
+  return std::min(count, static_cast<int>(list.size()) - 1);
+}
 
 // A duration value is 1000 times the divisor of the whole note (a quarter
 // note is 4000); a larger value is a shorter note.
@@ -73,8 +83,6 @@ struct PlaySettings {
   Durations durees{};  // duration values the material is played with
 };
 
-// The one record of current settings, read and changed by every part.
-PlaySettings& settings();
 // A record holding every default (the current material is filled by the
 // material reader when the settings are reset).
 const PlaySettings& default_settings();

@@ -9,41 +9,41 @@ namespace {
 
 constexpr std::string_view kUnreadable = "impossible d'ouvrir en lecture";
 
-platform::Files& files() { return *platform::current().files; }
-
 }  // namespace
 
-int read_text_file(std::string& dst, int page, std::string_view path, bool* opened) {
+int read_text_file(platform::Platform& platform, std::string& dst, int page, std::string_view path,
+                   bool* opened) {
   dst.clear();
-  auto read = files().read_text(path, page);
+  auto read = platform.files->read_text(path, page);
   if (opened) *opened = read.has_value();
   if (!read) {
-    ask_choice(path, kUnreadable);
+    ask_choice(*platform.dialogs, path, kUnreadable);
     return 0;
   }
   dst = std::move(read->text);
   return read->count;
 }
 
-std::optional<std::string> read_whole_text(std::string_view path, bool report) {
+std::optional<std::string> read_whole_text(platform::Platform& platform, std::string_view path,
+                                           bool report) {
   std::string text;
-  const bool opened = files().read_stream(path, [&text](std::string_view piece) {
+  const bool opened = platform.files->read_stream(path, [&text](std::string_view piece) {
     for (char c : piece)
       if (c != '\0') text += c;
     return true;
   });
   if (!opened) {
-    if (report) ask_choice(path, kUnreadable);
+    if (report) ask_choice(*platform.dialogs, path, kUnreadable);
     return std::nullopt;
   }
   return text;
 }
 
-bool read_text_lines(std::string_view path, std::size_t longest,
+bool read_text_lines(platform::Files& files, std::string_view path, std::size_t longest,
                      const std::function<bool(std::string_view line)>& each) {
   std::string line;
   bool going = true;
-  const bool opened = files().read_stream(path, [&](std::string_view piece) {
+  const bool opened = files.read_stream(path, [&](std::string_view piece) {
     for (char c : piece) {
       line += c;
       if (c != '\n' && line.size() < longest) continue;
@@ -57,8 +57,8 @@ bool read_text_lines(std::string_view path, std::size_t longest,
   return opened;
 }
 
-int write_text_file(std::string_view text, std::string_view path) {
-  const platform::Written written = files().write_text(path, text);
+int write_text_file(platform::Files& files, std::string_view text, std::string_view path) {
+  const platform::Written written = files.write_text(path, text);
   if (written) return 0;
   platform::report_write_failure(path, written.failure);
   return 1;

@@ -135,31 +135,31 @@ bool uses_sharps(int key) {
 
 }  // namespace
 
-int scale_text(ScaleMode mode, std::string& out) {
-  const int key = settings().ton;
+int scale_text(const PlaySettings& settings, ScaleMode mode, std::string& out) {
+  const int key = settings.ton;
   const auto m = static_cast<std::size_t>(mode);
   if (key < 0 || key > 11 || m >= kScales.size()) return 0;
   out = kScales[m][static_cast<std::size_t>(key)];
   return 0;
 }
 
-int notes_to_tablature(std::span<const std::int8_t> notes, std::string& out) {
-  PlaySettings& s = settings();
-  const std::int8_t remembered = s.octa;
+int notes_to_tablature(const PlaySettings& settings, std::span<const std::int8_t> notes,
+                       std::string& out) {
+  // The octave the text is at, from the current octave.
+  int at = settings.octa;
   out.clear();
-  const auto& names = uses_sharps(s.ton) ? kSharpKeyNames : kFlatKeyNames;
+  const auto& names = uses_sharps(settings.ton) ? kSharpKeyNames : kFlatKeyNames;
   const int count =
       notes.empty() ? 0 : std::clamp<int>(notes[0], 0, static_cast<int>(notes.size()) - 1);
   for (int i = 1; i <= count; ++i) {
     const int v = notes[static_cast<std::size_t>(i)];
     if (v < 0) continue;  // no name below 0
     const int octave = v / 12;
-    for (int q = s.octa; q < octave; ++q) out += '>';
-    for (int q = s.octa; q > octave; --q) out += '<';
+    for (int q = at; q < octave; ++q) out += '>';
+    for (int q = at; q > octave; --q) out += '<';
     out += names[static_cast<std::size_t>(v % 12)];
-    s.octa = static_cast<std::int8_t>(octave);
+    at = octave;
   }
-  s.octa = remembered;
   return 0;
 }
 

@@ -4,6 +4,8 @@
 #include <span>
 #include <string>
 
+#include "core/settings.h"
+
 namespace velk0 {
 
 enum class ScaleMode {
@@ -16,12 +18,13 @@ enum class ScaleMode {
   major_blues,
 };
 
-// Writes the scale text of `mode` in the current key; leaves `out` alone when
-// the key is outside 0..11. Returns 0.
-int scale_text(ScaleMode mode, std::string& out);
+// Writes the scale text of `mode` in the settings' key; leaves `out` alone
+// when the key is outside 0..11. Returns 0.
+int scale_text(const PlaySettings& settings, ScaleMode mode, std::string& out);
 
 // Writes the notes (element 0 = count) as tablature text spelled for the
-// current key. Returns 0.
-int notes_to_tablature(std::span<const std::int8_t> notes, std::string& out);
+// settings' key, from the settings' octave. Returns 0.
+int notes_to_tablature(const PlaySettings& settings, std::span<const std::int8_t> notes,
+                       std::string& out);
 
 }  // namespace velk0

@@ -18,14 +18,14 @@ constexpr const char* kHowToChoose =
 
 std::string device_choice_text(unsigned index) { return format_text("%u\n", index); }
 
-void read_device_choice() {
+void read_device_choice(RunState& run) {
   std::string text;
-  if (read_text_file(text, 1, kDeviceChoicePath) > 0) {
-    loop_settings().device_index = read_integer(text);
+  if (read_text_file(run.platform, text, 1, kDeviceChoicePath) > 0) {
+    run.loop.device_index = read_integer(text);
     return;
   }
-  show_info(kHowToChoose, "");
-  loop_settings().device_index = 0;
+  show_info(run.dialogs(), kHowToChoose, "");
+  run.loop.device_index = 0;
 }
 
 }  // namespace velk0

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "midi/run_state.h"
+
 namespace velk0 {
 
 constexpr const char* kDeviceChoicePath = "\\korvane\\midiinit.dev";
@@ -14,6 +16,6 @@ std::string device_choice_text(unsigned index);
 // Sets the device index from the file's leading number (0 when it starts
 // with none); a missing or empty file is told how to make one, and leaves
 // device 0.
-void read_device_choice();
+void read_device_choice(RunState& run);
 
 }  // namespace velk0

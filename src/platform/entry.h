@@ -9,12 +9,14 @@
 #include <vector>
 
 #include "platform/data_folder.h"
+#include "platform/platform.h"
 
 namespace velk0::platform {
 
-// The program: its arguments as the C runtime splits the command line
-// (element 0 is the program's name); returns the exit status.
-using Program = int (*)(const std::vector<std::string>& args);
+// The program: the services it runs on, and its arguments as the C runtime
+// splits the command line (element 0 is the program's name); returns the exit
+// status.
+using Program = int (*)(Platform& platform, const std::vector<std::string>& args);
 
 // `first_use`, when not empty, is what a data folder made at the program's
 // first use starts with besides the cues (see data_folder.h): the folder is

@@ -154,7 +154,8 @@ class Programs {
   virtual bool start(std::string_view command_line) = 0;
 };
 
-// The set of services the program runs on.
+// The set of services the program runs on: the entry puts it together and
+// hands it to the program.
 struct Platform {
   Dialogs* dialogs = nullptr;
   MidiDevices* midi = nullptr;
@@ -165,10 +166,5 @@ struct Platform {
   Clipboard* clipboard = nullptr;
   Programs* programs = nullptr;
 };
-
-// The services in use; installed once by the entry (or by a test).
-inline Platform* g_current = nullptr;
-inline Platform& current() { return *g_current; }
-inline void install(Platform* p) { g_current = p; }
 
 }  // namespace velk0::platform

@@ -95,11 +95,15 @@ std::string_view nuance_word(std::string_view text) {
 class KeySignatureRewrite {
  public:
   // `trailing_space`: the text is read as if one space followed it.
-  KeySignatureRewrite(std::string_view text, bool trailing_space, std::string& out,
-                      std::size_t capacity)
-      : text_(text), size_(text.size() + (trailing_space ? 1 : 0)), out_(out), capacity_(capacity) {
+  KeySignatureRewrite(PlaySettings& settings, std::string_view text, bool trailing_space,
+                      std::string& out, std::size_t capacity)
+      : settings_(settings),
+        text_(text),
+        size_(text.size() + (trailing_space ? 1 : 0)),
+        out_(out),
+        capacity_(capacity) {
     out_.clear();
-    set_bounded(sig_, settings().arma, kSignatureCapacity);
+    set_bounded(sig_, settings_.arma, kSignatureCapacity);
   }
 
   // Returns the number of separators.
@@ -135,9 +139,8 @@ class KeySignatureRewrite {
     if (!collected.empty() && collected.front() == 'a') {
       std::string_view value = std::string_view(collected).substr(1);
       if (!value.empty()) value.remove_suffix(1);
-      PlaySettings& s = settings();
-      set_bounded(s.arma, value, kSettingCapacity);
-      set_bounded(sig_, s.arma, kSignatureCapacity);
+      set_bounded(settings_.arma, value, kSettingCapacity);
+      set_bounded(sig_, settings_.arma, kSignatureCapacity);
     } else {
       put("i");
       put(collected);
@@ -148,7 +151,7 @@ class KeySignatureRewrite {
   // The accidentals written in the measure are forgotten.
   void separator(char ch) {
     put(std::string_view(&ch, 1));
-    set_bounded(sig_, settings().arma, kSignatureCapacity);
+    set_bounded(sig_, settings_.arma, kSignatureCapacity);
     ++separators_;
   }
 
@@ -173,6 +176,7 @@ class KeySignatureRewrite {
       append_bounded(sig_, std::string_view(&nx, 1), kSignatureCapacity);
   }
 
+  PlaySettings& settings_;  // arma: replaced by a key signature met
   const std::string_view text_;
   const std::size_t size_;
   std::string& out_;
@@ -207,9 +211,10 @@ enum class Step : std::uint8_t {
 
 class TokenReader {
  public:
-  TokenReader(Reader reader, Notes& notes, Durations& durations, Bytes* articulations, Bytes* marks,
-              ReadingWatcher* watcher, bool transpose = true)
-      : playing_(reader == Reader::kPlaying),
+  TokenReader(RunState& run, Reader reader, Notes& notes, Durations& durations,
+              Bytes* articulations, Bytes* marks, ReadingWatcher* watcher, bool transpose = true)
+      : run_(run),
+        playing_(reader == Reader::kPlaying),
         transpose_(transpose),
         notes_(notes),
         durations_(durations),
@@ -259,13 +264,13 @@ class TokenReader {
   static const HandlerTable kPlayingTable;
 
   int read_lowered(const std::string& lowered, std::size_t capacity) {
-    PlaySettings& s = settings();
+    PlaySettings& s = run_.settings;
     running_octave_ = s.octa;
     std::string rewritten;
     for (int restarts = 0;; ++restarts) {
       const bool signed_text = !s.arma.empty();
       if (signed_text) {
-        KeySignatureRewrite rewrite(lowered, lowered.size() < capacity, rewritten, capacity);
+        KeySignatureRewrite rewrite(s, lowered, lowered.size() < capacity, rewritten, capacity);
         rewrite.run();
       }
       const std::string& source = signed_text ? rewritten : lowered;
@@ -288,14 +293,14 @@ class TokenReader {
   // were.
   bool restarts_ahead(const std::string& source) const {
     if (source.find("ia") == std::string::npos) return false;
-    const PlaySettings saved = settings();
+    const PlaySettings saved = run_.settings;
     auto scratch = std::make_unique<NoteList>();
-    TokenReader dry(playing_ ? Reader::kPlaying : Reader::kMaterial, scratch->notes,
+    TokenReader dry(run_, playing_ ? Reader::kPlaying : Reader::kMaterial, scratch->notes,
                     scratch->durations, &scratch->articulations, &scratch->marks, nullptr);
     dry.dry_ = true;
     dry.running_octave_ = running_octave_;
     const bool restarts = dry.read_pass(source, true);
-    settings() = saved;
+    run_.settings = saved;
     return restarts;
   }
 
@@ -348,7 +353,7 @@ class TokenReader {
 
   Step note(Cursor& cursor) {
     const int base = base_number(cursor.at(cursor.i));
-    const int trans = transpose_ ? settings().trans : 0;
+    const int trans = transpose_ ? run_.settings.trans : 0;
     add_note(static_cast<std::int8_t>(base + (running_octave_ - kBaseOctave) * 12 + trans));
     return Step::kWatched;
   }
@@ -368,7 +373,7 @@ class TokenReader {
 
   Step separator(Cursor& cursor) {
     ++separators_;
-    running_octave_ = settings().octa;
+    running_octave_ = run_.settings.octa;
     cursor.separator = true;
     return Step::kWatched;
   }
@@ -386,7 +391,7 @@ class TokenReader {
   // One character: a digit 0 to 8 sets the octave, anything else that is not
   // a digit reads as 0.
   Step octave(Cursor& cursor) {
-    PlaySettings& s = settings();
+    PlaySettings& s = run_.settings;
     const unsigned char c = cursor.take_next();
     const int n = (c >= '0' && c <= '9') ? c - '0' : 0;
     if (n <= 8) s.octa = static_cast<std::int8_t>(n);
@@ -395,7 +400,7 @@ class TokenReader {
   }
 
   Step tempo(Cursor& cursor) {
-    PlaySettings& s = settings();
+    PlaySettings& s = run_.settings;
     const std::int32_t n = read_digits(cursor.source.substr(cursor.i + 1, 3));
     const std::int32_t above = playing_ ? kPlayingTempoAbove : kMaterialTempoAbove;
     if (n > kTempoBelow && n < above) s.tempo = n;
@@ -406,7 +411,7 @@ class TokenReader {
 
   // A note value of one or two digits.
   Step note_value(Cursor& cursor) {
-    PlaySettings& s = settings();
+    PlaySettings& s = run_.settings;
     const std::int32_t n = read_digits(cursor.source.substr(cursor.i, 2));
     s.dur = n;
     if (n >= 10) ++cursor.i;
@@ -446,12 +451,12 @@ class TokenReader {
     cursor.i = end;
     if (dry_) return kind == 'a' && !text.empty() ? Step::kRestart : Step::kUnwatched;
     execute_indication(kind, std::move(text));
-    return kind == 'a' && !settings().arma.empty() ? Step::kRestart : Step::kUnwatched;
+    return kind == 'a' && !run_.settings.arma.empty() ? Step::kRestart : Step::kUnwatched;
   }
 
   void execute_indication(char kind, std::string text) {
     std::string label;
-    apply_indication(kind, text, label);
+    apply_indication(run_, kind, text, label);
     if (watcher_) watcher_->indication(kind, text, label, separators_);
   }
 
@@ -509,10 +514,11 @@ class TokenReader {
     const std::size_t k = next_position();
     count_ = static_cast<int>(k);
     notes_[k] = note;
-    durations_[k] = static_cast<std::uint32_t>(settings().dur) * kDurationUnit;
+    durations_[k] = static_cast<std::uint32_t>(run_.settings.dur) * kDurationUnit;
     if (articulations_) (*articulations_)[k] = articulation_;
   }
 
+  RunState& run_;  // the settings the tokens change, the output an instrument is sent to
   const bool playing_;
   const bool transpose_;  // whether notes take trans as they are read
   Notes& notes_;
@@ -537,40 +543,42 @@ constexpr TokenReader::HandlerTable TokenReader::kPlayingTable = TokenReader::ma
 
 }  // namespace
 
-int read_tablature(std::string_view text, Reader reader, Notes& notes, Durations& durations,
-                   Bytes* articulations, Bytes* marks, ReadingWatcher* watcher) {
-  TokenReader token_reader(reader, notes, durations, articulations, marks, watcher);
+int read_tablature(RunState& run, std::string_view text, Reader reader, Notes& notes,
+                   Durations& durations, Bytes* articulations, Bytes* marks,
+                   ReadingWatcher* watcher) {
+  TokenReader token_reader(run, reader, notes, durations, articulations, marks, watcher);
   return token_reader.read(text);
 }
 
-int read_whole_tablature(std::string text, NoteList& batch, NoteSink& sink) {
+int read_whole_tablature(RunState& run, std::string text, NoteList& batch, NoteSink& sink) {
   text.erase(std::remove(text.begin(), text.end(), '\0'), text.end());
   lower_ascii_in_place(text);
-  TokenReader token_reader(Reader::kPlaying, batch.notes, batch.durations, &batch.articulations,
-                           &batch.marks, nullptr);
+  TokenReader token_reader(run, Reader::kPlaying, batch.notes, batch.durations,
+                           &batch.articulations, &batch.marks, nullptr);
   return token_reader.read_whole(text, batch, sink);
 }
 
-int parse_tablature(std::string_view text, Notes& notes, Durations& durations) {
+int parse_tablature(RunState& run, std::string_view text, Notes& notes, Durations& durations) {
   const int separators =
-      read_tablature(text, Reader::kMaterial, notes, durations, nullptr, nullptr, nullptr);
+      read_tablature(run, text, Reader::kMaterial, notes, durations, nullptr, nullptr, nullptr);
   return static_cast<std::uint8_t>(separators);
 }
 
-int parse_material(std::string_view text, Notes& notes, Durations& durations) {
-  TokenReader token_reader(Reader::kMaterial, notes, durations, nullptr, nullptr, nullptr, false);
+int parse_material(RunState& run, std::string_view text, Notes& notes, Durations& durations) {
+  TokenReader token_reader(run, Reader::kMaterial, notes, durations, nullptr, nullptr, nullptr,
+                           false);
   return static_cast<std::uint8_t>(token_reader.read(text));
 }
 
-int apply_key_signature(std::string& text, std::string& out) {
+int apply_key_signature(PlaySettings& settings, std::string& text, std::string& out) {
   text = lower_ascii(c_text(text, kTextCapacity));
   if (text.size() < kTextCapacity) text.push_back(' ');
-  KeySignatureRewrite rewrite(text, false, out, kTextCapacity);
+  KeySignatureRewrite rewrite(settings, text, false, out, kTextCapacity);
   return rewrite.run();
 }
 
-void apply_indication(char kind, std::string& text, std::string& label) {
-  PlaySettings& s = settings();
+void apply_indication(RunState& run, char kind, std::string& text, std::string& label) {
+  PlaySettings& s = run.settings;
   switch (kind) {
     case 'a':
       set_bounded(s.arma, text, kSettingCapacity);
@@ -586,7 +594,7 @@ void apply_indication(char kind, std::string& text, std::string& label) {
       return;
     case 'i':
       s.instru = read_integer(text);
-      program_change(s.instru);
+      program_change(run, s.instru);
       label = "instrument";
       return;
     case 'm': {

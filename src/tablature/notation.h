@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "core/settings.h"
+#include "midi/run_state.h"
 
 namespace velk0 {
 
@@ -45,9 +46,11 @@ class ReadingWatcher {
 
 // Reads `text` (cut to 2047 characters, lower-cased) into the lists (element
 // 0 = count; articulations and marks are filled only when given). Returns the
-// number of separators. Changes settings() as the tokens say.
-int read_tablature(std::string_view text, Reader reader, Notes& notes, Durations& durations,
-                   Bytes* articulations, Bytes* marks, ReadingWatcher* watcher);
+// number of separators. Changes the run's settings as the tokens say (an
+// instrument indication sends its program change).
+int read_tablature(RunState& run, std::string_view text, Reader reader, Notes& notes,
+                   Durations& durations, Bytes* articulations, Bytes* marks,
+                   ReadingWatcher* watcher);
 
 // Receives the notes of a reading too long for one list, a list at a time.
 class NoteSink {
@@ -64,26 +67,26 @@ class NoteSink {
 // the next, and a key signature met starts the reading again from the start
 // of the text, as in a short one. Zero bytes are no part of the text. Returns
 // the number of separators.
-int read_whole_tablature(std::string text, NoteList& batch, NoteSink& sink);
+int read_whole_tablature(RunState& run, std::string text, NoteList& batch, NoteSink& sink);
 
 // Reads `text` into notes and durations (element 0 = count); returns the
-// number of measure separators met, as a byte. Changes settings() as the
-// tokens say.
-int parse_tablature(std::string_view text, Notes& notes, Durations& durations);
+// number of measure separators met, as a byte. Changes the run's settings as
+// the tokens say.
+int parse_tablature(RunState& run, std::string_view text, Notes& notes, Durations& durations);
 
 // Reads material that an @ command plays: as parse_tablature, but the note
 // numbers leave the transposition out (a transposition indication in the
 // text still sets trans). The commands add trans once, when they play.
-int parse_material(std::string_view text, Notes& notes, Durations& durations);
+int parse_material(RunState& run, std::string_view text, Notes& notes, Durations& durations);
 
 // Appends a space to `text`, lower-cases it, and writes it to `out` with the
 // key signature's accidentals written onto the notes. May change arma.
 // Returns the number of separators.
-int apply_key_signature(std::string& text, std::string& out);
+int apply_key_signature(PlaySettings& settings, std::string& text, std::string& out);
 
 // Executes one indication. `kind` is its letter, `text` its text (a nuance is
 // rewritten in place), `label` receives the kind's label (left alone for the
 // key-signature kind).
-void apply_indication(char kind, std::string& text, std::string& label);
+void apply_indication(RunState& run, char kind, std::string& text, std::string& label);
 
 }  // namespace velk0

@@ -34,9 +34,10 @@ struct Word {
 };
 
 // Asks with the word as caption or as text; no box (answer 0) without a word.
-int announce(const Word* word) {
+int announce(platform::Dialogs& dialogs, const Word* word) {
   if (word == nullptr) return 0;
-  return word->as_caption ? ask_choice("", word->word) : ask_choice(word->word, "");
+  return word->as_caption ? ask_choice(dialogs, "", word->word)
+                          : ask_choice(dialogs, word->word, "");
 }
 
 template <std::size_t N>
@@ -134,13 +135,13 @@ constexpr const char* kFlatNames[12] = {
     "do",  "r\xE9 b\xE9mol", "r\xE9", "mi b\xE9mol", "mi", "fa", "sol b\xE9mol",
     "sol", "la b\xE9mol",    "la",    "si b\xE9mol", "si"};
 
-int announce_articulation(std::uint8_t articulation) {
+int announce_articulation(platform::Dialogs& dialogs, std::uint8_t articulation) {
   static constexpr const char* kWords[] = {"normal", "legato", "staccato", "tenu"};
   if (articulation >= std::size(kWords)) return 0;
-  return ask_choice(kWords[articulation], "mode");
+  return ask_choice(dialogs, kWords[articulation], "mode");
 }
 
-int announce_mark(std::uint8_t mark) {
+int announce_mark(platform::Dialogs& dialogs, std::uint8_t mark) {
   const char* word = nullptr;
   if (is_group_start(mark))
     word =
@@ -178,16 +179,16 @@ int announce_mark(std::uint8_t mark) {
         return 0;
     }
   }
-  return ask_choice("", word);
+  return ask_choice(dialogs, "", word);
 }
 
 // A note is named by the pitch it sounds at: the output brings notes below 0
 // up by octaves, so a negative number is named by its class counted upward.
-int announce_note(std::int8_t note, std::uint32_t value) {
-  if (note == 0) return announce(find_word(kRestWords, value));
+int announce_note(RunState& run, std::int8_t note, std::uint32_t value) {
+  if (note == 0) return announce(run.dialogs(), find_word(kRestWords, value));
   const int pitch_class = ((note % 12) + 12) % 12;
-  const bool sharps = settings().arma.find('+') != std::string::npos;
-  return ask_choice(sharps ? kSharpNames[pitch_class] : kFlatNames[pitch_class], "");
+  const bool sharps = run.settings.arma.find('+') != std::string::npos;
+  return ask_choice(run.dialogs(), sharps ? kSharpNames[pitch_class] : kFlatNames[pitch_class], "");
 }
 
 // A staccato note sounds seven eighths of its time, then one eighth is
@@ -201,25 +202,26 @@ std::uint32_t value_of_fraction(std::uint32_t value, std::uint64_t eighths) {
 std::uint32_t sounding_part(std::uint32_t value) { return value_of_fraction(value, 7); }
 std::uint32_t silent_part(std::uint32_t value) { return value_of_fraction(value, 1); }
 
-void sound_on(int note) { note_on(track_octave(note)); }
-void sound_off(int note) { note_off(track_octave(note)); }
+void sound_on(RunState& run, int note) { note_on(run, track_octave(run.settings, note)); }
+void sound_off(RunState& run, int note) { note_off(run, track_octave(run.settings, note)); }
 
 // Sounds one note of a list; inside an open group it only starts.
-void sound(std::int8_t note, std::uint32_t value, std::uint8_t articulation, bool in_group) {
+void sound(RunState& run, std::int8_t note, std::uint32_t value, std::uint8_t articulation,
+           bool in_group) {
   if (note == 0) {
-    wait_duration(value);
+    wait_duration(run, value);
     return;
   }
-  sound_on(note);
+  sound_on(run, note);
   if (in_group) return;
   if (articulation == kStaccato) {
-    wait_duration(sounding_part(value));
-    sound_off(note);
-    wait_duration(silent_part(value));
+    wait_duration(run, sounding_part(value));
+    sound_off(run, note);
+    wait_duration(run, silent_part(value));
   } else {
     // Normal, legato, tenu: the whole value.
-    wait_duration(value);
-    sound_off(note);
+    wait_duration(run, value);
+    sound_off(run, note);
   }
 }
 
@@ -232,7 +234,7 @@ struct Announced {
 
 // Announces, in order, a change of articulation, the note's mark, a change
 // of duration and the note itself, stopping at the first No or Cancel.
-Announced announce_entry(const NoteList& list, int i) {
+Announced announce_entry(RunState& run, const NoteList& list, int i) {
   const auto k = static_cast<std::size_t>(i);
   const std::int8_t note = list.notes[k];
   const std::uint32_t value = list.durations[k];
@@ -246,31 +248,24 @@ Announced announce_entry(const NoteList& list, int i) {
     return result.silent = asks_to_stop(answer);
   };
   if (articulation != kNormal && articulation != previous &&
-      stopped(announce_articulation(articulation)))
+      stopped(announce_articulation(run.dialogs(), articulation)))
     return result;
-  if (mark != 0 && !is_group_end(mark) && stopped(announce_mark(mark))) return result;
+  if (mark != 0 && !is_group_end(mark) && stopped(announce_mark(run.dialogs(), mark)))
+    return result;
   if (note != 0 && (i == 1 || value != list.durations[k - 1]) &&
-      stopped(announce(find_word(kDurationWords, value))))
+      stopped(announce(run.dialogs(), find_word(kDurationWords, value))))
     return result;
-  result.answer = announce_note(note, value);
+  result.answer = announce_note(run, note, value);
   return result;
 }
 
 // A group lasts as long as its first note; then every entry is released.
-void release_group(OpenGroup& group) {
+void release_group(RunState& run, OpenGroup& group) {
   const bool staccato = group.articulation == kStaccato;
-  wait_duration(staccato ? sounding_part(group.value) : group.value);
-  for (std::int8_t note : group.notes) sound_off(note);
-  if (staccato) wait_duration(silent_part(group.value));
+  wait_duration(run, staccato ? sounding_part(group.value) : group.value);
+  for (std::int8_t note : group.notes) sound_off(run, note);
+  if (staccato) wait_duration(run, silent_part(group.value));
   group = OpenGroup{};
-}
-
-// The count of a list whose element 0 holds it as a byte, kept inside the list.
-template <typename T>
-int byte_count(std::span<const T> list) {
-  if (list.empty()) return 0;
-  const int count = static_cast<std::uint8_t>(list[0]);
-  return std::min(count, static_cast<int>(list.size()) - 1);
 }
 
 // A duration value from element i; a missing one reads as 0 (a 1000 ms wait).
@@ -280,10 +275,10 @@ std::uint32_t duration_at(std::span<const std::uint32_t> durations, int i) {
              : 0;
 }
 
-void play_one(std::int8_t note, std::uint32_t value) {
-  sound_on(note);
-  wait_duration(value);
-  sound_off(note);
+void play_one(RunState& run, std::int8_t note, std::uint32_t value) {
+  sound_on(run, note);
+  wait_duration(run, value);
+  sound_off(run, note);
 }
 
 // Follows a reading for the player: shows the indications and measures
@@ -291,8 +286,14 @@ void play_one(std::int8_t note, std::uint32_t value) {
 // measures starts and ends among the notes.
 class RangeWatcher : public ReadingWatcher {
  public:
-  RangeWatcher(std::string_view modes, int first, int last, int& answer, std::string& collected)
-      : modes_(modes), first_(first), last_(last), answer_(answer), collected_(collected) {}
+  RangeWatcher(platform::Dialogs& dialogs, std::string_view modes, int first, int last, int& answer,
+               std::string& collected)
+      : dialogs_(dialogs),
+        modes_(modes),
+        first_(first),
+        last_(last),
+        answer_(answer),
+        collected_(collected) {}
 
   void started() override {
     range_start_ = first_;
@@ -304,7 +305,7 @@ class RangeWatcher : public ReadingWatcher {
   void indication(char kind, const std::string& text, const std::string& label,
                   int measure) override {
     if (kind != '\0' && has_mode(modes_, kind) && first_ - 1 <= measure && measure < last_)
-      answer_ = ask_choice(text, kind == 'a' ? std::string() : label);
+      answer_ = ask_choice(dialogs_, text, kind == 'a' ? std::string() : label);
   }
 
   void token(std::string_view text, bool separator, int measure, int count) override {
@@ -317,7 +318,7 @@ class RangeWatcher : public ReadingWatcher {
         range_start_ = count + 1;
       if (measure == last_) range_end_ = count;
       if (measure >= first_)
-        answer_ = ask_choice(format_text("mesure %d ", measure), measure_text_);
+        answer_ = ask_choice(dialogs_, format_text("mesure %d ", measure), measure_text_);
       measure_text_.clear();
       return;
     }
@@ -333,6 +334,7 @@ class RangeWatcher : public ReadingWatcher {
   long long range_end() const { return range_end_; }
 
  private:
+  platform::Dialogs& dialogs_;
   std::string_view modes_;
   // Wide enough that first - 1 and count + 1 never overflow.
   const long long first_, last_;
@@ -344,11 +346,11 @@ class RangeWatcher : public ReadingWatcher {
 
 }  // namespace
 
-int play_tablature(std::string_view text, std::string_view modes, int first, int last,
-                   std::string& collected, NoteList& list) {
+int play_tablature(RunState& run, std::string_view text, std::string_view modes, int first,
+                   int last, std::string& collected, NoteList& list) {
   int answer = 0;
-  RangeWatcher watcher(modes, first, last, answer, collected);
-  const int measures = read_tablature(text, Reader::kPlaying, list.notes, list.durations,
+  RangeWatcher watcher(run.dialogs(), modes, first, last, answer, collected);
+  const int measures = read_tablature(run, text, Reader::kPlaying, list.notes, list.durations,
                                       &list.articulations, &list.marks, &watcher);
 
   // Keep the notes of the range, moved to the front of the lists.
@@ -374,12 +376,12 @@ int play_tablature(std::string_view text, std::string_view modes, int first, int
   list.articulations[0] = static_cast<std::uint8_t>(kept);
   list.marks[0] = static_cast<std::uint8_t>(kept);
 
-  settings().mesure = measures;
-  if (!asks_to_stop(answer)) answer = play_notes(modes, list);
+  run.settings.mesure = measures;
+  if (!asks_to_stop(answer)) answer = play_notes(run, modes, list);
   return answer;
 }
 
-int play_notes(std::string_view modes, NoteList& list, OpenGroup* carried) {
+int play_notes(RunState& run, std::string_view modes, NoteList& list, OpenGroup* carried) {
   const int count = static_cast<int>(std::min<std::uint32_t>(list.durations[0], kListCapacity));
   const bool announcing = !modes.empty();
   int answer = 0;
@@ -390,98 +392,82 @@ int play_notes(std::string_view modes, NoteList& list, OpenGroup* carried) {
     const auto k = static_cast<std::size_t>(i);
     const std::uint8_t mark = list.marks[k];
     Announced announced;
-    if (announcing) answer = (announced = announce_entry(list, i)).answer;
+    if (announcing) answer = (announced = announce_entry(run, list, i)).answer;
     if (!announced.silent) {
       if (!group.open && is_group_start(mark))
         group = {true, list.durations[k], list.articulations[k], {}};
-      sound(list.notes[k], list.durations[k], list.articulations[k], group.open);
+      sound(run, list.notes[k], list.durations[k], list.articulations[k], group.open);
     }
     if (group.open) group.notes.push_back(list.notes[k]);
     const bool stop = asks_to_stop(answer);
-    if ((stop || is_group_end(mark)) && group.open) release_group(group);
+    if ((stop || is_group_end(mark)) && group.open) release_group(run, group);
     if (stop) return answer;
-    if (announcing && is_group_end(mark)) answer = announce_mark(mark);
+    if (announcing && is_group_end(mark)) answer = announce_mark(run.dialogs(), mark);
   }
   // A group left open ends with the list, as if it closed on the last note,
   // unless the reading goes on in another list.
-  if (group.open && !carried) release_group(group);
+  if (group.open && !carried) release_group(run, group);
   return answer;
 }
 
-void end_group(OpenGroup& group) {
-  if (group.open) release_group(group);
+void end_group(RunState& run, OpenGroup& group) {
+  if (group.open) release_group(run, group);
 }
 
-void play_run(std::int8_t start, std::span<const std::int8_t> intervals,
+void play_run(RunState& run, std::int8_t start, std::span<const std::int8_t> intervals,
               std::span<const std::uint32_t> durations) {
   const int steps = byte_count(intervals);
   std::int8_t note = start;
   for (int i = 0; i <= steps; ++i) {
     if (i > 0) note = static_cast<std::int8_t>(note + intervals[static_cast<std::size_t>(i)]);
-    play_one(note, duration_at(durations, i + 1));
+    play_one(run, note, duration_at(durations, i + 1));
   }
 }
 
-void play_chord(std::int8_t start, std::span<const std::int8_t> intervals,
+void play_chord(RunState& run, std::int8_t start, std::span<const std::int8_t> intervals,
                 std::span<const std::uint32_t> durations) {
   const int steps = byte_count(intervals);
-  sound_on(start);
-  wait_duration(duration_at(durations, 1));
+  sound_on(run, start);
+  wait_duration(run, duration_at(durations, 1));
   if (steps == 0) {
     // A chord of one note: it has sounded its value, nothing joins it.
-    sound_off(start);
+    sound_off(run, start);
     return;
   }
   std::int8_t note = start;
   for (int i = 1; i <= steps; ++i) {
     note = static_cast<std::int8_t>(note + intervals[static_cast<std::size_t>(i)]);
-    sound_on(note);
+    sound_on(run, note);
   }
-  wait_duration(duration_at(durations, 2));
+  wait_duration(run, duration_at(durations, 2));
   note = start;
-  sound_off(note);
+  sound_off(run, note);
   for (int i = 1; i <= steps; ++i) {
     note = static_cast<std::int8_t>(note + intervals[static_cast<std::size_t>(i)]);
-    sound_off(note);
+    sound_off(run, note);
   }
 }
 
-void play_pattern(std::int8_t base, std::span<const std::int8_t> offsets,
+void play_pattern(RunState& run, std::int8_t base, std::span<const std::int8_t> offsets,
                   std::span<const std::uint32_t> durations) {
   const int count = byte_count(offsets);
   for (int i = 1; i <= count; ++i) {
     const std::int8_t offset = offsets[static_cast<std::size_t>(i)];
     const std::uint32_t value = duration_at(durations, i);
     if (offset == 0)
-      wait_duration(value);
+      wait_duration(run, value);
     else
-      play_one(static_cast<std::int8_t>(base + offset), value);
+      play_one(run, static_cast<std::int8_t>(base + offset), value);
   }
 }
 
-int build_from_degrees(std::int8_t base, int index, std::span<const std::int8_t> scale,
-                       std::span<const std::int8_t> degrees, std::span<std::int8_t> out) {
-  if (out.empty()) return 0;
-  const int count = std::min(byte_count(degrees), static_cast<int>(out.size()) - 1);
-  out[0] = static_cast<std::int8_t>(count);
-  for (int i = 1; i <= count; ++i) {
-    // A position outside the scale reads as 0.
-    const long long at = static_cast<long long>(index) + degrees[static_cast<std::size_t>(i)] - 1;
-    const std::int8_t step = at >= 0 && static_cast<std::size_t>(at) < scale.size()
-                                 ? scale[static_cast<std::size_t>(at)]
-                                 : 0;
-    out[static_cast<std::size_t>(i)] = static_cast<std::int8_t>(base + step);
-  }
-  return count;
-}
-
-int play_text(std::string_view text) {
+int play_text(RunState& run, std::string_view text) {
   // Closes the device first when it is open.
-  if (!open_midi_device_or_tell()) return 0;
+  if (!open_midi_device_or_tell(run)) return 0;
   std::string collected;
   NoteList list;
-  play_tablature(text, "", 1, kCommandLineNotes, collected, list);
-  close_midi_device();
+  play_tablature(run, text, "", 1, kCommandLineNotes, collected, list);
+  close_midi_device(run);
   return 0;
 }
 

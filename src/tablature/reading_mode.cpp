@@ -49,12 +49,12 @@ class MeasureWatcher : public ReadingWatcher {
 };
 
 // Whole: the range from mesuredeb to mesurefin, as note positions.
-int play_whole() {
-  const PlaySettings& s = settings();
+int play_whole(RunState& run) {
+  const PlaySettings& s = run.settings;
   const std::string text = s.tabcourante;
   std::string collected;
   NoteList list;
-  play_tablature(text, "", s.mesuredeb, s.mesurefin, collected, list);
+  play_tablature(run, text, "", s.mesuredeb, s.mesurefin, collected, list);
   return 0;
 }
 
@@ -67,14 +67,15 @@ int step_back_or_forward(int measure, bool forward) {
 // with: playing moves the octave to the last note's.
 class Replay {
  public:
-  explicit Replay(std::string_view modes)
-      : text_(settings().tabcourante), modes_(modes), octave_(settings().octa) {}
+  Replay(RunState& run, std::string_view modes)
+      : run_(run), text_(run.settings.tabcourante), modes_(modes), octave_(run.settings.octa) {}
   int operator()(int first, int last) {
-    settings().octa = octave_;
-    return play_tablature(text_, modes_, first, last, collected_, list_);
+    run_.settings.octa = octave_;
+    return play_tablature(run_, text_, modes_, first, last, collected_, list_);
   }
 
  private:
+  RunState& run_;
   const std::string text_, modes_;
   const std::int8_t octave_;
   std::string collected_;
@@ -82,21 +83,23 @@ class Replay {
 };
 
 // Measure by measure, from mesuredeb, which keeps the position.
-int play_measures() {
-  PlaySettings& s = settings();
-  Replay play("");
+int play_measures(RunState& run) {
+  PlaySettings& s = run.settings;
+  const MeasureEnds& ends = run.measure_ends;
+  Replay play(run, "");
   for (;;) {
     const int m = s.mesuredeb;
-    const std::int32_t first = measure_end_at(m - 1LL) + 1, last = measure_end_at(m);
+    const std::int32_t first = measure_end_at(ends, m - 1LL) + 1, last = measure_end_at(ends, m);
     const int answer =
-        ask_choice(format_text("mesure %d : jouer depuis la note %d jusqu'a la note %d", m,
+        ask_choice(run.dialogs(),
+                   format_text("mesure %d : jouer depuis la note %d jusqu'a la note %d", m,
                                static_cast<int>(first), static_cast<int>(last)),
                    kMeasureCaption);
     if (answer != kAnswerYes && answer != kAnswerNo) return 0;
     play(first, last);
     s.mesuredeb = step_back_or_forward(m, answer == kAnswerYes);
-    if (s.mesuredeb != 1 && measure_end_at(s.mesuredeb) == 0) {
-      if (ask_choice(kEndText, kEndCaption) != kAnswerYes) return 0;
+    if (s.mesuredeb != 1 && measure_end_at(ends, s.mesuredeb) == 0) {
+      if (ask_choice(run.dialogs(), kEndText, kEndCaption) != kAnswerYes) return 0;
       s.mesuredeb = 1;
     }
   }
@@ -104,10 +107,10 @@ int play_measures() {
 
 // Step by step: step i is note i, or measure i when indi holds m; No goes
 // back one step, Cancel ends. `notes` is the tablature's count of notes.
-int play_steps(std::int32_t notes) {
-  const PlaySettings& s = settings();
+int play_steps(RunState& run, std::int32_t notes) {
+  const PlaySettings& s = run.settings;
   const bool by_measure = s.indi.find('m') != std::string::npos;
-  Replay step(s.indi);
+  Replay step(run, s.indi);
   for (;;) {
     const int first = step(1, 1);
     if (first == kAnswerCancel) return 0;
@@ -127,23 +130,17 @@ int play_steps(std::int32_t notes) {
 
 }  // namespace
 
-MeasureEnds& measure_end() {
-  static MeasureEnds ends{};
-  return ends;
-}
-
-std::int32_t measure_end_at(long long k) {
-  const MeasureEnds& ends = measure_end();
+std::int32_t measure_end_at(const MeasureEnds& ends, long long k) {
   return k >= 0 && k < static_cast<long long>(ends.size()) ? ends[static_cast<std::size_t>(k)] : 0;
 }
 
-std::int32_t fill_measure_ends(std::string_view text) {
-  const PlaySettings saved = settings();
-  MessagesHeld held;
-  MeasureEnds& ends = measure_end();
+std::int32_t fill_measure_ends(RunState& run, std::string_view text) {
+  const PlaySettings saved = run.settings;
+  MessagesHeld held(run.out);
+  MeasureEnds& ends = run.measure_ends;
   MeasureWatcher watcher(ends);
   NoteList list;
-  read_tablature(text, Reader::kPlaying, list.notes, list.durations, &list.articulations,
+  read_tablature(run, text, Reader::kPlaying, list.notes, list.durations, &list.articulations,
                  &list.marks, &watcher);
   const auto count = static_cast<std::int32_t>(list.durations[0]);
   const auto after_last = static_cast<std::size_t>(watcher.separators()) + 1;
@@ -152,18 +149,18 @@ std::int32_t fill_measure_ends(std::string_view text) {
   // line end (as a file or the clipboard does) has no empty last measure.
   const auto last = std::find(ends.begin() + 1, ends.end(), count);
   if (last != ends.end()) std::fill(last + 1, ends.end(), 0);
-  settings() = saved;
+  run.settings = saved;
   return count;
 }
 
-int play_by_reading_mode() {
-  read_device_choice();
-  if (!open_midi_device_or_tell()) return 0;
-  const PlaySettings& s = settings();
-  const std::int32_t notes = fill_measure_ends(s.tabcourante);
-  if (s.indi.empty()) return play_whole();
-  if (s.indi == " ") return play_measures();
-  return play_steps(notes);
+int play_by_reading_mode(RunState& run) {
+  read_device_choice(run);
+  if (!open_midi_device_or_tell(run)) return 0;
+  const PlaySettings& s = run.settings;
+  const std::int32_t notes = fill_measure_ends(run, s.tabcourante);
+  if (s.indi.empty()) return play_whole(run);
+  if (s.indi == " ") return play_measures(run);
+  return play_steps(run, notes);
 }
 
 }  // namespace velk0

@@ -3,25 +3,20 @@
 // player's announcements; on the device the device choice file names.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <string_view>
 
-#include "core/capacities.h"
+#include "midi/run_state.h"
 
 namespace velk0 {
 
-// Entry k (from 1) is the position of the last note of measure k of the
-// current tablature, 0 past its last measure; entry 0 is 0.
-using MeasureEnds = std::array<std::int32_t, kListSize>;
-MeasureEnds& measure_end();
 // Entry k, 0 for a k outside the table.
-std::int32_t measure_end_at(long long k);
+std::int32_t measure_end_at(const MeasureEnds& ends, long long k);
 
 // Reads `text` as the player would, changing no setting and sending nothing,
-// and fills measure_end() with where its measures end. A measure after the
+// and fills the run's measure ends with where its measures end. A measure after the
 // last separator counts only when it holds notes. Returns the count of notes.
-std::int32_t fill_measure_ends(std::string_view text);
+std::int32_t fill_measure_ends(RunState& run, std::string_view text);
 
 // Reads the device choice file, opens the device and plays tabcourante as
 // indi says: empty whole (from mesuredeb to mesurefin), one blank measure by
@@ -29,6 +24,6 @@ std::int32_t fill_measure_ends(std::string_view text);
 // indi as the announcements (a step is a measure when indi holds m, else a
 // note). Each measure or step is read from the octave the tablature started
 // with. The device stays open. Returns 0.
-int play_by_reading_mode();
+int play_by_reading_mode(RunState& run);
 
 }  // namespace velk0

@@ -39,14 +39,14 @@ bool number_key(std::string_view text, std::string_view key, Field& field) {
 
 }  // namespace
 
-void read_settings_file(std::string& text_out) {
+void read_settings_file(RunState& run, std::string& text_out) {
   text_out.clear();
   std::string text;
   bool opened = false;
-  read_text_file(text, 1, kSettingsFilePath, &opened);
+  read_text_file(run.platform, text, 1, kSettingsFilePath, &opened);
   if (!opened) return;  // the reader has told the user; nothing changes
 
-  PlaySettings& s = settings();
+  PlaySettings& s = run.settings;
   text_key(text, "arma=", s.arma);
   text_key(text, "fictab=", s.fictab);
   text_key(text, "indi=", s.indi);
@@ -64,7 +64,7 @@ void read_settings_file(std::string& text_out) {
   number_key(text, "den=", s.den);
 
   text_out = text;
-  program_change(s.instru & 0xFF);
+  program_change(run, s.instru & 0xFF);
 }
 
 }  // namespace velk0

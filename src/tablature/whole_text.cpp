@@ -17,28 +17,30 @@ namespace {
 // after a short text.
 class ListPlayer : public NoteSink {
  public:
+  explicit ListPlayer(RunState& run) : run_(run) {}
   void take(NoteList& list, bool last) override {
-    PlaySettings& s = settings();
+    PlaySettings& s = run_.settings;
     const std::int8_t reading_octave = s.octa;
-    play_notes("", list, &group_);
+    play_notes(run_, "", list, &group_);
     if (last)
-      end_group(group_);
+      end_group(run_, group_);
     else
       s.octa = reading_octave;
   }
 
  private:
+  RunState& run_;
   OpenGroup group_;
 };
 
 }  // namespace
 
-int play_whole_text(std::string text) {
-  if (!open_midi_device_or_tell()) return 0;
+int play_whole_text(RunState& run, std::string text) {
+  if (!open_midi_device_or_tell(run)) return 0;
   auto list = std::make_unique<NoteList>();
-  ListPlayer player;
-  settings().mesure = read_whole_tablature(std::move(text), *list, player);
-  close_midi_device();
+  ListPlayer player(run);
+  run.settings.mesure = read_whole_tablature(run, std::move(text), *list, player);
+  close_midi_device(run);
   return 0;
 }
 

@@ -4,12 +4,9 @@
 #include <iterator>
 
 #include "app/program.h"
-#include "core/messages.h"
-#include "core/settings.h"
+#include "commands/parameter_commands.h"
 #include "doubles.h"
-#include "midi/midi_out.h"
 #include "platform/std_files.h"
-#include "tablature/material.h"
 
 namespace velk0::testing {
 
@@ -71,13 +68,14 @@ void PlatformTest::SetUp() {
 }
 
 void PlatformTest::TearDown() {
+  state_.reset();
   session_.reset();
-  platform::install(nullptr);
   std::error_code ignored;
   std::filesystem::remove_all(root_, ignored);
 }
 
 void PlatformTest::start(const std::string& answers, std::vector<int> device_notes) {
+  state_.reset();
   session_.reset();
   backends_ = std::make_unique<Backends>(std::move(device_notes), root_);
   platform::SessionOptions options;
@@ -86,10 +84,8 @@ void PlatformTest::start(const std::string& answers, std::vector<int> device_not
   options.trace_stream = &trace_;
   options.box_stream = &printed_;
   session_ = std::make_unique<platform::Session>(options, *backends_);
-  platform::install(&session_->platform());
-  loop_settings() = {};
-  midi_out() = {};
-  reset_settings();
+  state_ = std::make_unique<RunState>(session_->platform());
+  reset_settings(*state_);
   clear_trace();
 }
 
@@ -107,7 +103,7 @@ void PlatformTest::clear_trace() {
 
 int PlatformTest::run(std::vector<std::string> args) {
   args.insert(args.begin(), "velk0");
-  return run_program(args);
+  return run_arguments(*state_, args);
 }
 
 std::vector<std::string> PlatformTest::lines() const {

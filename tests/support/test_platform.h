@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "doubles.h"
+#include "midi/run_state.h"
 #include "platform/session.h"
 
 namespace velk0::testing {
@@ -42,8 +43,8 @@ class PlatformTest : public ::testing::Test {
   void TearDown() override;
 
   // Starts a new session: `answers` as VELK0_ANSWERS, `device_notes` the
-  // polyphony of each device (empty: no device at all). Resets the program's
-  // global state and clears the trace.
+  // polyphony of each device (empty: no device at all), with a run state of
+  // its own whose settings are reset as a run starts; clears the trace.
   void start(const std::string& answers = "", std::vector<int> device_notes = {256});
   void clear_trace();
   // The user asks the program to stop after this many checks (-1: never).
@@ -51,8 +52,16 @@ class PlatformTest : public ::testing::Test {
   // What the entry does on the way out: releases every note, closes the device.
   void shutdown();
 
-  // Runs the program with these arguments (the program's name is added).
+  // Runs the argument loop on the session's run state with these arguments
+  // (the program's name is added).
   int run(std::vector<std::string> args);
+
+  // The run state the session's program works on, and its parts.
+  RunState& state() { return *state_; }
+  PlaySettings& settings() { return state_->settings; }
+  LoopSettings& loop_settings() { return state_->loop; }
+  MidiOut& midi_out() { return state_->out; }
+  platform::Platform& services() { return session_->platform(); }
 
   std::vector<std::string> lines() const;
   std::vector<std::string> events(const std::string& ev) const;
@@ -82,6 +91,7 @@ class PlatformTest : public ::testing::Test {
   class Backends;
   std::unique_ptr<Backends> backends_;
   std::unique_ptr<platform::Session> session_;
+  std::unique_ptr<RunState> state_;
   std::ostringstream trace_, printed_;
   std::filesystem::path root_;
 };

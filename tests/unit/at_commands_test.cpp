@@ -159,9 +159,9 @@ TEST_F(AtCommandTest, OfferChains) {
 }
 
 TEST_F(AtCommandTest, Steppers) {
-  auto trans = [] { return int{settings().trans}; };
-  auto degree = [] { return int{settings().degre}; };
-  auto repet = [] { return int{settings().repet}; };
+  auto trans = [this] { return int{settings().trans}; };
+  auto degree = [this] { return int{settings().degre}; };
+  auto repet = [this] { return int{settings().repet}; };
   const std::string rep = "r\xC3\xA9p\xC3\xA9tition courante ";
   struct Case {
     std::string command, answers;

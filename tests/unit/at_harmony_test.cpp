@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "commands/harmony_commands.h"
 #include "core/settings.h"
 #include "test_platform.h"
 
@@ -60,6 +61,17 @@ class AtHarmonyTest : public testing::PlatformTest {
     return out;
   }
 };
+
+TEST_F(AtHarmonyTest, BuildFromDegrees) {
+  const std::vector<std::int8_t> scale = {8, 36, 38, 40, 41, 43, 45, 47, 48};
+  std::vector<std::int8_t> out(4, 99);
+  EXPECT_EQ(build_from_degrees(0, 2, scale, std::vector<std::int8_t>{3, 1, 3, 5}, out), 3);
+  EXPECT_EQ(out, (std::vector<std::int8_t>{3, 38, 41, 45}));
+  // More degrees than room, and positions outside the scale.
+  EXPECT_EQ(build_from_degrees(12, 1, scale, std::vector<std::int8_t>{5, 1, -5, 100, 2, 3}, out),
+            3);
+  EXPECT_EQ(out, (std::vector<std::int8_t>{3, 48, 12, 12}));
+}
 
 TEST_F(AtHarmonyTest, ChainsEndWhereTheirRulesSay) {
   auto with = [](std::vector<std::string> all, std::vector<std::string> more) {

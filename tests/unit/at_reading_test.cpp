@@ -35,7 +35,7 @@ class AtReadingTest : public testing::PlatformTest {
   // Runs one command on the settings as they stand (no reset).
   void command(const std::string& name) {
     std::string argument, tablature;
-    run_at_command(name, argument, tablature);
+    run_at_command(state(), name, argument, tablature);
   }
   std::vector<int> played() const {
     std::vector<int> out;
@@ -98,7 +98,7 @@ TEST_F(AtReadingTest, TheDictionaryTranslatesEachWordOfAGroup) {
     std::filesystem::remove(root() / "korvane" / "notaflux.dic");
     if (c.dictionary) write_file(kDictionary, *c.dictionary);
     std::string text = c.text, keys = "old", translations = "old";
-    dict_translate(text, keys, translations, kDictionary);
+    dict_translate(services(), text, keys, translations, kDictionary);
     EXPECT_EQ(text, c.rest) << c.text;
     EXPECT_EQ(keys, c.keys) << c.text;
     EXPECT_EQ(translations, c.translations) << c.text;

@@ -62,7 +62,7 @@ TEST_F(FileArgumentTest, TheMidiDialoguePausesRestartsAndStops) {
   };
   for (const auto& c : cases) {
     start(c.answers);
-    EXPECT_EQ(play_midi_file("song.mid"), 0u);
+    EXPECT_EQ(play_midi_file(services(), "song.mid"), 0u);
     EXPECT_EQ(media_steps(), c.steps) << c.answers;
     EXPECT_EQ(texts(), c.texts) << c.answers;
   }
@@ -87,7 +87,7 @@ TEST_F(FileArgumentTest, EachFailingMidiStepHasItsBoxAndClosesTheDevice) {
   for (const auto& c : cases) {
     start("n");
     media().fail(c.step, 275);
-    EXPECT_EQ(play_midi_file("song.mid"), 275u);
+    EXPECT_EQ(play_midi_file(services(), "song.mid"), 275u);
     EXPECT_EQ(media_steps(), c.steps) << c.step;
     ASSERT_EQ(boxes().size(), 1u);
     EXPECT_EQ(boxes()[0].style, "ok");
@@ -99,7 +99,7 @@ TEST_F(FileArgumentTest, EachFailingMidiStepHasItsBoxAndClosesTheDevice) {
 TEST_F(FileArgumentTest, TheWaveDialoguePausesAndResumesUntilCancel) {
   start("onoa");
   std::string path = "x";
-  EXPECT_EQ(play_wave_file(path), 0);
+  EXPECT_EQ(play_wave_file(services(), path), 0);
   EXPECT_EQ(path, "x.wav");
   EXPECT_EQ(media_steps(),
             (std::vector<std::string>{"open", "play", "pause", "resume", "pause", "close"}));
@@ -110,7 +110,7 @@ TEST_F(FileArgumentTest, TheWaveDialoguePausesAndResumesUntilCancel) {
     start("a");
     media().fail(step, 326);
     path = "x.WAV";
-    EXPECT_EQ(play_wave_file(path), 1) << step;
+    EXPECT_EQ(play_wave_file(services(), path), 1) << step;
     EXPECT_EQ(path, "x.WAV");
     EXPECT_TRUE(boxes().empty()) << step;
   }

@@ -25,7 +25,9 @@ constexpr const char* kMeasureCaption =
 class ReadingModeTest : public testing::PlatformTest {
  protected:
   // A session with four devices, a device choice of 0 and this tablature.
-  void prepare(const std::string& answers, const std::string& tablature, const std::string& indi) {
+  // The tablature is taken by value: it may be the text of the run state that
+  // start() replaces.
+  void prepare(const std::string& answers, std::string tablature, const std::string& indi) {
     start(answers, {256, 16, 16, 16});
     write_file(kDevicePath, "0");
     settings().tabcourante = tablature;
@@ -62,7 +64,7 @@ TEST_F(ReadingModeTest, TheDeviceChoiceFileInEachOfItsForms) {
       write_file(kDevicePath, c.content);
     else
       std::filesystem::remove(root() / "korvane" / "midiinit.dev");
-    play_by_reading_mode();
+    play_by_reading_mode(state());
     const std::string label = c.content ? c.content : "(none)";
     EXPECT_EQ(texts(), c.texts) << label;
     auto opened = events("open");
@@ -77,7 +79,7 @@ TEST_F(ReadingModeTest, ANumberThatNamesNoDeviceIsReportedAndOpensNothing) {
   for (const char* content : {"4", "-1", "99999999999"}) {
     prepare("", "c d e", "");
     write_file(kDevicePath, content);
-    play_by_reading_mode();
+    play_by_reading_mode(state());
     ASSERT_EQ(boxes().size(), 1u) << content;
     EXPECT_EQ(boxes()[0].caption, kNoMidi) << content;
     EXPECT_TRUE(events("open").empty()) << content;
@@ -87,12 +89,12 @@ TEST_F(ReadingModeTest, ANumberThatNamesNoDeviceIsReportedAndOpensNothing) {
 
 TEST_F(ReadingModeTest, WholeMeansTheRangeOfNotePositions) {
   prepare("", settings().tabcourante, "");
-  play_by_reading_mode();
+  play_by_reading_mode(state());
   EXPECT_EQ(played(), (std::vector<int>{36, 38, 40, 41, 43, 45, 47, 48}));
   prepare("", "c d e f g", "");
   settings().mesuredeb = 2;
   settings().mesurefin = 4;
-  play_by_reading_mode();
+  play_by_reading_mode(state());
   EXPECT_EQ(played(), (std::vector<int>{38, 40, 41}));
 }
 
@@ -102,7 +104,7 @@ TEST_F(ReadingModeTest, TheMeasureDialogueStepsForwardBackAndRestarts) {
       "nooooa"
       "oa",
       "ii5: c d | e f | g", " ");
-  play_by_reading_mode();
+  play_by_reading_mode(state());
   EXPECT_EQ(texts(), (std::vector<std::string>{
                          "mesure 1 : jouer depuis la note 1 jusqu'a la note 2",
                          "mesure 1 : jouer depuis la note 1 jusqu'a la note 2",
@@ -128,7 +130,7 @@ TEST_F(ReadingModeTest, TheMeasureDialogueStepsForwardBackAndRestarts) {
   clear_trace();
   settings().tabcourante = "c | d e f";
   settings().mesuredeb = 2;
-  play_by_reading_mode();
+  play_by_reading_mode(state());
   EXPECT_EQ(texts(), (std::vector<std::string>{
                          "mesure 2 : jouer depuis la note 2 jusqu'a la note 4",
                          "fin de la tablature",
@@ -138,14 +140,14 @@ TEST_F(ReadingModeTest, TheMeasureDialogueStepsForwardBackAndRestarts) {
 
 TEST_F(ReadingModeTest, TrailingLineEndsAreNoMeasure) {
   prepare("oa", settings().tabcourante, " ");  // "o3 c d e f g a b >c\n"
-  play_by_reading_mode();
+  play_by_reading_mode(state());
   EXPECT_EQ(texts(), (std::vector<std::string>{
                          "mesure 1 : jouer depuis la note 1 jusqu'a la note 8",
                          "fin de la tablature",
                      }));
   // The clipboard's text with its own line end, and the one appended to it.
   prepare("ooa", "c d e\nf g a\n\n", " ");
-  play_by_reading_mode();
+  play_by_reading_mode(state());
   EXPECT_EQ(texts(), (std::vector<std::string>{
                          "mesure 1 : jouer depuis la note 1 jusqu'a la note 3",
                          "mesure 2 : jouer depuis la note 4 jusqu'a la note 6",
@@ -156,10 +158,10 @@ TEST_F(ReadingModeTest, TrailingLineEndsAreNoMeasure) {
 TEST_F(ReadingModeTest, EachReplayStartsFromTheOctaveTheTablatureStartedWith) {
   // > leaves the octave one up after the measure's last note.
   prepare("nna", "c d >c", " ");
-  play_by_reading_mode();
+  play_by_reading_mode(state());
   EXPECT_EQ(played(), (std::vector<int>{36, 38, 48, 36, 38, 48}));
   prepare("oooooo", "c >c d", "n");
-  play_by_reading_mode();
+  play_by_reading_mode(state());
   EXPECT_EQ(played(), (std::vector<int>{36, 48, 50}));
 }
 
@@ -179,7 +181,7 @@ TEST_F(ReadingModeTest, StepByStepFollowsTheAnnouncements) {
   };
   for (const auto& c : cases) {
     prepare(c.answers, "c | d | e", "n");
-    play_by_reading_mode();
+    play_by_reading_mode(state());
     EXPECT_EQ(played(), c.notes) << c.answers;
   }
 }
@@ -189,7 +191,7 @@ TEST_F(ReadingModeTest, NoNoteKeepsSoundingWhenADialogueIsCancelled) {
   // group ends the call with the group released, the device still open.
   for (const char* answers : {"oooa", "ooooa", "oooooa"}) {
     prepare(answers, "(c e g) d | f", "m");
-    play_by_reading_mode();
+    play_by_reading_mode(state());
     std::map<int, int> sounding;
     for (const Midi& m : midi()) {
       if ((m[0] & 0xF0) == 0x90) ++sounding[m[1]];

@@ -20,7 +20,7 @@ class HarmonyMusicalCommand : public testing::PlatformTest {
                       const std::string& tablature) {
     std::string argument = tablature;
     std::string out = "previous output";
-    EXPECT_EQ(musical_command(symbol, number, argument, out), 0);
+    EXPECT_EQ(musical_command(state(), symbol, number, argument, out), 0);
     return out;
   }
 };
@@ -91,7 +91,7 @@ TEST_F(HarmonyMusicalCommand, TheIntervalPatternIsShownThenTheChordPlayed) {
 TEST_F(HarmonyMusicalCommand, TheTablatureIsLowerCasedWithABlankAppended) {
   std::string argument = "CEG";
   std::string out;
-  musical_command("t", "0", argument, out);
+  musical_command(state(), "t", "0", argument, out);
   EXPECT_EQ(argument, "ceg ");
   EXPECT_EQ(out, "c e g ");
 }
@@ -132,7 +132,7 @@ TEST_F(HarmonyMusicalCommand, LongTablaturesStayWithinTheTablatureBuffer) {
     SCOPED_TRACE(symbol);
     std::string argument = letters;
     std::string out;
-    EXPECT_EQ(musical_command(symbol, "7", argument, out), 0);
+    EXPECT_EQ(musical_command(state(), symbol, "7", argument, out), 0);
     EXPECT_FALSE(out.empty());
     EXPECT_LE(out.size(), kTablatureCapacity);
   }

@@ -28,7 +28,8 @@ TEST_F(FileEncodingTest, AUtf8FileReadsAsItsWindows1252Form) {
   for (const auto& c : cases) {
     write_file("\\korvane\\texte.ini", c.bytes);
     std::string dst;
-    EXPECT_EQ(read_text_file(dst, 1, "\\korvane\\texte.ini"), static_cast<int>(c.text.size()));
+    EXPECT_EQ(read_text_file(services(), dst, 1, "\\korvane\\texte.ini"),
+              static_cast<int>(c.text.size()));
     EXPECT_EQ(dst, c.text);
   }
   EXPECT_TRUE(boxes().empty());
@@ -39,17 +40,17 @@ TEST_F(FileEncodingTest, PagesCountCharactersAfterConversion) {
   for (int i = 0; i < 3000; ++i) utf8 += "\xC3\xA9";
   write_file("\\korvane\\long.tab", utf8);
   std::string dst;
-  EXPECT_EQ(read_text_file(dst, 1, "\\korvane\\long.tab"), 2048);
+  EXPECT_EQ(read_text_file(services(), dst, 1, "\\korvane\\long.tab"), 2048);
   EXPECT_EQ(dst, std::string(2048, '\xE9'));
-  EXPECT_EQ(read_text_file(dst, 2, "\\korvane\\long.tab"), 952);
+  EXPECT_EQ(read_text_file(services(), dst, 2, "\\korvane\\long.tab"), 952);
   EXPECT_EQ(dst, std::string(952, '\xE9'));
 }
 
 TEST_F(FileEncodingTest, AFolderInPlaceOfAFileIsAFileThatCannotBeRead) {
   std::filesystem::create_directories(root() / "korvane" / "notaflux.ini");
   std::string dst = "old";
-  EXPECT_EQ(read_text_file(dst, 1, "\\korvane\\notaflux.ini"), 0);
-  EXPECT_EQ(write_text_file("x", "\\korvane\\notaflux.ini"), 1);
+  EXPECT_EQ(read_text_file(services(), dst, 1, "\\korvane\\notaflux.ini"), 0);
+  EXPECT_EQ(write_text_file(*services().files, "x", "\\korvane\\notaflux.ini"), 1);
   ASSERT_EQ(boxes().size(), 1u);
   EXPECT_EQ(boxes()[0].text, "\\korvane\\notaflux.ini");
   EXPECT_EQ(boxes()[0].caption, "impossible d'ouvrir en lecture");

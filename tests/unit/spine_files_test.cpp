@@ -28,7 +28,7 @@ TEST_F(TextFilesTest, ReadsOnePageInTextMode) {
   };
   for (const auto& c : cases) {
     std::string dst = "old";
-    EXPECT_EQ(read_text_file(dst, c.page, c.path), c.count) << c.path;
+    EXPECT_EQ(read_text_file(services(), dst, c.page, c.path), c.count) << c.path;
     EXPECT_EQ(dst, c.text) << c.path;
   }
   EXPECT_TRUE(boxes().empty());
@@ -36,7 +36,7 @@ TEST_F(TextFilesTest, ReadsOnePageInTextMode) {
 
 TEST_F(TextFilesTest, AMissingFileIsReportedInAChoiceBox) {
   std::string dst = "old";
-  EXPECT_EQ(read_text_file(dst, 1, "\\korvane\\absent.ini"), 0);
+  EXPECT_EQ(read_text_file(services(), dst, 1, "\\korvane\\absent.ini"), 0);
   EXPECT_EQ(dst, "");
   ASSERT_EQ(boxes().size(), 1u);
   EXPECT_EQ(boxes()[0].style, "choice");
@@ -45,9 +45,9 @@ TEST_F(TextFilesTest, AMissingFileIsReportedInAChoiceBox) {
 }
 
 TEST_F(TextFilesTest, WritesLineFeedsAsCarriageReturnAndLineFeed) {
-  EXPECT_EQ(write_text_file("do\nr\xE9\n", "\\korvane\\prvinfo.tab"), 0);
+  EXPECT_EQ(write_text_file(*services().files, "do\nr\xE9\n", "\\korvane\\prvinfo.tab"), 0);
   EXPECT_EQ(read_file("\\korvane\\prvinfo.tab"), "do\r\nr\xE9\r\n");
-  EXPECT_EQ(write_text_file("x", "\\nowhere\\sub\\file.tab"), 1);
+  EXPECT_EQ(write_text_file(*services().files, "x", "\\nowhere\\sub\\file.tab"), 1);
   auto files = events("file");
   ASSERT_EQ(files.size(), 2u);
   EXPECT_EQ(testing::field(files[0], "op"), "write");

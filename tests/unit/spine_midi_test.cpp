@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "commands/dialogue.h"
 #include "core/messages.h"
 #include "core/settings.h"
 #include "midi/midi_out.h"
@@ -18,11 +19,11 @@ TEST_F(MidiOutTest, PacksThreeLowBytes) {
 }
 
 TEST_F(MidiOutTest, ChannelMessagesCarryTheChannelAndVelocity) {
-  note_on(60);
-  note_off(60);
-  program_change(0);
+  note_on(state(), 60);
+  note_off(state(), 60);
+  program_change(state(), 0);
   settings().vol = 60;
-  note_on(62);
+  note_on(state(), 62);
   EXPECT_EQ(midi(),
             (std::vector<Midi>{{0x91, 60, 127}, {0x81, 60, 0}, {0xC1, 0, 0}, {0x91, 62, 60}}));
 }
@@ -30,11 +31,11 @@ TEST_F(MidiOutTest, ChannelMessagesCarryTheChannelAndVelocity) {
 TEST_F(MidiOutTest, NeverSendsADataByteAbove127NorAChannelAbove15) {
   settings().canal = 17;
   settings().vol = 300;
-  note_on(-1);     // folded up by octaves: 11
-  note_off(-128);  // 4
-  program_change(200);
+  note_on(state(), -1);     // folded up by octaves: 11
+  note_off(state(), -128);  // 4
+  program_change(state(), 200);
   settings().vol = -5;
-  note_on(127);
+  note_on(state(), 127);
   EXPECT_EQ(midi(),
             (std::vector<Midi>{{0x91, 11, 127}, {0x81, 4, 0}, {0xC1, 72, 0}, {0x91, 127, 0}}));
   for (const Midi& m : midi()) {
@@ -48,7 +49,7 @@ TEST_F(MidiOutTest, TrackOctaveRecordsTheTruncatedOctave) {
     int note, octave;
   } cases[] = {{61, 5}, {11, 0}, {-5, 0}, {-13, -1}, {127, 10}, {36, 3}};
   for (const auto& c : cases) {
-    EXPECT_EQ(track_octave(c.note), static_cast<std::int8_t>(c.note));
+    EXPECT_EQ(track_octave(settings(), c.note), static_cast<std::int8_t>(c.note));
     EXPECT_EQ(settings().octa, c.octave) << c.note;
   }
 }
@@ -66,7 +67,7 @@ TEST_F(MidiOutTest, WaitDurationTurnsValuesIntoMilliseconds) {
   std::vector<int> expected;
   for (const auto& c : cases) {
     settings().tempo = c.tempo;
-    EXPECT_EQ(wait_duration(c.value), c.ms) << c.value << " at " << c.tempo;
+    EXPECT_EQ(wait_duration(state(), c.value), c.ms) << c.value << " at " << c.tempo;
     expected.push_back(static_cast<int>(c.ms));
   }
   EXPECT_EQ(waits(), expected);
@@ -79,7 +80,7 @@ TEST_F(MidiOutTest, OpeningResetsThePlaybackFields) {
   settings().arma = "f+";
   settings().voix = 2;
   loop_settings().device_index = 2;
-  EXPECT_EQ(open_midi_device(), 3);
+  EXPECT_EQ(open_midi_device(state()), 3);
   EXPECT_EQ(midi_out().device_notes, 32);
   EXPECT_EQ(settings().tempo, 60);
   EXPECT_EQ(settings().canal, 1);
@@ -100,9 +101,9 @@ TEST_F(MidiOutTest, ADeviceThatCannotPlayIsReportedAndChangesNothing) {
     start("", c.devices);
     settings().tempo = 90;
     loop_settings().device_index = c.index;
-    EXPECT_EQ(open_midi_device(), -1);
+    EXPECT_EQ(open_midi_device(state()), -1);
     EXPECT_EQ(settings().tempo, 90);
-    check_midi_device();
+    check_midi_device(state());
     ASSERT_EQ(boxes().size(), 1u);
     EXPECT_EQ(boxes()[0].caption, kNoMidiMessage);
     EXPECT_EQ(boxes()[0].style, "info");
@@ -110,17 +111,17 @@ TEST_F(MidiOutTest, ADeviceThatCannotPlayIsReportedAndChangesNothing) {
 }
 
 TEST_F(MidiOutTest, MessagesBeforeAnyOpeningReachNoDevice) {
-  program_change(0);
+  program_change(state(), 0);
   ASSERT_EQ(events("midi").size(), 1u);
   EXPECT_NE(events("midi")[0].find("\"device\":null"), std::string::npos);
 }
 
 TEST_F(MidiOutTest, ClosingReleasesNotesStillSounding) {
-  open_midi_device();
-  note_on(60);
-  note_on(64);
-  note_off(60);
-  close_midi_device();
+  open_midi_device(state());
+  note_on(state(), 60);
+  note_on(state(), 64);
+  note_off(state(), 60);
+  close_midi_device(state());
   EXPECT_EQ(midi(),
             (std::vector<Midi>{{0x91, 60, 127}, {0x91, 64, 127}, {0x81, 60, 0}, {0x81, 64, 0}}));
   EXPECT_EQ(events("close").size(), 1u);
@@ -132,14 +133,14 @@ TEST_F(MessagesTest, ShowResultFollowsTheShowLevel) {
   for (int level : {0, 1, 2}) {
     start();
     loop_settings().show_level = level;
-    EXPECT_EQ(show_result("", ""), level);
+    EXPECT_EQ(show_result(state(), "", ""), level);
     EXPECT_EQ(boxes().size(), level == 1 ? 1u : 0u);
   }
 }
 
 TEST_F(MessagesTest, EmptyBoxesAreNotShown) {
-  EXPECT_EQ(show_info("", ""), 0);
-  EXPECT_EQ(ask_choice("", ""), 0);
+  EXPECT_EQ(show_info(*services().dialogs, "", ""), 0);
+  EXPECT_EQ(ask_choice(*services().dialogs, "", ""), 0);
   EXPECT_TRUE(boxes().empty());
 }
 
@@ -147,8 +148,8 @@ TEST_F(MessagesTest, ScriptedAnswersAreTakenInOrder) {
   start("o, y n  a c x");
   std::vector<int> answers;
   for (int i = 0; i < 7; ++i) {
-    answers.push_back(ask_choice("t", "c"));
-    EXPECT_EQ(show_info("t", "c"), 1);  // information boxes take no letter
+    answers.push_back(ask_choice(*services().dialogs, "t", "c"));
+    EXPECT_EQ(show_info(*services().dialogs, "t", "c"), 1);  // information boxes take no letter
   }
   EXPECT_EQ(answers, (std::vector<int>{6, 6, 7, 2, 2, 2, 2}));
   EXPECT_EQ(boxes().size(), 14u);
@@ -157,11 +158,11 @@ TEST_F(MessagesTest, ScriptedAnswersAreTakenInOrder) {
 
 TEST_F(MessagesTest, TraceLinesHaveTheirKeysInOrder) {
   start("n");
-  ask_choice(
-      "oui=suivant non=pr\xE9"
-      "c\xE9"
-      "dent",
-      "mesure");
+  ask_choice(*services().dialogs,
+             "oui=suivant non=pr\xE9"
+             "c\xE9"
+             "dent",
+             "mesure");
   EXPECT_EQ(lines().at(0),
             "{\"t\":0,\"ev\":\"box\",\"style\":\"choice\",\"text\":\"oui=suivant "
             "non=pr\xC3\xA9"

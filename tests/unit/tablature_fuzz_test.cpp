@@ -37,8 +37,7 @@ std::string random_text(std::mt19937& rng) {
   return text;
 }
 
-void expect_within_limits(const std::string& text) {
-  const PlaySettings& s = settings();
+void expect_within_limits(const PlaySettings& s, const std::string& text) {
   EXPECT_LE(s.arma.size(), kSettingCapacity) << text;
 }
 
@@ -51,29 +50,29 @@ TEST_F(TablatureFuzzTest, RandomTextsStayWithinLimits) {
 
     Notes notes{};
     Durations durations{};
-    parse_tablature(text, notes, durations);
+    parse_tablature(state(), text, notes, durations);
     ASSERT_LE(durations[0], static_cast<std::uint32_t>(kListCapacity)) << text;
-    expect_within_limits(text);
+    expect_within_limits(settings(), text);
 
     NoteList list;
-    read_tablature(text, Reader::kPlaying, list.notes, list.durations, &list.articulations,
+    read_tablature(state(), text, Reader::kPlaying, list.notes, list.durations, &list.articulations,
                    &list.marks, nullptr);
     ASSERT_LE(list.durations[0], static_cast<std::uint32_t>(kListCapacity)) << text;
     EXPECT_EQ(list.marks[0], static_cast<std::uint8_t>(list.durations[0]));
-    expect_within_limits(text);
+    expect_within_limits(settings(), text);
 
     std::string copy = text, out;
-    apply_key_signature(copy, out);
+    apply_key_signature(settings(), copy, out);
     ASSERT_LE(copy.size(), kTextCapacity);
     ASSERT_LE(out.size(), kTextCapacity);
-    expect_within_limits(text);
+    expect_within_limits(settings(), text);
 
     if (round % 50 == 0) {
       // Played with a short range, every second time with announcements.
       std::string collected;
       start("oooooooooooooooooooonoa");
       const bool by_measure = round % 100 != 0;
-      play_tablature(text, by_measure ? "mn" : "", 1, 20, collected, list);
+      play_tablature(state(), text, by_measure ? "mn" : "", 1, 20, collected, list);
       EXPECT_LE(collected.size(), kTextCapacity);
       if (!by_measure) {
         EXPECT_LE(list.durations[0], 20u);

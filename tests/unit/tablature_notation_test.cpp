@@ -18,11 +18,11 @@ struct Read {
   int separators = 0;
 };
 
-Read material(std::string_view text) {
+Read material(RunState& run, std::string_view text) {
   Notes notes{};
   Durations durations{};
   Read r;
-  r.separators = parse_tablature(text, notes, durations);
+  r.separators = parse_tablature(run, text, notes, durations);
   for (std::uint32_t i = 1; i <= durations[0]; ++i) {
     r.notes.push_back(notes[i]);
     r.durations.push_back(durations[i]);
@@ -40,14 +40,18 @@ struct Played {
   }
 };
 
-Played playing(std::string_view text) {
+Played playing(RunState& run, std::string_view text) {
   Played p;
-  p.separators = read_tablature(text, Reader::kPlaying, p.list.notes, p.list.durations,
+  p.separators = read_tablature(run, text, Reader::kPlaying, p.list.notes, p.list.durations,
                                 &p.list.articulations, &p.list.marks, nullptr);
   return p;
 }
 
-class NotationTest : public testing::PlatformTest {};
+class NotationTest : public testing::PlatformTest {
+ protected:
+  Read material(std::string_view text) { return velk0::material(state(), text); }
+  Played playing(std::string_view text) { return velk0::playing(state(), text); }
+};
 
 TEST_F(NotationTest, MaterialReaderTokens) {
   struct Case {
@@ -174,12 +178,12 @@ TEST_F(NotationTest, Indications) {
   };
   for (const Case& c : cases) {
     std::string text = c.text, label = "old";
-    apply_indication(c.kind, text, label);
+    apply_indication(state(), c.kind, text, label);
     EXPECT_EQ(label, c.label) << c.kind;
     EXPECT_EQ(text, c.rewritten) << c.kind;
   }
   std::string text = "b-", label = "old";
-  apply_indication('a', text, label);
+  apply_indication(state(), 'a', text, label);
   EXPECT_EQ(label, "old");
   EXPECT_EQ(settings().arma, "b-");
 }
@@ -206,7 +210,7 @@ TEST_F(NotationTest, IndicationsChangeTheSettings) {
 TEST_F(NotationTest, KeySignatureRewrite) {
   settings().arma = "f+c+";
   std::string text = "F g c | f0 f", out;
-  EXPECT_EQ(apply_key_signature(text, out), 1);
+  EXPECT_EQ(apply_key_signature(settings(), text, out), 1);
   EXPECT_EQ(text, "f g c | f0 f ");
   EXPECT_EQ(out, "f+ g c+ | f0 f0 ");
 
@@ -241,7 +245,7 @@ TEST_F(NotationTest, TextsStayWithinTheirLimits) {
   std::string text(3000, 'c');
   settings().arma = "c+";
   std::string out;
-  apply_key_signature(text, out);
+  apply_key_signature(settings(), text, out);
   EXPECT_EQ(text.size(), kTextCapacity);
   EXPECT_EQ(out.size(), kTextCapacity);
   EXPECT_EQ(out.substr(0, 4), "c+c+");

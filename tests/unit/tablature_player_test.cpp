@@ -21,7 +21,7 @@ using testing::on;
 class PlayerTest : public testing::PlatformTest {
  protected:
   int play(std::string_view text, std::string_view modes = "", int first = 1, int last = 1000) {
-    return play_tablature(text, modes, first, last, collected, list);
+    return play_tablature(state(), text, modes, first, last, collected, list);
   }
   std::string collected;
   NoteList list;
@@ -51,7 +51,7 @@ TEST_F(PlayerTest, NotesRestsGroupsAndArticulations) {
   };
   for (const Case& c : cases) {
     start();
-    open_midi_device();
+    open_midi_device(state());
     clear_trace();
     EXPECT_EQ(play(c.text), 0) << c.text;
     EXPECT_EQ(midi(), c.midi) << c.text;
@@ -153,7 +153,7 @@ TEST_F(PlayerTest, AnnouncementWords) {
     l.durations[1] = c.value;
     l.articulations[1] = c.articulation;
     l.marks[1] = c.mark;
-    play_notes("x", l);
+    play_notes(state(), "x", l);
     std::vector<std::pair<std::string, std::string>> shown;
     for (const Box& b : boxes()) shown.emplace_back(b.text, b.caption);
     EXPECT_EQ(shown, c.boxes) << int(c.note) << " " << c.value;
@@ -167,10 +167,10 @@ TEST_F(PlayerTest, NoteNamesFollowTheKeySignature) {
   l.durations[1] = 4000;
   start("oo");
   settings().arma = "f+c+";
-  play_notes("x", l);
+  play_notes(state(), "x", l);
   EXPECT_EQ(boxes().back().text, "do di\u00e8se");
   start("oo");
-  play_notes("x", l);
+  play_notes(state(), "x", l);
   EXPECT_EQ(boxes().back().text, "r\u00e9 b\u00e9mol");
 }
 
@@ -182,39 +182,28 @@ TEST_F(PlayerTest, OctaveFollowsTheLastNotePlayed) {
 TEST_F(PlayerTest, SmallPlayers) {
   const std::vector<std::int8_t> steps = {2, 4, 3};
   const std::vector<std::uint32_t> durations = {0, 4000, 8000, 2000};
-  play_run(48, steps, durations);
+  play_run(state(), 48, steps, durations);
   EXPECT_EQ(midi(), (std::vector<Midi>{on(48), off(48), on(52), off(52), on(55), off(55)}));
   EXPECT_EQ(waits(), (std::vector<int>{1000, 500, 2000}));
 
   clear_trace();
-  play_chord(48, steps, durations);
+  play_chord(state(), 48, steps, durations);
   EXPECT_EQ(midi(), (std::vector<Midi>{on(48), on(52), on(55), off(48), off(52), off(55)}));
   EXPECT_EQ(waits(), (std::vector<int>{1000, 500}));
 
   clear_trace();  // one note: it sounds its first value and is released
-  play_chord(48, std::vector<std::int8_t>{0}, durations);
+  play_chord(state(), 48, std::vector<std::int8_t>{0}, durations);
   EXPECT_EQ(midi(), (std::vector<Midi>{on(48), off(48)}));
   EXPECT_EQ(waits(), (std::vector<int>{1000}));
 
   clear_trace();
-  play_pattern(12, std::vector<std::int8_t>{3, 24, 0, 28}, durations);
+  play_pattern(state(), 12, std::vector<std::int8_t>{3, 24, 0, 28}, durations);
   EXPECT_EQ(midi(), (std::vector<Midi>{on(36), off(36), on(40), off(40)}));
   EXPECT_EQ(waits(), (std::vector<int>{1000, 500, 2000}));
 
   clear_trace();  // a list shorter than its count reads missing values as 0
-  play_run(60, std::vector<std::int8_t>{1, 5}, std::vector<std::uint32_t>{0});
+  play_run(state(), 60, std::vector<std::int8_t>{1, 5}, std::vector<std::uint32_t>{0});
   EXPECT_EQ(waits(), (std::vector<int>{1000, 1000}));
-}
-
-TEST_F(PlayerTest, BuildFromDegrees) {
-  const std::vector<std::int8_t> scale = {8, 36, 38, 40, 41, 43, 45, 47, 48};
-  std::vector<std::int8_t> out(4, 99);
-  EXPECT_EQ(build_from_degrees(0, 2, scale, std::vector<std::int8_t>{3, 1, 3, 5}, out), 3);
-  EXPECT_EQ(out, (std::vector<std::int8_t>{3, 38, 41, 45}));
-  // More degrees than room, and positions outside the scale.
-  EXPECT_EQ(build_from_degrees(12, 1, scale, std::vector<std::int8_t>{5, 1, -5, 100, 2, 3}, out),
-            3);
-  EXPECT_EQ(out, (std::vector<std::int8_t>{3, 48, 12, 12}));
 }
 
 }  // namespace

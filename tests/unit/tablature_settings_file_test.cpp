@@ -17,7 +17,7 @@ class SettingsFileTest : public testing::PlatformTest {
   std::string load(const std::string& contents) {
     write_file(kSettingsFilePath, contents);
     std::string text;
-    read_settings_file(text);
+    read_settings_file(state(), text);
     return text;
   }
 };
@@ -87,7 +87,7 @@ TEST_F(SettingsFileTest, EmptyFileStillSendsTheProgram) {
 
 TEST_F(SettingsFileTest, MissingFileChangesNothing) {
   std::string text = "old";
-  read_settings_file(text);
+  read_settings_file(state(), text);
   EXPECT_EQ(text, "");
   EXPECT_EQ(captions(), (std::vector<std::string>{"impossible d'ouvrir en lecture"}));
   EXPECT_EQ(settings().tempo, 60);

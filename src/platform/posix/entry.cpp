@@ -57,14 +57,13 @@ int run_session(velk0::platform::Program program, const std::vector<std::string>
   namespace posix = velk0::platform::posix;
   posix::PosixBackends os(std::move(config));
   platform::Session session(platform::SessionOptions::from_environment(), os);
-  platform::install(&session.platform());
   if (!first_use.empty())
     platform::make_data_folder_at_first_use(
         [&os](std::string_view path) { return os.native_path(path); }, first_use);
 
   int code = 0;
   try {
-    code = program(args);
+    code = program(session.platform(), args);
   } catch (const posix::Interrupted&) {
     // Leaves the program wherever it was; what sounds is released below.
   } catch (const posix::OutOfMemory&) {
@@ -81,7 +80,6 @@ int run_session(velk0::platform::Program program, const std::vector<std::string>
   shut_down(session);
   // A sound file asked for and not written fails the run.
   if (!os.complete_output() && code == 0) code = 1;
-  platform::install(nullptr);
   return code;
 }
 

@@ -26,7 +26,6 @@ int internal_error(velk0::platform::Session& session, const char* what) {
   session.shutdown();
   session.platform().dialogs->show(velk0::platform::BoxStyle::ok, what,
                                    "velk0 : erreur interne, arr\xEAt du programme");
-  velk0::platform::install(nullptr);
   return 1;
 }
 
@@ -45,7 +44,6 @@ int run_entry(int argc, char** argv, Program program, std::span<const SeedFile> 
   win32::TimerResolution timer;
   win32::Win32Backends os;
   platform::Session session(platform::SessionOptions::from_environment(), os);
-  platform::install(&session.platform());
   if (!first_use.empty())
     platform::make_data_folder_at_first_use(
         [&os](std::string_view path) { return os.native_path(path); }, first_use);
@@ -53,14 +51,13 @@ int run_entry(int argc, char** argv, Program program, std::span<const SeedFile> 
 
   int code = 0;
   try {
-    code = program(args);
+    code = program(session.platform(), args);
   } catch (const std::exception& e) {
     return internal_error(session, e.what());
   } catch (...) {
     return internal_error(session, "");
   }
   session.shutdown();
-  platform::install(nullptr);
   return code;
 }
 
