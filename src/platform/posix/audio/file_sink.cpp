@@ -1,0 +1,115 @@
+#include "platform/posix/audio/file_sink.h"
+
+#include <algorithm>
+#include <cmath>
+#include <new>
+
+namespace velk0::platform::posix {
+namespace {
+
+constexpr int kChannels = SynthEngine::kChannels;
+constexpr std::size_t kRenderFrames = 1024;
+constexpr float kSilence = SynthEngine::kSilence;
+// Silent this long with no voice left, the sound has ended: the reverb has
+// died away too, and silence can be written without asking the synthesizer.
+constexpr std::uint64_t kEndedMs = 100;
+// A file goes on after the last message until the sound has ended, for at
+// most this long, and closes on this much silence.
+constexpr std::uint64_t kLongestEndingMs = 5000;
+constexpr std::uint64_t kClosingSilenceMs = 10;
+
+std::int16_t to_pcm(float sample) {
+  float scaled = std::clamp(sample, -1.0f, 1.0f) * 32767.0f;
+  return static_cast<std::int16_t>(std::lround(scaled));
+}
+
+}  // namespace
+
+std::unique_ptr<FileSink> FileSink::open(SynthEngine& engine, Clock& clock,
+                                         const std::string& path) {
+  std::unique_ptr<FileSink> sink(new FileSink(engine, clock));
+  if (!sink->wav_.open(path, kSampleRate, kChannels)) {
+    sink->closed_ = true;  // nothing to end
+    return nullptr;
+  }
+  sink->rendered_ = sink->frames_at(clock.now_ms());
+  sink->silent_ = sink->frames_at(kEndedMs);
+  sink->block_.resize(kRenderFrames * kChannels);
+  sink->pcm_.resize(kRenderFrames * kChannels);
+  return sink;
+}
+
+std::string FileSink::close() {
+  if (closed_) return {};
+  closed_ = true;
+  try {
+    render_ending();
+  } catch (const std::bad_alloc&) {
+    // Memory ran out for the ending: the file ends where it stands.
+  }
+  return wav_.close();
+}
+
+// Renders the next frames into the block and its 16-bit copy; returns their
+// peak.
+float FileSink::render_block(std::size_t frames) {
+  float* out = block_.data();
+  engine_.render(out, frames);
+  limiter_.process(out, frames);
+  std::transform(out, out + frames * kChannels, pcm_.begin(), to_pcm);
+  return SynthEngine::peak(out, frames);
+}
+
+void FileSink::render_to(std::uint64_t frame) {
+  while (rendered_ < frame) {
+    std::uint64_t left = frame - rendered_;
+    if (silent_ >= frames_at(kEndedMs) && engine_.active_voices() == 0 && !keep_rendering_) {
+      wav_.append_silence(left);
+      rendered_ = frame;
+      silent_ += left;
+      return;
+    }
+    std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(left, kRenderFrames));
+    silent_ = render_block(n) < kSilence ? silent_ + n : 0;
+    wav_.append(pcm_.data(), n);
+    rendered_ += n;
+  }
+}
+
+// After the last message: the sound until it has ended, kept in memory, and
+// written up to a short silence after its last audible frame.
+void FileSink::render_ending() {
+  std::vector<std::int16_t> ending;
+  std::uint64_t audible_end = 0;  // frames of the ending up to its last audible one
+  std::uint64_t rendered = 0;
+  while (rendered < frames_at(kLongestEndingMs) &&
+         (rendered < audible_end + frames_at(kEndedMs) || engine_.active_voices() > 0)) {
+    float peak = render_block(kRenderFrames);
+    ending.insert(ending.end(), pcm_.begin(), pcm_.end());
+    rendered += kRenderFrames;
+    if (peak >= kSilence) {
+      auto last = std::find_if(block_.rbegin(), block_.rend(),
+                               [](float s) { return std::fabs(s) >= kSilence; });
+      audible_end = rendered - static_cast<std::uint64_t>(last - block_.rbegin()) / kChannels;
+    }
+  }
+  std::uint64_t closing = frames_at(kClosingSilenceMs);
+  std::uint64_t keep =
+      audible_end > 0 ? audible_end + closing : (silent_ >= closing ? 0 : closing - silent_);
+  keep = std::min({keep, rendered, frames_at(kLongestEndingMs)});
+  wav_.append(ending.data(), static_cast<std::size_t>(keep));
+}
+
+void FileSink::catch_up() {
+  if (closed_) return;
+  render_to(frames_at(clock_.now_ms()));
+  wav_.finish();
+}
+
+void FileSink::play(const SynthEvent& event) {
+  if (closed_) return;
+  render_to(frames_at(clock_.now_ms()));
+  engine_.apply(event);
+}
+
+}  // namespace velk0::platform::posix
