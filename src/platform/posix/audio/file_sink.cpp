@@ -23,6 +23,13 @@ std::int16_t to_pcm(float sample) {
   return static_cast<std::int16_t>(std::lround(scaled));
 }
 
+// Frames of the block after its last audible one.
+std::uint64_t quiet_tail(const std::vector<float>& block, std::size_t frames) {
+  std::size_t end = frames * kChannels;
+  while (end > 0 && std::fabs(block[end - 1]) < kSilence) --end;
+  return frames - (end + kChannels - 1) / kChannels;
+}
+
 }  // namespace
 
 std::unique_ptr<FileSink> FileSink::open(SynthEngine& engine, Clock& clock,
@@ -44,6 +51,7 @@ std::string FileSink::close() {
   closed_ = true;
   try {
     render_ending();
+    end_after_last_sound();
   } catch (const std::bad_alloc&) {
     // Memory ran out for the ending: the file ends where it stands.
   }
@@ -64,16 +72,36 @@ void FileSink::render_to(std::uint64_t frame) {
   while (rendered_ < frame) {
     std::uint64_t left = frame - rendered_;
     if (silent_ >= frames_at(kEndedMs) && engine_.active_voices() == 0 && !keep_rendering_) {
-      wav_.append_silence(left);
+      owed_silence_ += left;
       rendered_ = frame;
       silent_ += left;
       return;
     }
     std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(left, kRenderFrames));
-    silent_ = render_block(n) < kSilence ? silent_ + n : 0;
-    wav_.append(pcm_.data(), n);
+    float peak = render_block(n);
+    silent_ = peak < kSilence ? silent_ + n : 0;
+    write_block(n, peak);
     rendered_ += n;
   }
+}
+
+// Writes the first frames of the block, after the silence before them.
+void FileSink::write_block(std::size_t frames, float peak) {
+  wav_.append_silence(owed_silence_);
+  owed_silence_ = 0;
+  wav_.append(pcm_.data(), frames);
+  if (peak >= kSilence) audible_end_ = wav_.frames() - quiet_tail(block_, frames);
+}
+
+// The file ends a short silence after its last audible frame; a file that
+// never sounded keeps the silence it was given.
+void FileSink::end_after_last_sound() {
+  if (audible_end_ == 0) {
+    wav_.append_silence(owed_silence_);
+  } else {
+    wav_.cut_to(audible_end_ + frames_at(kClosingSilenceMs));
+  }
+  owed_silence_ = 0;
 }
 
 // After the last message: the sound until it has ended, kept in memory, and
@@ -87,16 +115,16 @@ void FileSink::render_ending() {
     float peak = render_block(kRenderFrames);
     ending.insert(ending.end(), pcm_.begin(), pcm_.end());
     rendered += kRenderFrames;
-    if (peak >= kSilence) {
-      auto last = std::find_if(block_.rbegin(), block_.rend(),
-                               [](float s) { return std::fabs(s) >= kSilence; });
-      audible_end = rendered - static_cast<std::uint64_t>(last - block_.rbegin()) / kChannels;
-    }
+    if (peak >= kSilence) audible_end = rendered - quiet_tail(block_, kRenderFrames);
   }
   std::uint64_t closing = frames_at(kClosingSilenceMs);
   std::uint64_t keep =
       audible_end > 0 ? audible_end + closing : (silent_ >= closing ? 0 : closing - silent_);
   keep = std::min({keep, rendered, frames_at(kLongestEndingMs)});
+  if (keep == 0) return;
+  wav_.append_silence(owed_silence_);
+  owed_silence_ = 0;
+  if (audible_end > 0) audible_end_ = wav_.frames() + audible_end;
   wav_.append(ending.data(), static_cast<std::size_t>(keep));
 }
 

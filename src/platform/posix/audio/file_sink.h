@@ -1,8 +1,9 @@
 // The synthesizer's sound rendered into a WAV file in step with the
 // program's clock: before each message the frames up to the clock's present
 // are rendered, so a virtual clock renders a long piece in a moment and
-// voices still end as they would. The file ends once the last notes have
-// died away.
+// voices still end as they would. Silence between sounds stays as long as
+// it was; after the last sound, however long the program went on, the file
+// ends once the last notes have died away (below -90 dBFS), 10 ms later.
 #pragma once
 
 #include <cstdint>
@@ -38,16 +39,21 @@ class FileSink final : public AudioSink {
   std::uint64_t frames_at(std::uint64_t ms) const { return ms * kSampleRate / 1000; }
   void render_to(std::uint64_t frame);
   float render_block(std::size_t frames);
+  void write_block(std::size_t frames, float peak);
   void render_ending();
+  void end_after_last_sound();
 
   SynthEngine& engine_;
   Clock& clock_;
   WavWriter wav_;
   Limiter limiter_{kSampleRate};
   bool closed_ = false;
-  std::uint64_t rendered_ = 0;   // frames rendered so far, counted from the clock's start
-  std::uint64_t silent_ = 0;     // frames rendered since the sound was last above -90 dBFS
-  bool keep_rendering_ = false;  // a MIDI file plays: render even the silence
+  std::uint64_t rendered_ = 0;  // frames rendered so far, counted from the clock's start
+  std::uint64_t silent_ = 0;    // frames rendered since the sound was last above -90 dBFS
+  // Silence not written yet: it is only once a sound follows it.
+  std::uint64_t owed_silence_ = 0;
+  std::uint64_t audible_end_ = 0;  // frames of the file up to its last audible one
+  bool keep_rendering_ = false;    // a MIDI file plays: render even the silence
   std::vector<float> block_;
   std::vector<std::int16_t> pcm_;
 };

@@ -70,6 +70,15 @@ void WavWriter::append_silence(std::uint64_t frames) {
   }
 }
 
+void WavWriter::cut_to(std::uint64_t frames) {
+  if (!file_ || error_ || frames >= frames_) return;
+  check(std::fflush(file_) == 0);
+  const std::uint64_t bytes = kWavHeaderBytes + frames * channels_ * kWavBytesPerSample;
+  check(!error_ && ftruncate(fileno(file_), static_cast<off_t>(bytes)) == 0 &&
+        std::fseek(file_, 0, SEEK_END) == 0);
+  if (!error_) frames_ = frames;
+}
+
 void WavWriter::finish() {
   if (!file_ || error_) return;
   check(std::fflush(file_) == 0);
