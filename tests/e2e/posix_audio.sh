@@ -68,6 +68,26 @@ rest=$(od -An -td2 -v -w2 -j$((44 + 4 * 52920)) -N$((4 * 12348)) "$tmp/rest.wav"
 [[ $rest -lt 50 && $(wav_peak "$tmp/rest.wav" $((3 * 22050))) -gt 400 ]] \
   || fail "the rest inside the piece is gone (peak $rest within it)"
 
+# Sound cues in a WAV render, where they sound in a live run, at their own
+# level, resampled from 22,050 Hz: @pt's cue after its last box, and a wave
+# file named by $nom.wav after a tablature's two seconds, over the release of
+# its last note. The render's left channel, every other frame, follows the cue.
+mkdir -p "$tmp/kt3/wav"
+while IFS='|' read -r answers at_frame arguments; do
+  eval "args=($arguments)"
+  VELK0_CLOCK=virtual VELK0_AUDIO="$tmp/cue.wav" VELK0_ANSWERS=$answers "$velk0" "${args[@]}" \
+    </dev/null >/dev/null 2>"$tmp/err" || fail "$arguments: exit code $?"
+  cp "$tmp/korvane/edition.wav" "$tmp/kt3/wav/bonjour.wav"  # made by the first run
+  paste <(od -An -td2 -v -w2 -j44 "$tmp/korvane/edition.wav") \
+    <(od -An -td2 -v -w8 -j$((44 + 4 * at_frame)) "$tmp/cue.wav" | awk '{ print $1 }') \
+    | awk 'NF == 2 { xy += $1 * $2; xx += $1 * $1; yy += $2 * $2 }
+           END { exit !(xy / sqrt(xx * yy) > 0.99 && yy / xx > 0.95 && yy / xx < 1.05) }' \
+    || fail "$arguments: the cue is not at frame $at_frame"
+done <<'CASES'
+nnnn|0|@pt
+|88200|"o3 c d" '$bonjour.wav'
+CASES
+
 # No output at all: thirty-two seconds of music in a moment, nothing printed.
 start=$(date +%s%N)
 VELK0_CLOCK=virtual VELK0_AUDIO=none "$velk0" "o3 c d e f g a b >c d e f g a b >c" \

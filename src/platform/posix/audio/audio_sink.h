@@ -4,10 +4,14 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "platform/posix/audio/synth_engine.h"
 
 namespace velk0::platform::posix {
+
+// Every sink plays at this rate.
+inline constexpr unsigned kSinkSampleRate = 44100;
 
 class AudioSink {
  public:
@@ -31,6 +35,10 @@ class AudioSink {
   // While on, even silence is rendered in full (a MIDI file player only
   // moves on as frames are rendered).
   virtual void keep_rendering(bool /*on*/) {}
+  // A sound cue (interleaved stereo at the sink's rate) mixed with the music
+  // from the present on, at its own level; returns once it has sounded. Only
+  // a file takes it: live, cues have an output of their own.
+  virtual void mix_cue(std::vector<float> /*samples*/) {}
 };
 
 // Nowhere: nothing is synthesized.

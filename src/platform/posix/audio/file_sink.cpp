@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <new>
 
 namespace velk0::platform::posix {
@@ -64,6 +65,7 @@ float FileSink::render_block(std::size_t frames) {
   float* out = block_.data();
   engine_.render(out, frames);
   limiter_.process(out, frames);
+  add_cue(out, frames);
   std::transform(out, out + frames * kChannels, pcm_.begin(), to_pcm);
   return SynthEngine::peak(out, frames);
 }
@@ -71,7 +73,8 @@ float FileSink::render_block(std::size_t frames) {
 void FileSink::render_to(std::uint64_t frame) {
   while (rendered_ < frame) {
     std::uint64_t left = frame - rendered_;
-    if (silent_ >= frames_at(kEndedMs) && engine_.active_voices() == 0 && !keep_rendering_) {
+    if (silent_ >= frames_at(kEndedMs) && engine_.active_voices() == 0 && !keep_rendering_ &&
+        cue_.empty()) {
       owed_silence_ += left;
       rendered_ = frame;
       silent_ += left;
@@ -126,6 +129,29 @@ void FileSink::render_ending() {
   owed_silence_ = 0;
   if (audible_end > 0) audible_end_ = wav_.frames() + audible_end;
   wav_.append(ending.data(), static_cast<std::size_t>(keep));
+}
+
+// The cue joins the music past the limiter, as it joins it live in the
+// sound server.
+void FileSink::add_cue(float* samples, std::size_t frames) {
+  const std::size_t count = std::min(frames * kChannels, cue_.size() - cue_at_);
+  std::transform(samples, samples + count, cue_.begin() + static_cast<std::ptrdiff_t>(cue_at_),
+                 samples, std::plus<float>());
+  cue_at_ += count;
+  if (cue_at_ == cue_.size()) {
+    cue_.clear();
+    cue_at_ = 0;
+  }
+}
+
+void FileSink::mix_cue(std::vector<float> samples) {
+  if (closed_ || samples.empty()) return;
+  render_to(frames_at(clock_.now_ms()));
+  const std::uint64_t frames = samples.size() / kChannels;
+  cue_ = std::move(samples);
+  cue_at_ = 0;
+  clock_.wait_ms(static_cast<std::uint32_t>((frames * 1000 + kSampleRate - 1) / kSampleRate));
+  catch_up();
 }
 
 void FileSink::catch_up() {

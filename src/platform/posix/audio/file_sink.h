@@ -21,7 +21,7 @@ namespace velk0::platform::posix {
 
 class FileSink final : public AudioSink {
  public:
-  static constexpr unsigned kSampleRate = 44100;
+  static constexpr unsigned kSampleRate = kSinkSampleRate;
 
   // Starts the file at `path` for `engine` (created at kSampleRate); null
   // when it cannot be written.
@@ -33,6 +33,9 @@ class FileSink final : public AudioSink {
   std::string close() override;
   bool kept_part() const override { return wav_.placed(); }
   void keep_rendering(bool on) override { keep_rendering_ = on; }
+  // The cue starts at the clock's present, and the clock waits its length,
+  // as a run waits while a cue plays.
+  void mix_cue(std::vector<float> samples) override;
 
  private:
   FileSink(SynthEngine& engine, Clock& clock) : engine_(engine), clock_(clock) {}
@@ -40,6 +43,7 @@ class FileSink final : public AudioSink {
   void render_to(std::uint64_t frame);
   float render_block(std::size_t frames);
   void write_block(std::size_t frames, float peak);
+  void add_cue(float* samples, std::size_t frames);
   void render_ending();
   void end_after_last_sound();
 
@@ -54,6 +58,8 @@ class FileSink final : public AudioSink {
   std::uint64_t owed_silence_ = 0;
   std::uint64_t audible_end_ = 0;  // frames of the file up to its last audible one
   bool keep_rendering_ = false;    // a MIDI file plays: render even the silence
+  std::vector<float> cue_;         // the cue that sounds, from cue_at_ on
+  std::size_t cue_at_ = 0;
   std::vector<float> block_;
   std::vector<std::int16_t> pcm_;
 };

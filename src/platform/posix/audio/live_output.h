@@ -23,7 +23,7 @@ namespace velk0::platform::posix {
 
 class LiveOutput final : public AudioSink {
  public:
-  static constexpr unsigned kSampleRate = 44100;
+  static constexpr unsigned kSampleRate = kSinkSampleRate;
 
   // Opens the default output device, paused, to play `engine`; nothing when
   // no device opens. Prints nothing. `real_clock`, when it is the clock in

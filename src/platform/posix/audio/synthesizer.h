@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/platform.h"
 #include "platform/posix/audio/audio_sink.h"
@@ -79,6 +80,9 @@ class Synthesizer {
   fluid_synth_t* fluid() { return engine_.fluid(); }
   void hold_output(bool held);
   void keep_rendering(bool on) { sink_->keep_rendering(on); }
+
+  // A sound cue mixed into the sound when it goes to a file (see AudioSink).
+  void mix_cue(std::vector<float> samples) { sink_->mix_cue(std::move(samples)); }
 
  private:
   Synthesizer() = default;
