@@ -74,9 +74,9 @@ void LiveOutput::start() {
 
 void LiveOutput::hold(bool held) {
   if (held)
-    SDL_LockAudioDevice(device_);
+    rendering_.lock();
   else
-    SDL_UnlockAudioDevice(device_);
+    rendering_.unlock();
 }
 
 bool LiveOutput::push(const TimedEvent& timed) {
@@ -142,10 +142,9 @@ void LiveOutput::apply_due(float* samples, std::size_t frames, std::size_t& done
 
 void LiveOutput::render(float* samples, std::size_t frames) {
   timeline_.callback(monotonic_ns(), rendered_);
-  if (!ready_.load(std::memory_order_acquire)) {
-    std::fill_n(samples, frames * SynthEngine::kChannels, 0.0f);
-    rendered_ += frames;
-    played_.store(rendered_, std::memory_order_release);
+  std::unique_lock<std::mutex> rendering(rendering_, std::try_to_lock);
+  if (!rendering.owns_lock() || !ready_.load(std::memory_order_acquire)) {
+    render_silence(samples, frames);
     return;
   }
   std::size_t done = 0;
@@ -156,6 +155,12 @@ void LiveOutput::render(float* samples, std::size_t frames) {
   rendered_ += frames;
   silent_.store(SynthEngine::peak(samples, frames) < SynthEngine::kSilence,
                 std::memory_order_relaxed);
+  played_.store(rendered_, std::memory_order_release);
+}
+
+void LiveOutput::render_silence(float* samples, std::size_t frames) {
+  std::fill_n(samples, frames * SynthEngine::kChannels, 0.0f);
+  rendered_ += frames;
   played_.store(rendered_, std::memory_order_release);
 }
 

@@ -42,8 +42,9 @@ class LiveOutput final : public AudioSink {
   void engine_ready() { ready_.store(true, std::memory_order_release); }
   // Queues the event, timed as it was sent.
   void play(const SynthEvent& event) override;
-  // Holds the audio thread still (or lets it go again), so that what it
-  // renders can be changed from another thread.
+  // Keeps the audio thread off the synthesizer (or lets it back), so that
+  // what it renders can be changed from another thread: meanwhile the
+  // callback plays silence rather than wait.
   void hold(bool held) override;
   // Lets the next piece find the device's pace anew.
   void rebase() override { timeline_.rebase(); }
@@ -63,6 +64,7 @@ class LiveOutput final : public AudioSink {
   void finish(int ring_ms);
   static void fill(void* self, std::uint8_t* stream, int bytes);
   void render(float* samples, std::size_t frames);
+  void render_silence(float* samples, std::size_t frames);
   void apply_due(float* samples, std::size_t frames, std::size_t& done);
   void fade(float* samples, std::size_t frames);
   bool push(const TimedEvent& timed);
@@ -76,6 +78,9 @@ class LiveOutput final : public AudioSink {
   // Held while samples are read on the sending thread; the callback then
   // renders without applying events, rather than wait for the disk.
   std::mutex loading_;
+  // Held by hold(); the callback then plays silence. The callback only ever
+  // tries these two locks: it never waits for the sending thread.
+  std::mutex rendering_;
   std::atomic<std::uint64_t> played_{0};  // frames rendered so far
   std::atomic<bool> ready_{false};
   std::atomic<bool> silent_{true};  // the last buffer was below -90 dBFS
