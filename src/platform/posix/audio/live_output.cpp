@@ -16,7 +16,7 @@ namespace {
 
 // Frames the device pulls at a time: the sound follows an event about this
 // long after it was sent, plus the sound server's own buffer.
-constexpr Uint16 kDeviceBufferFrames = 512;
+constexpr Uint16 kDeviceBufferFrames = 1024;
 constexpr float kFadeSeconds = 0.01f;
 // On the way out, the last notes' release is let ring for at most this long.
 constexpr int kLastReleaseMs = 300;
