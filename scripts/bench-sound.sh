@@ -4,8 +4,10 @@
 # ones given as arguments). Builds the release preset first. Playback goes to
 # a null sink, recorded from its monitor: on the sound server that runs, or on
 # a PulseAudio server of its own when none answers (a machine without a sound
-# card). Nothing here is timed by the tests; run it by hand:
-#   scripts/bench-sound.sh [--runs N] [--latency-runs N] [SOUNDFONT.sf2 ...]
+# card). With --load, also a 30-second piece played live while two busy
+# processes of normal priority load the processors. Nothing here is timed by
+# the tests; run it by hand:
+#   scripts/bench-sound.sh [--runs N] [--latency-runs N] [--only CASE] [--load [--busy N]] [SOUNDFONT.sf2 ...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -13,7 +15,8 @@ options=()
 soundfonts=()
 while [[ $# -gt 0 ]]; do
   case $1 in
-    --runs | --latency-runs | --only) options+=("$1" "$2"); shift 2 ;;
+    --runs | --latency-runs | --only | --busy) options+=("$1" "$2"); shift 2 ;;
+    --load) options+=("$1"); shift ;;
     *) soundfonts+=("$1"); shift ;;
   esac
 done

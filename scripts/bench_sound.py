@@ -36,6 +36,9 @@ SCALE = "o3 c d e f g a b >c"
 SCALE_MS = 8000
 CHORD = "ii48: o2 1(c e g >c e g >c e g >c)"
 FIRST_NOTE = "t239 16 c"
+LOAD_NOTES = 484  # 30 s of sixteenths
+LOAD_PIECE = "ii115: t239 o4 16 " + "c " * LOAD_NOTES
+GAP_FRAMES = 88  # 2 ms of digital silence: the sound server had nothing to play
 QUIET_DBFS = -90.0
 NOTE_ON = re.compile(rb'"bytes":\[(14[4-9]|15[0-9]),[0-9]+,[1-9]')
 
@@ -219,8 +222,41 @@ def timing(args, soundfont):
         worst.append(grid_deviation_ms(found, period))
         print("  live run %d: gaps %.1f to %.1f ms, farthest onset %.2f ms from its place"
               % (run + 1, min(gaps), max(gaps), worst[-1]))
-    print("  live: farthest onset from its place, median of %d runs: %.2f ms"
-          % (args.runs, statistics.median(worst)))
+    print("  live: farthest onset from its place, median of %d runs: %.2f ms, worst %.2f ms"
+          % (args.runs, statistics.median(worst), max(worst)))
+
+
+def gaps(frames, found):
+    """Stretches of digital silence between the first and the last onset."""
+    count, run = 0, 0
+    for v in frames[found[0] : found[-1]] if found else []:
+        run = run + 1 if v == 0 else 0
+        count += run == GAP_FRAMES
+    return count
+
+
+def under_load(args, soundfont):
+    """Live playing of a 30-second piece while processes of normal priority
+    keep every processor busy."""
+    period = SIXTEENTH_MS * RATE / 1000
+    piece = os.path.join(args.root, "load.tab")
+    with open(piece, "w") as f:
+        f.write(LOAD_PIECE + "\n")
+    print("under load: %d sixteenths (30 s), %d busy processes" % (LOAD_NOTES, args.busy))
+    busy = [subprocess.Popen(["sh", "-c", "while :; do :; done"]) for _ in range(args.busy)]
+    try:
+        worst = []
+        for run in range(args.runs):
+            frames, _, _ = record_live(args, soundfont, piece)
+            found = onsets(frames, LOAD_NOTES, period)
+            worst.append(grid_deviation_ms(found, period) if found else float("inf"))
+            print("  run %d: %d of %d onsets, farthest %.2f ms from its place, %d gaps"
+                  % (run + 1, len(found), LOAD_NOTES, worst[-1], gaps(frames, found)))
+        print("  under load: worst onset of %d runs %.2f ms" % (args.runs, max(worst)))
+    finally:
+        for process in busy:
+            process.kill()
+            process.wait()
 
 
 def levels(args, soundfont):
@@ -288,7 +324,11 @@ def main():
     parser.add_argument("--soundfont", action="append", required=True)
     parser.add_argument("--runs", type=int, default=5)
     parser.add_argument("--latency-runs", type=int, default=10)
-    parser.add_argument("--only", choices=["timing", "level", "tail", "latency"])
+    parser.add_argument("--only", choices=["timing", "level", "tail", "latency", "load"])
+    parser.add_argument("--load", action="store_true",
+                        help="also play a 30-second piece with every processor busy")
+    parser.add_argument("--busy", type=int, default=2,
+                        help="busy processes of normal priority for the load case")
     args = parser.parse_args()
     with open("/proc/loadavg") as f:
         load = f.read().split()[:3]
@@ -299,8 +339,8 @@ def main():
         for soundfont in args.soundfont:
             print("== " + soundfont)
             for name, measure in (("timing", timing), ("level", levels), ("tail", tail),
-                                  ("latency", latency)):
-                if args.only in (None, name):
+                                  ("latency", latency), ("load", under_load)):
+                if args.only == name or (args.only is None and (name != "load" or args.load)):
                     measure(args, soundfont)
                     sys.stdout.flush()
 

@@ -12,6 +12,7 @@
 
 #include "platform/data_folder.h"
 #include "platform/file_writes.h"
+#include "platform/wav_header.h"
 
 namespace velk0::platform {
 namespace {
@@ -89,19 +90,8 @@ void put_le(std::string& out, std::uint32_t value, int bytes) {
 
 // A mono 16-bit PCM WAV file of the samples.
 std::string wav_file(const std::vector<std::int16_t>& samples) {
-  const auto data_bytes = static_cast<std::uint32_t>(samples.size() * 2);
-  std::string out = "RIFF";
-  put_le(out, 36 + data_bytes, 4);
-  out += "WAVEfmt ";
-  put_le(out, 16, 4);               // size of the format chunk
-  put_le(out, 1, 2);                // PCM
-  put_le(out, 1, 2);                // one channel
-  put_le(out, kSampleRate, 4);      // frames a second
-  put_le(out, kSampleRate * 2, 4);  // bytes a second
-  put_le(out, 2, 2);                // bytes a frame
-  put_le(out, 16, 2);               // bits a sample
-  out += "data";
-  put_le(out, data_bytes, 4);
+  const auto header = wav_header(kSampleRate, 1, samples.size() * kWavBytesPerSample);
+  std::string out(header.begin(), header.end());
   for (std::int16_t s : samples) put_le(out, static_cast<std::uint16_t>(s), 2);
   return out;
 }

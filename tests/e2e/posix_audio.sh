@@ -48,6 +48,46 @@ frames=$(wav_frames "$tmp/real.wav")
 [[ $frames -ge $((3 * 44100)) && $frames -le $((8 * 44100)) ]] \
   || fail "about 3 s and a release expected on the real clock, $frames frames"
 
+# A MIDI file: a note, a second's rest, a note, then three seconds with
+# nothing more before its end. The rest stays; the file ends with the last
+# note's release, as after a tablature, not with the time that followed.
+{
+  printf 'MThd\0\0\0\6\0\0\0\1\1\340MTrk\0\0\0\x18\0\x90\x3c\x64\x83\x60\x80\x3c\0'
+  printf '\x87\x40\x90\x40\x64\x83\x60\x80\x40\0\x96\x40\xff\x2f\0'
+} >"$tmp/rest.mid"
+VELK0_CLOCK=virtual VELK0_AUDIO="$tmp/rest.wav" VELK0_ANSWERS=a "$velk0" "$tmp/rest.mid" \
+  </dev/null >/dev/null 2>"$tmp/err" || fail "exit code $?"
+frames=$(wav_frames "$tmp/rest.wav")
+[[ $frames -gt $((2 * 44100)) && $frames -lt $((4 * 44100)) ]] \
+  || fail "2 s and a release expected, $frames frames"
+[[ $(wav_peak "$tmp/rest.wav" $((frames - 441))) -le 1 ]] || fail "the file ends on sound"
+[[ $(wav_peak "$tmp/rest.wav" $((frames - 882))) -ge 1 ]] || fail "more than 10 ms of silence at the end"
+# (1.2 s to 1.48 s: the rest, once the first note has faded.)
+rest=$(od -An -td2 -v -w2 -j$((44 + 4 * 52920)) -N$((4 * 12348)) "$tmp/rest.wav" \
+  | awk '{ v = $1 < 0 ? -$1 : $1; if (v > m) m = v } END { print m + 0 }')
+[[ $rest -lt 50 && $(wav_peak "$tmp/rest.wav" $((3 * 22050))) -gt 400 ]] \
+  || fail "the rest inside the piece is gone (peak $rest within it)"
+
+# Sound cues in a WAV render, where they sound in a live run, at their own
+# level, resampled from 22,050 Hz: @pt's cue after its last box, and a wave
+# file named by $nom.wav after a tablature's two seconds, over the release of
+# its last note. The render's left channel, every other frame, follows the cue.
+mkdir -p "$tmp/kt3/wav"
+while IFS='|' read -r answers at_frame arguments; do
+  eval "args=($arguments)"
+  VELK0_CLOCK=virtual VELK0_AUDIO="$tmp/cue.wav" VELK0_ANSWERS=$answers "$velk0" "${args[@]}" \
+    </dev/null >/dev/null 2>"$tmp/err" || fail "$arguments: exit code $?"
+  cp "$tmp/korvane/edition.wav" "$tmp/kt3/wav/bonjour.wav"  # made by the first run
+  paste <(od -An -td2 -v -w2 -j44 "$tmp/korvane/edition.wav") \
+    <(od -An -td2 -v -w8 -j$((44 + 4 * at_frame)) "$tmp/cue.wav" | awk '{ print $1 }') \
+    | awk 'NF == 2 { xy += $1 * $2; xx += $1 * $1; yy += $2 * $2 }
+           END { exit !(xy / sqrt(xx * yy) > 0.99 && yy / xx > 0.95 && yy / xx < 1.05) }' \
+    || fail "$arguments: the cue is not at frame $at_frame"
+done <<'CASES'
+nnnn|0|@pt
+|88200|"o3 c d" '$bonjour.wav'
+CASES
+
 # No output at all: thirty-two seconds of music in a moment, nothing printed.
 start=$(date +%s%N)
 VELK0_CLOCK=virtual VELK0_AUDIO=none "$velk0" "o3 c d e f g a b >c d e f g a b >c" \

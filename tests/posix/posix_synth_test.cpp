@@ -237,7 +237,7 @@ TEST_F(SynthTest, EachOpeningStartsFromTheDefaultProgram) {
     played(midi);
   }
   Wav wav = read_wav(wav_path());
-  ASSERT_GE(wav.frames(), 8u * kRate);
+  ASSERT_GE(wav.frames(), 5u * kRate);
   // Compared by their loudness a quarter of a second at a time: the synthesizer
   // places events on its own blocks, so the samples themselves are shifted.
   EXPECT_GT(wav.peak(0, 1000), kAudible);
@@ -330,10 +330,11 @@ TEST_F(SynthTest, ClosingLetsGoOfANoteLeftOn) {
     ASSERT_TRUE(midi.open(0));
     midi.close();
   }
+  // Held for ever, the notes would sound to the end of the file, 5 s on; let
+  // go, the file ends with their release, whatever time passed after it.
   Wav wav = read_wav(wav_path());
-  EXPECT_EQ(wav.frames(), 5u * 44100);
   EXPECT_GT(wav.peak(0, 500), kAudible);
-  EXPECT_LT(wav.peak(4000, 5000), kQuiet);
+  EXPECT_LT(wav.frames(), 4u * 44100);
 }
 
 TEST_F(SynthTest, WithNoOutputAPieceTakesNoRealTimeAndNothingIsSynthesized) {

@@ -131,9 +131,17 @@ std::unique_ptr<MidiDevices> PosixBackends::make_midi(Clock& clock) {
 }
 
 std::unique_ptr<SoundCues> PosixBackends::make_sounds() {
-  bool silent = config_.synth.output != AudioOutput::system;
+  const AudioOutput output = config_.synth.output;
+  // Into a WAV file, cues are mixed with the music by the synthesizer.
+  CueRender render;
+  if (output == AudioOutput::file)
+    render = [this](std::vector<float> samples) {
+      if (Synthesizer* synth = midi_ ? midi_->synthesizer() : nullptr)
+        synth->mix_cue(std::move(samples));
+    };
   return std::make_unique<SdlSoundCues>([this](std::string_view path) { return native_path(path); },
-                                        silent, ring_terminal_bell);
+                                        output == AudioOutput::none, ring_terminal_bell,
+                                        std::move(render));
 }
 
 std::unique_ptr<Media> PosixBackends::make_media(Clock& clock) {

@@ -16,8 +16,10 @@ namespace {
 
 // Frames the device pulls at a time: the sound follows an event about this
 // long after it was sent, plus the sound server's own buffer.
-constexpr Uint16 kDeviceBufferFrames = 512;
+constexpr Uint16 kDeviceBufferFrames = 1024;
 constexpr float kFadeSeconds = 0.01f;
+// On the way out, the last notes' release is let ring for at most this long.
+constexpr int kLastReleaseMs = 300;
 // How long a full queue is waited on before the device counts as stalled.
 constexpr int kStallMs = 200;
 
@@ -31,13 +33,16 @@ std::unique_ptr<LiveOutput> failed_open() {
 
 }  // namespace
 
-LiveOutput::LiveOutput(SynthEngine& engine, unsigned buffer_frames)
-    : engine_(engine), buffer_frames_(buffer_frames), timeline_(kSampleRate, buffer_frames) {}
+LiveOutput::LiveOutput(SynthEngine& engine, const RealClock* real_clock, unsigned buffer_frames)
+    : engine_(engine),
+      real_clock_(real_clock),
+      buffer_frames_(buffer_frames),
+      timeline_(kSampleRate, buffer_frames) {}
 
-std::unique_ptr<LiveOutput> LiveOutput::open(SynthEngine& engine) {
+std::unique_ptr<LiveOutput> LiveOutput::open(SynthEngine& engine, const RealClock* real_clock) {
   auto audio = std::make_unique<SdlAudio>();
   if (!audio->ready()) return failed_open();
-  std::unique_ptr<LiveOutput> live(new LiveOutput(engine, kDeviceBufferFrames));
+  std::unique_ptr<LiveOutput> live(new LiveOutput(engine, real_clock, kDeviceBufferFrames));
   live->audio_ = std::move(audio);
   SDL_AudioSpec wanted{};
   wanted.freq = static_cast<int>(kSampleRate);
@@ -57,7 +62,10 @@ std::unique_ptr<LiveOutput> LiveOutput::open(SynthEngine& engine) {
   return live;
 }
 
-LiveOutput::~LiveOutput() { close_output(device_); }
+LiveOutput::~LiveOutput() {
+  if (ready_.load()) finish(kLastReleaseMs);
+  close_output(device_);
+}
 
 void LiveOutput::start() {
   timeline_.start(monotonic_ns());
@@ -66,9 +74,9 @@ void LiveOutput::start() {
 
 void LiveOutput::hold(bool held) {
   if (held)
-    SDL_LockAudioDevice(device_);
+    rendering_.lock();
   else
-    SDL_UnlockAudioDevice(device_);
+    rendering_.unlock();
 }
 
 bool LiveOutput::push(const TimedEvent& timed) {
@@ -83,7 +91,8 @@ bool LiveOutput::push(const TimedEvent& timed) {
   return true;
 }
 
-void LiveOutput::send(const SynthEvent& event, std::int64_t when_ns) {
+void LiveOutput::play(const SynthEvent& event) {
+  const std::int64_t when_ns = real_clock_ ? real_clock_->present_ns() : monotonic_ns();
   if (SynthEngine::reads_samples(event)) {
     std::lock_guard<std::mutex> lock(loading_);
     engine_.preload(event);
@@ -133,10 +142,9 @@ void LiveOutput::apply_due(float* samples, std::size_t frames, std::size_t& done
 
 void LiveOutput::render(float* samples, std::size_t frames) {
   timeline_.callback(monotonic_ns(), rendered_);
-  if (!ready_.load(std::memory_order_acquire)) {
-    std::fill_n(samples, frames * SynthEngine::kChannels, 0.0f);
-    rendered_ += frames;
-    played_.store(rendered_, std::memory_order_release);
+  std::unique_lock<std::mutex> rendering(rendering_, std::try_to_lock);
+  if (!rendering.owns_lock() || !ready_.load(std::memory_order_acquire)) {
+    render_silence(samples, frames);
     return;
   }
   std::size_t done = 0;
@@ -147,6 +155,12 @@ void LiveOutput::render(float* samples, std::size_t frames) {
   rendered_ += frames;
   silent_.store(SynthEngine::peak(samples, frames) < SynthEngine::kSilence,
                 std::memory_order_relaxed);
+  played_.store(rendered_, std::memory_order_release);
+}
+
+void LiveOutput::render_silence(float* samples, std::size_t frames) {
+  std::fill_n(samples, frames * SynthEngine::kChannels, 0.0f);
+  rendered_ += frames;
   played_.store(rendered_, std::memory_order_release);
 }
 

@@ -11,23 +11,28 @@
 #include <memory>
 #include <mutex>
 
+#include "platform/posix/audio/audio_sink.h"
 #include "platform/posix/audio/limiter.h"
 #include "platform/posix/audio/sdl_audio.h"
 #include "platform/posix/audio/spsc_queue.h"
 #include "platform/posix/audio/stream_timeline.h"
 #include "platform/posix/audio/synth_engine.h"
+#include "platform/posix/real_clock.h"
 
 namespace velk0::platform::posix {
 
-class LiveOutput {
+class LiveOutput final : public AudioSink {
  public:
-  static constexpr unsigned kSampleRate = 44100;
+  static constexpr unsigned kSampleRate = kSinkSampleRate;
 
   // Opens the default output device, paused, to play `engine`; nothing when
-  // no device opens. Prints nothing.
-  static std::unique_ptr<LiveOutput> open(SynthEngine& engine);
-  // Closes the device: the callback has stopped once it returns.
-  ~LiveOutput();
+  // no device opens. Prints nothing. `real_clock`, when it is the clock in
+  // use, tells the time each message was meant for; otherwise a message's
+  // time is when it arrives.
+  static std::unique_ptr<LiveOutput> open(SynthEngine& engine, const RealClock* real_clock);
+  // Once the engine was ready, lets the last notes ring out (see finish);
+  // then closes the device: the callback has stopped once it returns.
+  ~LiveOutput() override;
   LiveOutput(const LiveOutput&) = delete;
   LiveOutput& operator=(const LiveOutput&) = delete;
 
@@ -35,17 +40,14 @@ class LiveOutput {
   void start();
   // The engine is ready: its sound follows.
   void engine_ready() { ready_.store(true, std::memory_order_release); }
-  // Queues an event sent at `when_ns` (monotonic clock).
-  void send(const SynthEvent& event, std::int64_t when_ns);
-  // Holds the audio thread still (or lets it go again), so that what it
-  // renders can be changed from another thread.
-  void hold(bool held);
+  // Queues the event, timed as it was sent.
+  void play(const SynthEvent& event) override;
+  // Keeps the audio thread off the synthesizer (or lets it back), so that
+  // what it renders can be changed from another thread: meanwhile the
+  // callback plays silence rather than wait.
+  void hold(bool held) override;
   // Lets the next piece find the device's pace anew.
-  void rebase() { timeline_.rebase(); }
-  // Waits until every queued event has been rendered, lets the sound ring
-  // until it falls silent or `ring_ms` have passed, and fades out what is
-  // left; after an interruption, only fades out.
-  void finish(int ring_ms);
+  void rebase() override { timeline_.rebase(); }
 
  private:
   struct TimedEvent {
@@ -55,14 +57,20 @@ class LiveOutput {
   // Far more than a device's buffer ever holds.
   static constexpr std::size_t kQueueCapacity = 4096;
 
-  LiveOutput(SynthEngine& engine, unsigned buffer_frames);
+  LiveOutput(SynthEngine& engine, const RealClock* real_clock, unsigned buffer_frames);
+  // Waits until every queued event has been rendered, lets the sound ring
+  // until it falls silent or `ring_ms` have passed, and fades out what is
+  // left; after an interruption, only fades out.
+  void finish(int ring_ms);
   static void fill(void* self, std::uint8_t* stream, int bytes);
   void render(float* samples, std::size_t frames);
+  void render_silence(float* samples, std::size_t frames);
   void apply_due(float* samples, std::size_t frames, std::size_t& done);
   void fade(float* samples, std::size_t frames);
   bool push(const TimedEvent& timed);
 
   SynthEngine& engine_;
+  const RealClock* real_clock_;
   unsigned buffer_frames_;
   std::uint32_t device_ = 0;
   StreamTimeline timeline_;
@@ -70,6 +78,9 @@ class LiveOutput {
   // Held while samples are read on the sending thread; the callback then
   // renders without applying events, rather than wait for the disk.
   std::mutex loading_;
+  // Held by hold(); the callback then plays silence. The callback only ever
+  // tries these two locks: it never waits for the sending thread.
+  std::mutex rendering_;
   std::atomic<std::uint64_t> played_{0};  // frames rendered so far
   std::atomic<bool> ready_{false};
   std::atomic<bool> silent_{true};  // the last buffer was below -90 dBFS

@@ -2,10 +2,14 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <cctype>
+#include <climits>
+#include <cstring>
 #include <string>
 #include <string_view>
 
+#include "platform/posix/audio/audio_sink.h"
 #include "platform/posix/file_kind.h"
 #include "platform/posix/interrupt.h"
 #include "platform/posix/monotonic.h"
@@ -59,9 +63,40 @@ SDL_AudioDeviceID open_wave_output(const SdlAudio& audio, SDL_AudioSpec& format)
   return SDL_OpenAudioDevice(nullptr, 0, &format, nullptr, 0);
 }
 
+std::vector<float> load_stereo(const std::string& path, int rate) {
+  SDL_AudioSpec format{};
+  Uint8* samples = nullptr;
+  Uint32 length = 0;
+  // Only a regular file: a FIFO would never let the load return.
+  if (file_kind(path) != FileKind::regular ||
+      !SDL_LoadWAV(path.c_str(), &format, &samples, &length))
+    return {};
+  std::vector<float> stereo;
+  SDL_AudioCVT cvt{};
+  if (SDL_BuildAudioCVT(&cvt, format.format, format.channels, format.freq, AUDIO_F32SYS, 2, rate) >=
+          0 &&
+      length <= static_cast<Uint32>(INT_MAX / std::max(cvt.len_mult, 1))) {
+    std::vector<Uint8> buffer(static_cast<std::size_t>(length) * std::max(cvt.len_mult, 1));
+    std::copy_n(samples, length, buffer.begin());
+    cvt.buf = buffer.data();
+    cvt.len = static_cast<int>(length);
+    if (SDL_ConvertAudio(&cvt) == 0) {
+      stereo.resize(static_cast<std::size_t>(cvt.len_cvt) / sizeof(float));
+      std::memcpy(stereo.data(), buffer.data(), stereo.size() * sizeof(float));
+    }
+  }
+  SDL_FreeWAV(samples);
+  return stereo;
+}
+
 void SdlSoundCues::play(std::string_view system_path) {
   if (silent_) return;
   std::string path = native_path_(system_path);
+  if (render_) {
+    std::vector<float> samples = load_stereo(path, static_cast<int>(kSinkSampleRate));
+    if (!samples.empty()) render_(std::move(samples));
+    return;
+  }
   SDL_AudioSpec format{};
   Uint8* samples = nullptr;
   Uint32 length = 0;

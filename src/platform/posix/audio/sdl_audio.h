@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "platform/platform.h"
 #include "platform/std_files.h"
@@ -42,14 +43,27 @@ bool sdl_lacked_memory();
 // did not start or no output opens.
 SDL_AudioDeviceID open_wave_output(const SdlAudio& audio, SDL_AudioSpec& format);
 
+// The regular WAV file at `path` as interleaved stereo floats at `rate`,
+// converted as SDL converts it for an output of that format; empty when it
+// cannot be read as a WAV file.
+std::vector<float> load_stereo(const std::string& path, int rate);
+
+// Where cues go when the synthesizer's sound goes to a file: the samples as
+// load_stereo gives them at the file's rate.
+using CueRender = std::function<void(std::vector<float>)>;
+
 // Plays a WAV file to its end before returning; a missing file rings `bell`
-// instead, and a machine without audio output plays nothing. `silent` cues
-// play nothing at all (the synthesizer's sound goes to a file or nowhere, so
-// does everything else).
+// instead, and a machine without audio output plays nothing. When the
+// synthesizer's sound goes elsewhere, so do the cues: into `render` when it
+// is given (a file), nowhere when `silent`.
 class SdlSoundCues : public SoundCues {
  public:
-  SdlSoundCues(PathMapper native_path, bool silent, std::function<void()> bell = {})
-      : native_path_(std::move(native_path)), silent_(silent), bell_(std::move(bell)) {}
+  SdlSoundCues(PathMapper native_path, bool silent, std::function<void()> bell = {},
+               CueRender render = {})
+      : native_path_(std::move(native_path)),
+        silent_(silent),
+        bell_(std::move(bell)),
+        render_(std::move(render)) {}
   // Throws Interrupted (after stopping the sound) when a signal asks the
   // program to stop.
   void play(std::string_view system_path) override;
@@ -58,6 +72,7 @@ class SdlSoundCues : public SoundCues {
   PathMapper native_path_;
   bool silent_;
   std::function<void()> bell_;
+  CueRender render_;
 };
 
 }  // namespace velk0::platform::posix

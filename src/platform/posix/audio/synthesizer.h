@@ -1,13 +1,12 @@
 // The embedded General MIDI synthesizer (FluidSynth) and where its sound goes:
-// the system's audio output, a WAV file, or nowhere.
+// the system's audio output, a WAV file, or nowhere (see audio_sink.h). The
+// sink is picked once, when it starts; the synthesizer then renders the same
+// way for each.
 //
 // To the speakers, each message is played at the moment the program sent it,
-// a fixed delay later (LiveOutput). For a file the sound is rendered in step
-// with the program's clock: before each message the frames up to the clock's
-// present are rendered, so a virtual clock renders a long piece in a moment
-// and voices still end as they would. A file then ends once the last notes
-// have died away. With no output at all the SoundFont is still loaded (a dry
-// run fails as a real one would) but nothing is synthesized.
+// a fixed delay later (LiveOutput). A file is rendered in step with the
+// program's clock (FileSink). With no output at all the SoundFont is still
+// loaded (a dry run fails as a real one would) but nothing is synthesized.
 //
 // Either way a message takes effect at the synthesizer's first 64-frame block
 // that starts at or after its time (within 1.5 ms), and the sound passes a
@@ -20,11 +19,9 @@
 #include <vector>
 
 #include "platform/platform.h"
-#include "platform/posix/audio/limiter.h"
-#include "platform/posix/audio/live_output.h"
+#include "platform/posix/audio/audio_sink.h"
 #include "platform/posix/audio/synth_engine.h"
 #include "platform/posix/audio/synth_failure.h"
-#include "platform/posix/audio/wav_writer.h"
 #include "platform/posix/real_clock.h"
 
 namespace velk0::platform::posix {
@@ -46,8 +43,6 @@ struct SynthStart {
 
 class Synthesizer {
  public:
-  static constexpr unsigned kFileSampleRate = 44100;
-
   // The synthesizer with its SoundFont loaded and its output started, or why
   // it cannot play. Prints nothing. With the system's output, the SoundFont is
   // read while the device opens. `real_clock`, when it is the clock in use,
@@ -73,7 +68,7 @@ class Synthesizer {
   std::string close_file();
   // After close_file() failed: whether the file holds the sound up to the
   // last time the device closed before the failure (else it was not made).
-  bool file_kept_part() const { return wav_.placed(); }
+  bool file_kept_part() const { return sink_->kept_part(); }
   // Back to the programs a freshly opened device has (program 0 everywhere,
   // drums on channel 10), as each opening promises.
   void reset_programs();
@@ -84,35 +79,22 @@ class Synthesizer {
   // full while a player plays, since it only moves on as frames are rendered.
   fluid_synth_t* fluid() { return engine_.fluid(); }
   void hold_output(bool held);
-  void keep_rendering(bool on) { keep_rendering_ = on; }
+  void keep_rendering(bool on) { sink_->keep_rendering(on); }
+
+  // A sound cue mixed into the sound when it goes to a file (see AudioSink).
+  void mix_cue(std::vector<float> samples) { sink_->mix_cue(std::move(samples)); }
 
  private:
-  Synthesizer(Clock& clock, const RealClock* real_clock, AudioOutput output)
-      : clock_(clock), real_clock_(real_clock), output_(output) {}
-  SynthFailure start_live(const std::string& soundfont);
-  SynthFailure start_in_step(const SynthConfig& config);
-  void play(const SynthEvent& event);
-  std::uint64_t frames_at(std::uint64_t ms) const;
-  void render_to(std::uint64_t frame);
-  float render_block(std::size_t frames);
-  void render_ending();
+  Synthesizer() = default;
+  SynthFailure start_sink(const SynthConfig& config, Clock& clock, const RealClock* real_clock);
+  SynthFailure start_live(const std::string& soundfont, const RealClock* real_clock);
+  SynthFailure start_file(const SynthConfig& config, Clock& clock);
+  SynthFailure start_silent(const std::string& soundfont);
+  void play(const SynthEvent& event) { sink_->play(event); }
 
-  Clock& clock_;
-  const RealClock* real_clock_;
-  AudioOutput output_;
-  bool playing_ = false;      // started
-  bool file_closed_ = false;  // close_file() has run
   SynthEngine engine_;
-  std::unique_ptr<LiveOutput> live_;  // the system's output
-  bool drum_kit_chosen_ = false;      // since the last reset
-  // A file or nowhere: rendered on demand, in step with the clock.
-  WavWriter wav_;
-  Limiter limiter_{kFileSampleRate};
-  std::uint64_t rendered_ = 0;   // frames rendered so far, counted from the clock's start
-  std::uint64_t silent_ = 0;     // frames rendered since the sound was last above -90 dBFS
-  bool keep_rendering_ = false;  // a MIDI file plays: render even the silence
-  std::vector<float> block_;
-  std::vector<std::int16_t> pcm_;
+  std::unique_ptr<AudioSink> sink_;  // where the sound goes, once started
+  bool drum_kit_chosen_ = false;     // since the last reset
 };
 
 }  // namespace velk0::platform::posix

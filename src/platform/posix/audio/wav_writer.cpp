@@ -3,26 +3,17 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <array>
-#include <limits>
 #include <vector>
 
 #include "platform/file_writes.h"
+#include "platform/wav_header.h"
 
 namespace velk0::platform::posix {
 namespace {
 
-constexpr unsigned kBytesPerSample = 2;
-constexpr std::uint32_t kHeaderBytes = 44;
-
-void put_u16(unsigned char* at, std::uint32_t value) {
+void put_u16(unsigned char* at, std::uint16_t value) {
   at[0] = static_cast<unsigned char>(value & 0xFF);
-  at[1] = static_cast<unsigned char>((value >> 8) & 0xFF);
-}
-
-void put_u32(unsigned char* at, std::uint32_t value) {
-  put_u16(at, value & 0xFFFF);
-  put_u16(at + 2, value >> 16);
+  at[1] = static_cast<unsigned char>(value >> 8);
 }
 
 }  // namespace
@@ -54,32 +45,16 @@ void WavWriter::check(bool written) {
 }
 
 void WavWriter::write_header() {
-  std::uint64_t data = frames_ * channels_ * kBytesPerSample;
-  // Past 4 GiB the sizes no longer fit: keep the largest the format allows.
-  std::uint32_t data_bytes = static_cast<std::uint32_t>(
-      std::min<std::uint64_t>(data, std::numeric_limits<std::uint32_t>::max() - kHeaderBytes));
-  std::array<unsigned char, kHeaderBytes> header{};
-  std::copy_n("RIFF", 4, header.begin());
-  put_u32(&header[4], data_bytes + kHeaderBytes - 8);
-  std::copy_n("WAVEfmt ", 8, header.begin() + 8);
-  put_u32(&header[16], 16);  // size of the format chunk
-  put_u16(&header[20], 1);   // PCM
-  put_u16(&header[22], channels_);
-  put_u32(&header[24], sample_rate_);
-  put_u32(&header[28], sample_rate_ * channels_ * kBytesPerSample);
-  put_u16(&header[32], channels_ * kBytesPerSample);
-  put_u16(&header[34], kBytesPerSample * 8);
-  std::copy_n("data", 4, header.begin() + 36);
-  put_u32(&header[40], data_bytes);
+  const auto header = wav_header(sample_rate_, channels_, frames_ * channels_ * kWavBytesPerSample);
   check(std::fwrite(header.data(), 1, header.size(), file_) == header.size());
 }
 
 void WavWriter::append(const std::int16_t* samples, std::size_t frames) {
   if (!file_ || error_ || frames == 0) return;
   std::size_t count = frames * channels_;
-  std::vector<unsigned char> bytes(count * kBytesPerSample);
+  std::vector<unsigned char> bytes(count * kWavBytesPerSample);
   for (std::size_t i = 0; i < count; ++i)
-    put_u16(&bytes[i * kBytesPerSample], static_cast<std::uint16_t>(samples[i]));
+    put_u16(&bytes[i * kWavBytesPerSample], static_cast<std::uint16_t>(samples[i]));
   check(std::fwrite(bytes.data(), 1, bytes.size(), file_) == bytes.size());
   frames_ += frames;
 }
@@ -93,6 +68,15 @@ void WavWriter::append_silence(std::uint64_t frames) {
     append(zeros.data(), n);
     frames -= n;
   }
+}
+
+void WavWriter::cut_to(std::uint64_t frames) {
+  if (!file_ || error_ || frames >= frames_) return;
+  check(std::fflush(file_) == 0);
+  const std::uint64_t bytes = kWavHeaderBytes + frames * channels_ * kWavBytesPerSample;
+  check(!error_ && ftruncate(fileno(file_), static_cast<off_t>(bytes)) == 0 &&
+        std::fseek(file_, 0, SEEK_END) == 0);
+  if (!error_) frames_ = frames;
 }
 
 void WavWriter::finish() {

@@ -28,6 +28,9 @@ class WavWriter {
   // nothing more is written.
   void append(const std::int16_t* samples, std::size_t frames);
   void append_silence(std::uint64_t frames);
+  // Drops every frame past the first `frames` (none when it holds no more).
+  void cut_to(std::uint64_t frames);
+  std::uint64_t frames() const { return frames_; }
   // Writes the sizes into the header and flushes.
   void finish();
   // Completes the file: empty when done (or when no file was open),

@@ -1,0 +1,50 @@
+// Where the embedded synthesizer's sound goes: the system's audio output
+// (LiveOutput), a WAV file (FileSink), or nowhere. The synthesizer picks one
+// when it starts and from then on only hands it what to play.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/posix/audio/synth_engine.h"
+
+namespace velk0::platform::posix {
+
+// Every sink plays at this rate.
+inline constexpr unsigned kSinkSampleRate = 44100;
+
+class AudioSink {
+ public:
+  virtual ~AudioSink() = default;
+
+  // Plays `event` at the present moment.
+  virtual void play(const SynthEvent& event) = 0;
+  // Brings what was heard up to the present (a file: rendered, and whole on
+  // disk).
+  virtual void catch_up() {}
+  // Nothing more plays: the sound is put in its place. Empty when done,
+  // otherwise why it could not be kept (French, the program's bytes).
+  virtual std::string close() { return {}; }
+  // After close() failed: whether the sound up to an earlier moment was kept.
+  virtual bool kept_part() const { return false; }
+  // Holds the rendering still (or lets it go again) while another thread
+  // changes what is rendered.
+  virtual void hold(bool /*held*/) {}
+  // A new piece starts: the output may take its pace anew.
+  virtual void rebase() {}
+  // While on, even silence is rendered in full (a MIDI file player only
+  // moves on as frames are rendered).
+  virtual void keep_rendering(bool /*on*/) {}
+  // A sound cue (interleaved stereo at the sink's rate) mixed with the music
+  // from the present on, at its own level; returns once it has sounded. Only
+  // a file takes it: live, cues have an output of their own.
+  virtual void mix_cue(std::vector<float> /*samples*/) {}
+};
+
+// Nowhere: nothing is synthesized.
+class NoSink final : public AudioSink {
+ public:
+  void play(const SynthEvent&) override {}
+};
+
+}  // namespace velk0::platform::posix

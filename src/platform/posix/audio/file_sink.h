@@ -1,0 +1,67 @@
+// The synthesizer's sound rendered into a WAV file in step with the
+// program's clock: before each message the frames up to the clock's present
+// are rendered, so a virtual clock renders a long piece in a moment and
+// voices still end as they would. Silence between sounds stays as long as
+// it was; after the last sound, however long the program went on, the file
+// ends once the last notes have died away (below -90 dBFS), 10 ms later.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+#include "platform/posix/audio/audio_sink.h"
+#include "platform/posix/audio/limiter.h"
+#include "platform/posix/audio/synth_engine.h"
+#include "platform/posix/audio/wav_writer.h"
+
+namespace velk0::platform::posix {
+
+class FileSink final : public AudioSink {
+ public:
+  static constexpr unsigned kSampleRate = kSinkSampleRate;
+
+  // Starts the file at `path` for `engine` (created at kSampleRate); null
+  // when it cannot be written.
+  static std::unique_ptr<FileSink> open(SynthEngine& engine, Clock& clock, const std::string& path);
+  ~FileSink() override { close(); }
+
+  void play(const SynthEvent& event) override;
+  void catch_up() override;
+  std::string close() override;
+  bool kept_part() const override { return wav_.placed(); }
+  void keep_rendering(bool on) override { keep_rendering_ = on; }
+  // The cue starts at the clock's present, and the clock waits its length,
+  // as a run waits while a cue plays.
+  void mix_cue(std::vector<float> samples) override;
+
+ private:
+  FileSink(SynthEngine& engine, Clock& clock) : engine_(engine), clock_(clock) {}
+  std::uint64_t frames_at(std::uint64_t ms) const { return ms * kSampleRate / 1000; }
+  void render_to(std::uint64_t frame);
+  float render_block(std::size_t frames);
+  void write_block(std::size_t frames, float peak);
+  void add_cue(float* samples, std::size_t frames);
+  void render_ending();
+  void end_after_last_sound();
+
+  SynthEngine& engine_;
+  Clock& clock_;
+  WavWriter wav_;
+  Limiter limiter_{kSampleRate};
+  bool closed_ = false;
+  std::uint64_t rendered_ = 0;  // frames rendered so far, counted from the clock's start
+  std::uint64_t silent_ = 0;    // frames rendered since the sound was last above -90 dBFS
+  // Silence not written yet: it is only once a sound follows it.
+  std::uint64_t owed_silence_ = 0;
+  std::uint64_t audible_end_ = 0;  // frames of the file up to its last audible one
+  bool keep_rendering_ = false;    // a MIDI file plays: render even the silence
+  std::vector<float> cue_;         // the cue that sounds, from cue_at_ on
+  std::size_t cue_at_ = 0;
+  std::vector<float> block_;
+  std::vector<std::int16_t> pcm_;
+};
+
+}  // namespace velk0::platform::posix
