@@ -2,8 +2,8 @@
 # Installs, on Debian, the packages the build and the tests need, when they
 # are missing (xclip: the clipboard on X11). With --tests it adds what only the tests need: the 32-bit
 # Windows cross-compiler with what runs its tests (Wine, Xvfb, xdotool; the
-# 64-bit compiler and loader for machines that cannot run 32-bit code), and clang
-# with its fuzzer runtime. With --bench it adds what scripts/bench-sound.sh
+# 64-bit compiler and loader for machines that cannot run 32-bit code, NSIS for
+# the installer), and clang with its fuzzer runtime. With --bench it adds what scripts/bench-sound.sh
 # needs: a PulseAudio server with its tools, the larger FluidR3 SoundFont,
 # and GNU time.
 set -euo pipefail
@@ -11,7 +11,7 @@ set -euo pipefail
 packages=(cmake g++ make pkg-config libgtest-dev libgmock-dev libfluidsynth-dev
           timgm6mb-soundfont librtmidi-dev libsdl2-dev xclip)
 if [[ "${1:-}" == "--tests" ]]; then
-  packages+=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine32 wine64 xvfb xauth xdotool
+  packages+=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine32 wine64 nsis xvfb xauth xdotool
             clang libclang-rt-14-dev dpkg-dev lintian xsel)
 elif [[ "${1:-}" == "--bench" ]]; then
   packages+=(pulseaudio pulseaudio-utils fluid-soundfont-gm python3 time)
