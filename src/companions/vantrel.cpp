@@ -7,8 +7,8 @@
 
 #include "commands/clipboard_commands.h"
 #include "core/text.h"
+#include "platform/common/std_files.h"
 #include "platform/console.h"
-#include "platform/std_files.h"
 #ifdef _WIN32
 #include "platform/win32/win32_backends.h"
 #else

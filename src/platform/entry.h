@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/data_folder.h"
+#include "platform/common/data_folder.h"
 
 namespace velk0::platform {
 

@@ -3,12 +3,12 @@
 #include <cstdlib>
 #include <iostream>
 
-#include "platform/cue_sounds.h"
-#include "platform/dialogs_text.h"
-#include "platform/std_files.h"
-#include "platform/text_encoding.h"
-#include "platform/virtual_clipboard.h"
-#include "platform/virtual_clock.h"
+#include "platform/common/cue_sounds.h"
+#include "platform/common/dialogs_text.h"
+#include "platform/common/std_files.h"
+#include "platform/common/text_encoding.h"
+#include "platform/doubles/virtual_clipboard.h"
+#include "platform/doubles/virtual_clock.h"
 
 namespace velk0::platform {
 namespace {

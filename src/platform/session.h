@@ -8,10 +8,10 @@
 #include <optional>
 #include <string>
 
-#include "platform/note_guard.h"
+#include "platform/common/note_guard.h"
+#include "platform/doubles/trace.h"
+#include "platform/doubles/trace_file.h"
 #include "platform/platform.h"
-#include "platform/trace.h"
-#include "platform/trace_file.h"
 
 namespace velk0::platform {
 

@@ -6,9 +6,9 @@
 #include "app/program.h"
 #include "core/messages.h"
 #include "core/settings.h"
-#include "doubles.h"
 #include "midi/midi_out.h"
-#include "platform/std_files.h"
+#include "platform/common/std_files.h"
+#include "platform/doubles/test_doubles.h"
 #include "tablature/material.h"
 
 namespace velk0::testing {

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "doubles.h"
+#include "platform/doubles/test_doubles.h"
 #include "platform/session.h"
 
 namespace velk0::testing {

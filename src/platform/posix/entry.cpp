@@ -14,11 +14,11 @@
 #include <string>
 #include <vector>
 
+#include "platform/common/text_encoding.h"
 #include "platform/posix/audio/synth_failure.h"
 #include "platform/posix/interrupt.h"
 #include "platform/posix/posix_backends.h"
 #include "platform/session.h"
-#include "platform/text_encoding.h"
 
 namespace {
 

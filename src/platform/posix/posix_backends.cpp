@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <iostream>
 
+#include "platform/common/std_files.h"
+#include "platform/common/text_encoding.h"
 #include "platform/posix/audio/sdl_audio.h"
 #include "platform/posix/interrupt.h"
 #include "platform/posix/media/media.h"
@@ -16,8 +18,6 @@
 #include "platform/posix/processes/companions.h"
 #include "platform/posix/real_clock.h"
 #include "platform/posix/terminal/terminal_dialogs.h"
-#include "platform/std_files.h"
-#include "platform/text_encoding.h"
 
 namespace velk0::platform::posix {
 namespace {

@@ -13,7 +13,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/deadlines.h"
+#include "platform/common/deadlines.h"
 #include "platform/session.h"
 
 namespace velk0::platform::win32 {

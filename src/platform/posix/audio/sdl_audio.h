@@ -7,8 +7,8 @@
 #include <functional>
 #include <string>
 
+#include "platform/common/std_files.h"
 #include "platform/platform.h"
-#include "platform/std_files.h"
 
 namespace velk0::platform::posix {
 

@@ -7,7 +7,7 @@
 #include <limits>
 #include <vector>
 
-#include "platform/file_writes.h"
+#include "platform/common/file_writes.h"
 
 namespace velk0::platform::posix {
 namespace {

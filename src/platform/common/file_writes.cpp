@@ -1,4 +1,4 @@
-#include "platform/file_writes.h"
+#include "platform/common/file_writes.h"
 
 #include <array>
 #include <cerrno>
@@ -7,7 +7,7 @@
 #include <random>
 #include <utility>
 
-#include "platform/text_encoding.h"
+#include "platform/common/text_encoding.h"
 
 namespace velk0::platform {
 namespace {

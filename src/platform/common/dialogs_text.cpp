@@ -1,6 +1,6 @@
-#include "platform/dialogs_text.h"
+#include "platform/common/dialogs_text.h"
 
-#include "platform/text_encoding.h"
+#include "platform/common/text_encoding.h"
 
 namespace velk0::platform {
 

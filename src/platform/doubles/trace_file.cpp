@@ -1,4 +1,4 @@
-#include "platform/trace_file.h"
+#include "platform/doubles/trace_file.h"
 
 namespace velk0::platform {
 namespace {

@@ -5,7 +5,7 @@
 #include <span>
 #include <string_view>
 
-#include "platform/std_files.h"
+#include "platform/common/std_files.h"
 
 namespace velk0::platform {
 

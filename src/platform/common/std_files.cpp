@@ -1,4 +1,4 @@
-#include "platform/std_files.h"
+#include "platform/common/std_files.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -13,8 +13,8 @@
 #include <exception>
 #include <system_error>
 
-#include "platform/file_writes.h"
-#include "platform/text_encoding.h"
+#include "platform/common/file_writes.h"
+#include "platform/common/text_encoding.h"
 
 namespace velk0::platform {
 namespace {
