@@ -6,11 +6,16 @@
 
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
-#include "platform/common/data_folder.h"
-
 namespace velk0::platform {
+
+// A text file the data folder starts with, and its text.
+struct SeedFile {
+  std::string_view system_path;  // in the data folder
+  std::string_view text;
+};
 
 // The program: its arguments as the C runtime splits the command line
 // (element 0 is the program's name); returns the exit status.

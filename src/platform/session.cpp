@@ -4,9 +4,9 @@
 #include <iostream>
 
 #include "platform/common/cue_sounds.h"
-#include "platform/common/dialogs_text.h"
 #include "platform/common/std_files.h"
 #include "platform/common/text_encoding.h"
+#include "platform/doubles/scripted_dialogs.h"
 #include "platform/doubles/virtual_clipboard.h"
 #include "platform/doubles/virtual_clock.h"
 

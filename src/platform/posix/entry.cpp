@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/common/data_folder.h"
 #include "platform/common/text_encoding.h"
 #include "platform/posix/audio/synth_failure.h"
 #include "platform/posix/interrupt.h"

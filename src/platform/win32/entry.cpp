@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/common/data_folder.h"
 #include "platform/session.h"
 #include "platform/win32/win32_backends.h"
 
