@@ -4,12 +4,15 @@
 // sounding.
 #pragma once
 
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace velk0::platform {
+
+class OsBackends;
 
 // A text file the data folder starts with, and its text.
 struct SeedFile {
@@ -25,5 +28,9 @@ using Program = int (*)(const std::vector<std::string>& args);
 // first use starts with besides the cues (see data_folder.h): the folder is
 // then made, when it does not exist at all, before the program runs.
 int run_entry(int argc, char** argv, Program program, std::span<const SeedFile> first_use = {});
+
+// The system's own backends, for a companion program that needs one or two
+// of them rather than the whole platform (the copier: files and clipboard).
+std::unique_ptr<OsBackends> make_system_backends();
 
 }  // namespace velk0::platform

@@ -5,10 +5,10 @@
 
 #include "platform/common/cue_sounds.h"
 #include "platform/common/std_files.h"
-#include "platform/common/text_encoding.h"
 #include "platform/doubles/scripted_dialogs.h"
 #include "platform/doubles/virtual_clipboard.h"
 #include "platform/doubles/virtual_clock.h"
+#include "platform/system.h"
 
 namespace velk0::platform {
 namespace {
@@ -110,10 +110,7 @@ SessionOptions SessionOptions::from_environment() {
   auto trace = env("VELK0_TRACE");
   if (trace && !trace->empty()) options.trace = trace;
   options.clipboard = env("VELK0_CLIPBOARD");
-#ifndef _WIN32
-  // The environment is UTF-8 here; on Windows it is already in the ANSI code page.
-  if (options.clipboard) options.clipboard = from_utf8(*options.clipboard);
-#endif
+  if (options.clipboard) options.clipboard = environment_text(*options.clipboard);
   return options;
 }
 

@@ -114,4 +114,8 @@ int run_entry(int argc, char** argv, Program program, std::span<const SeedFile> 
   return code;
 }
 
+std::unique_ptr<OsBackends> make_system_backends() {
+  return std::make_unique<posix::PosixBackends>(posix::PosixConfig::from_environment());
+}
+
 }  // namespace velk0::platform

@@ -65,4 +65,8 @@ int run_entry(int argc, char** argv, Program program, std::span<const SeedFile> 
   return code;
 }
 
+std::unique_ptr<OsBackends> make_system_backends() {
+  return std::make_unique<win32::Win32Backends>();
+}
+
 }  // namespace velk0::platform
