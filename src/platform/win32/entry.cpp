@@ -43,14 +43,14 @@ int run_entry(int argc, char** argv, Program program, std::span<const SeedFile> 
   args.reserve(static_cast<std::size_t>(argc > 0 ? argc : 0));
   for (int i = 0; i < argc; ++i) args.emplace_back(argv[i]);
 
-  win32::TimerResolution timer;
   win32::Win32Backends os;
+  win32::TimerResolution timer(os.console_guard());
   platform::Session session(platform::SessionOptions::from_environment(), os);
   platform::install(&session.platform());
   if (!first_use.empty())
     platform::make_data_folder_at_first_use(
         [&os](std::string_view path) { return os.native_path(path); }, first_use);
-  win32::install_console_handler();
+  os.console_guard().install();
 
   int code = 0;
   try {
