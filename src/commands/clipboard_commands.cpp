@@ -9,7 +9,7 @@
 #include "core/settings.h"
 #include "core/text.h"
 #include "core/text_files.h"
-#include "platform/cue_sounds.h"
+#include "platform/common/cue_sounds.h"
 #include "platform/platform.h"
 #include "tablature/notation.h"
 #include "tablature/player.h"

@@ -4,7 +4,7 @@
 
 #include "core/messages.h"
 #include "core/settings.h"
-#include "platform/cue_sounds.h"
+#include "platform/common/cue_sounds.h"
 #include "platform/platform.h"
 
 namespace velk0 {

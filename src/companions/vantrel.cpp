@@ -3,17 +3,15 @@
 // when the user asks to copy that information. Exit status 0 when the text is
 // on the clipboard, 1 when the file could not be read or the clipboard
 // could not be opened, each failure told in one line on standard error.
+#include <memory>
 #include <string>
 
 #include "commands/clipboard_commands.h"
 #include "core/text.h"
+#include "platform/common/std_files.h"
 #include "platform/console.h"
-#include "platform/std_files.h"
-#ifdef _WIN32
-#include "platform/win32/win32_backends.h"
-#else
-#include "platform/posix/posix_backends.h"
-#endif
+#include "platform/entry.h"
+#include "platform/session.h"
 
 namespace {
 
@@ -24,12 +22,8 @@ constexpr int kMostPages = 64;
 
 int main() {
   namespace platform = velk0::platform;
-#ifdef _WIN32
-  platform::win32::Win32Backends os;
-#else
-  platform::posix::PosixBackends os(platform::posix::PosixConfig::from_environment());
-#endif
-  platform::StdFiles files([&os](std::string_view p) { return os.native_path(p); });
+  std::unique_ptr<platform::OsBackends> os = platform::make_system_backends();
+  platform::StdFiles files([&os](std::string_view p) { return os->native_path(p); });
 
   std::string text;
   for (int page = 1; page <= kMostPages; ++page) {
@@ -44,7 +38,7 @@ int main() {
     text += read->text;
     if (read->count < platform::kPageSize) break;
   }
-  if (os.make_clipboard()->write_text(text)) return 0;
+  if (os->make_clipboard()->write_text(text)) return 0;
   platform::print_error_line(
       "vantrel : aucun presse-papiers n'est accessible, l'information courante n'a pas \xE9t\xE9 "
       "copi\xE9"

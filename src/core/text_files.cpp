@@ -1,7 +1,7 @@
 #include "core/text_files.h"
 
 #include "core/messages.h"
-#include "platform/file_writes.h"
+#include "platform/common/file_writes.h"
 #include "platform/platform.h"
 
 namespace velk0 {

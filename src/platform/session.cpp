@@ -3,12 +3,12 @@
 #include <cstdlib>
 #include <iostream>
 
-#include "platform/cue_sounds.h"
-#include "platform/dialogs_text.h"
-#include "platform/std_files.h"
-#include "platform/text_encoding.h"
-#include "platform/virtual_clipboard.h"
-#include "platform/virtual_clock.h"
+#include "platform/common/cue_sounds.h"
+#include "platform/common/std_files.h"
+#include "platform/doubles/scripted_dialogs.h"
+#include "platform/doubles/virtual_clipboard.h"
+#include "platform/doubles/virtual_clock.h"
+#include "platform/system.h"
 
 namespace velk0::platform {
 namespace {
@@ -110,10 +110,7 @@ SessionOptions SessionOptions::from_environment() {
   auto trace = env("VELK0_TRACE");
   if (trace && !trace->empty()) options.trace = trace;
   options.clipboard = env("VELK0_CLIPBOARD");
-#ifndef _WIN32
-  // The environment is UTF-8 here; on Windows it is already in the ANSI code page.
-  if (options.clipboard) options.clipboard = from_utf8(*options.clipboard);
-#endif
+  if (options.clipboard) options.clipboard = environment_text(*options.clipboard);
   return options;
 }
 
@@ -122,23 +119,41 @@ Session::Session(const SessionOptions& options, OsBackends& os) {
     clock_ = std::make_unique<VirtualClock>();
   else
     clock_ = os.make_clock();
+  open_trace(options);
+  make_services(options, os);
+  MidiDevices* midi = trace_ ? &trace_services() : midi_.get();
+  guard_ = std::make_unique<NoteGuard>(*midi);
+  // Outermost, so that what the stop request prevents is neither done nor traced.
+  checked_midi_ = std::make_unique<StopCheckedMidi>(*guard_, os);
+  checked_clock_ = std::make_unique<StopCheckedClock>(*platform_.clock, os);
+  checked_dialogs_ = std::make_unique<StopCheckedDialogs>(*platform_.dialogs, os);
+  checked_media_ = std::make_unique<StopCheckedMedia>(*platform_.media, os);
+  platform_.midi = checked_midi_.get();
+  platform_.media = checked_media_.get();
+  platform_.clock = checked_clock_.get();
+  platform_.dialogs = checked_dialogs_.get();
+}
 
+void Session::open_trace(const SessionOptions& options) {
   if (options.trace_stream) {
     trace_ = std::make_unique<Trace>(*options.trace_stream, *clock_);
-  } else if (options.trace) {
-    std::ostream* out = &std::cerr;
-    if (*options.trace != "-") {
-      trace_file_ = std::make_unique<TraceFile>(*options.trace);
-      if (*trace_file_)
-        out = trace_file_.get();
-      else
-        report_trace_failure(*options.trace);
-    }
-    // A trace that stops being written (a full disk) is reported once.
-    trace_ = std::make_unique<Trace>(*out, *clock_,
-                                     [path = *options.trace] { report_trace_failure(path); });
+    return;
   }
+  if (!options.trace) return;
+  std::ostream* out = &std::cerr;
+  if (*options.trace != "-") {
+    trace_file_ = std::make_unique<TraceFile>(*options.trace);
+    if (*trace_file_)
+      out = trace_file_.get();
+    else
+      report_trace_failure(*options.trace);
+  }
+  // A trace that stops being written (a full disk) is reported once.
+  trace_ = std::make_unique<Trace>(*out, *clock_,
+                                   [path = *options.trace] { report_trace_failure(path); });
+}
 
+void Session::make_services(const SessionOptions& options, OsBackends& os) {
   if (options.answers)
     dialogs_ = std::make_unique<ScriptedDialogs>(
         *options.answers, options.box_stream ? *options.box_stream : std::cout);
@@ -162,35 +177,25 @@ Session::Session(const SessionOptions& options, OsBackends& os) {
   platform_.files = files_.get();
   platform_.clipboard = clipboard_.get();
   platform_.programs = programs_.get();
-  MidiDevices* midi = midi_.get();
-  if (trace_) {
-    traced_dialogs_ = std::make_unique<TracedDialogs>(*dialogs_, *trace_);
-    traced_midi_ = std::make_unique<TracedMidi>(*midi_, *trace_);
-    traced_clock_ = std::make_unique<TracedClock>(*clock_, *trace_);
-    traced_sounds_ = std::make_unique<TracedSounds>(*sounds_, *trace_);
-    traced_media_ = std::make_unique<TracedMedia>(*media_, *trace_);
-    traced_files_ = std::make_unique<TracedFiles>(*files_, *trace_);
-    platform_.dialogs = traced_dialogs_.get();
-    platform_.clock = traced_clock_.get();
-    platform_.sounds = traced_sounds_.get();
-    platform_.media = traced_media_.get();
-    platform_.files = traced_files_.get();
-    traced_clipboard_ = std::make_unique<TracedClipboard>(*clipboard_, *trace_);
-    traced_programs_ = std::make_unique<TracedPrograms>(*programs_, *trace_);
-    platform_.clipboard = traced_clipboard_.get();
-    platform_.programs = traced_programs_.get();
-    midi = traced_midi_.get();
-  }
-  guard_ = std::make_unique<NoteGuard>(*midi);
-  // Outermost, so that what the stop request prevents is neither done nor traced.
-  checked_midi_ = std::make_unique<StopCheckedMidi>(*guard_, os);
-  checked_clock_ = std::make_unique<StopCheckedClock>(*platform_.clock, os);
-  checked_dialogs_ = std::make_unique<StopCheckedDialogs>(*platform_.dialogs, os);
-  checked_media_ = std::make_unique<StopCheckedMedia>(*platform_.media, os);
-  platform_.midi = checked_midi_.get();
-  platform_.media = checked_media_.get();
-  platform_.clock = checked_clock_.get();
-  platform_.dialogs = checked_dialogs_.get();
+}
+
+MidiDevices& Session::trace_services() {
+  traced_dialogs_ = std::make_unique<TracedDialogs>(*dialogs_, *trace_);
+  traced_midi_ = std::make_unique<TracedMidi>(*midi_, *trace_);
+  traced_clock_ = std::make_unique<TracedClock>(*clock_, *trace_);
+  traced_sounds_ = std::make_unique<TracedSounds>(*sounds_, *trace_);
+  traced_media_ = std::make_unique<TracedMedia>(*media_, *trace_);
+  traced_files_ = std::make_unique<TracedFiles>(*files_, *trace_);
+  traced_clipboard_ = std::make_unique<TracedClipboard>(*clipboard_, *trace_);
+  traced_programs_ = std::make_unique<TracedPrograms>(*programs_, *trace_);
+  platform_.dialogs = traced_dialogs_.get();
+  platform_.clock = traced_clock_.get();
+  platform_.sounds = traced_sounds_.get();
+  platform_.media = traced_media_.get();
+  platform_.files = traced_files_.get();
+  platform_.clipboard = traced_clipboard_.get();
+  platform_.programs = traced_programs_.get();
+  return *traced_midi_;
 }
 
 void Session::shutdown() {

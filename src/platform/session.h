@@ -8,10 +8,10 @@
 #include <optional>
 #include <string>
 
-#include "platform/note_guard.h"
+#include "platform/common/note_guard.h"
+#include "platform/doubles/trace.h"
+#include "platform/doubles/trace_file.h"
 #include "platform/platform.h"
-#include "platform/trace.h"
-#include "platform/trace_file.h"
 
 namespace velk0::platform {
 
@@ -67,6 +67,13 @@ class Session {
   void shutdown();
 
  private:
+  // The trace the options ask for, if any.
+  void open_trace(const SessionOptions& options);
+  // The services, from the backends or the doubles the options choose.
+  void make_services(const SessionOptions& options, OsBackends& os);
+  // Puts the trace around every service; the traced MIDI devices.
+  MidiDevices& trace_services();
+
   std::unique_ptr<Clock> clock_;
   std::unique_ptr<TraceFile> trace_file_;
   std::unique_ptr<Trace> trace_;

@@ -10,10 +10,10 @@
 #include "commands/at_command.h"
 #include "commands/musical_command.h"
 #include "core/settings.h"
-#include "doubles.h"
 #include "midi/midi_out.h"
+#include "platform/doubles/test_doubles.h"
+#include "platform/doubles/virtual_clock.h"
 #include "platform/platform.h"
-#include "platform/virtual_clock.h"
 #include "tablature/notation.h"
 #include "tablature/player.h"
 

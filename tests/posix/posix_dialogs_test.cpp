@@ -13,10 +13,10 @@
 #include <thread>
 #include <vector>
 
+#include "platform/doubles/trace.h"
+#include "platform/doubles/virtual_clock.h"
 #include "platform/posix/interrupt.h"
 #include "platform/posix/terminal/terminal_dialogs.h"
-#include "platform/trace.h"
-#include "platform/virtual_clock.h"
 
 namespace velk0::platform::posix {
 namespace {

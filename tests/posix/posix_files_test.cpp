@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "platform/std_files.h"
+#include "platform/common/std_files.h"
 #include "scratch_folder.h"
 
 namespace velk0::platform {

@@ -12,12 +12,12 @@
 #include <string>
 #include <vector>
 
+#include "platform/doubles/virtual_clock.h"
 #include "platform/posix/audio/sdl_audio.h"
 #include "platform/posix/media/media.h"
 #include "platform/posix/media/midi_file_player.h"
 #include "platform/posix/media/wave_device.h"
 #include "platform/posix/midi/midi_devices.h"
-#include "platform/virtual_clock.h"
 #include "scratch_folder.h"
 #include "sound_files.h"
 

@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/doubles/virtual_clock.h"
 #include "platform/posix/media/media.h"
 #include "platform/posix/midi/midi_devices.h"
-#include "platform/virtual_clock.h"
 #include "scratch_folder.h"
 #include "sound_files.h"
 

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/doubles/virtual_clock.h"
 #include "platform/posix/midi/midi_devices.h"
-#include "platform/virtual_clock.h"
 #include "scratch_folder.h"
 #include "sound_files.h"
 

@@ -5,8 +5,8 @@
 
 #include "app/program.h"
 #include "commands/parameter_commands.h"
-#include "doubles.h"
-#include "platform/std_files.h"
+#include "platform/common/std_files.h"
+#include "platform/doubles/test_doubles.h"
 
 namespace velk0::testing {
 

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "doubles.h"
 #include "midi/run_state.h"
+#include "platform/doubles/test_doubles.h"
 #include "platform/session.h"
 
 namespace velk0::testing {

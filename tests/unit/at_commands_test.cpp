@@ -11,7 +11,7 @@
 
 #include "commands/clipboard_commands.h"
 #include "core/settings.h"
-#include "platform/cue_sounds.h"
+#include "platform/common/cue_sounds.h"
 #include "test_platform.h"
 
 namespace velk0 {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "platform/deadlines.h"
+#include "platform/common/deadlines.h"
 
 namespace velk0::platform {
 namespace {

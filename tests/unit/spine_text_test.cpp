@@ -4,7 +4,7 @@
 #include <climits>
 
 #include "core/text.h"
-#include "platform/text_encoding.h"
+#include "platform/common/text_encoding.h"
 
 namespace velk0 {
 namespace {

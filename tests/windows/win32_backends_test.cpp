@@ -35,7 +35,8 @@ TEST(Win32Clock, WaitsAgreeWithTheSystemTickCount) {
 }
 
 TEST(Win32Clock, TimeSpentBetweenWaitsDoesNotAddUp) {
-  TimerResolution timer;
+  ConsoleGuard guard;
+  TimerResolution timer(guard);
   PerformanceClock clock;
   std::uint64_t start = clock.now_us();
   for (int i = 0; i < 8; ++i) {
@@ -53,12 +54,14 @@ TEST(Win32Clock, TimeSpentBetweenWaitsDoesNotAddUp) {
 }
 
 TEST(Win32Midi, CountIsTheSystemsDeviceCount) {
-  WinmmMidi midi;
+  ConsoleGuard guard;
+  WinmmMidi midi(guard);
   EXPECT_EQ(midi.count(), midiOutGetNumDevs());
 }
 
 TEST(Win32Midi, DeviceBeyondTheLastReportsNoNotesAndDoesNotOpen) {
-  WinmmMidi midi;
+  ConsoleGuard guard;
+  WinmmMidi midi(guard);
   unsigned past_the_end = midi.count();
   EXPECT_EQ(midi.notes(past_the_end), 0);
   EXPECT_FALSE(midi.open(past_the_end));
@@ -69,7 +72,8 @@ TEST(Win32Midi, DeviceBeyondTheLastReportsNoNotesAndDoesNotOpen) {
 }
 
 TEST(Win32Midi, NotesAreTheCapabilityRecordsPolyphony) {
-  WinmmMidi midi;
+  ConsoleGuard guard;
+  WinmmMidi midi(guard);
   for (unsigned i = 0; i < midi.count(); ++i) {
     MIDIOUTCAPSA caps{};
     ASSERT_EQ(midiOutGetDevCapsA(i, &caps, sizeof caps), MMSYSERR_NOERROR);
@@ -78,7 +82,8 @@ TEST(Win32Midi, NotesAreTheCapabilityRecordsPolyphony) {
 }
 
 TEST(Win32Midi, EveryDeviceOpensAndClosesAgain) {
-  WinmmMidi midi;
+  ConsoleGuard guard;
+  WinmmMidi midi(guard);
   if (midi.count() == 0) GTEST_SKIP() << "no MIDI output device on this system";
   for (unsigned i = 0; i < midi.count(); ++i) {
     ASSERT_TRUE(midi.open(i)) << "device " << i;

@@ -14,11 +14,12 @@
 #include <string>
 #include <vector>
 
+#include "platform/common/data_folder.h"
+#include "platform/common/text_encoding.h"
 #include "platform/posix/audio/synth_failure.h"
 #include "platform/posix/interrupt.h"
 #include "platform/posix/posix_backends.h"
 #include "platform/session.h"
-#include "platform/text_encoding.h"
 
 namespace {
 
@@ -109,6 +110,10 @@ int run_entry(int argc, char** argv, Program program, std::span<const SeedFile> 
   // Conventional exit status of a run cut short by a signal.
   if (posix::interrupt_requested()) code = 128 + posix::interrupt_signal();
   return code;
+}
+
+std::unique_ptr<OsBackends> make_system_backends() {
+  return std::make_unique<posix::PosixBackends>(posix::PosixConfig::from_environment());
 }
 
 }  // namespace velk0::platform

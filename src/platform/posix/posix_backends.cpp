@@ -9,6 +9,9 @@
 #include <iostream>
 #include <optional>
 
+#include "platform/common/std_files.h"
+#include "platform/common/text_encoding.h"
+#include "platform/doubles/virtual_clock.h"
 #include "platform/posix/audio/sdl_audio.h"
 #include "platform/posix/interrupt.h"
 #include "platform/posix/media/media.h"
@@ -18,9 +21,6 @@
 #include "platform/posix/processes/processes.h"
 #include "platform/posix/real_clock.h"
 #include "platform/posix/terminal/terminal_dialogs.h"
-#include "platform/std_files.h"
-#include "platform/text_encoding.h"
-#include "platform/virtual_clock.h"
 
 namespace velk0::platform::posix {
 namespace {

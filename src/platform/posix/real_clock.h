@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "platform/deadlines.h"
+#include "platform/common/deadlines.h"
 #include "platform/platform.h"
 
 namespace velk0::platform::posix {

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "platform/text_encoding.h"
+#include "platform/common/text_encoding.h"
 
 namespace velk0::platform {
 namespace {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/common/data_folder.h"
 #include "platform/session.h"
 #include "platform/win32/win32_backends.h"
 
@@ -41,13 +42,13 @@ int run_entry(int argc, char** argv, Program program, std::span<const SeedFile> 
   args.reserve(static_cast<std::size_t>(argc > 0 ? argc : 0));
   for (int i = 0; i < argc; ++i) args.emplace_back(argv[i]);
 
-  win32::TimerResolution timer;
   win32::Win32Backends os;
+  win32::TimerResolution timer(os.console_guard());
   platform::Session session(platform::SessionOptions::from_environment(), os);
   if (!first_use.empty())
     platform::make_data_folder_at_first_use(
         [&os](std::string_view path) { return os.native_path(path); }, first_use);
-  win32::install_console_handler();
+  os.console_guard().install();
 
   int code = 0;
   try {
@@ -59,6 +60,10 @@ int run_entry(int argc, char** argv, Program program, std::span<const SeedFile> 
   }
   session.shutdown();
   return code;
+}
+
+std::unique_ptr<OsBackends> make_system_backends() {
+  return std::make_unique<win32::Win32Backends>();
 }
 
 }  // namespace velk0::platform

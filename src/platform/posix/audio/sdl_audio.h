@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/common/std_files.h"
 #include "platform/platform.h"
-#include "platform/std_files.h"
 
 namespace velk0::platform::posix {
 

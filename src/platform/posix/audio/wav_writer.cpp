@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "platform/file_writes.h"
-#include "platform/wav_header.h"
+#include "platform/common/file_writes.h"
+#include "platform/common/wav_header.h"
 
 namespace velk0::platform::posix {
 namespace {

@@ -3,9 +3,9 @@
 #include <iostream>
 #include <vector>
 
+#include "platform/common/text_encoding.h"
 #include "platform/posix/interrupt.h"
 #include "platform/posix/processes/processes.h"
-#include "platform/text_encoding.h"
 
 namespace velk0::platform::posix {
 namespace {

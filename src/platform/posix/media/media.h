@@ -8,9 +8,9 @@
 #include <memory>
 #include <string>
 
+#include "platform/common/std_files.h"
 #include "platform/platform.h"
 #include "platform/posix/audio/synthesizer.h"
-#include "platform/std_files.h"
 
 namespace velk0::platform::posix {
 

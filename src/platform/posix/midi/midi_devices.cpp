@@ -5,10 +5,10 @@
 #include <iostream>
 #include <vector>
 
+#include "platform/common/text_encoding.h"
 #include "platform/posix/audio/synth_failure.h"
 #include "platform/posix/interrupt.h"
 #include "platform/posix/quiet_stderr.h"
-#include "platform/text_encoding.h"
 
 namespace velk0::platform::posix {
 namespace {

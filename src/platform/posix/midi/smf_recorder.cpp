@@ -2,8 +2,8 @@
 
 #include <iostream>
 
-#include "platform/file_writes.h"
-#include "platform/text_encoding.h"
+#include "platform/common/file_writes.h"
+#include "platform/common/text_encoding.h"
 
 namespace velk0::platform::posix {
 namespace {

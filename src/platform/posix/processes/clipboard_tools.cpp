@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/common/text_encoding.h"
 #include "platform/posix/processes/processes.h"
-#include "platform/text_encoding.h"
 
 namespace velk0::platform::posix {
 namespace {

@@ -6,8 +6,8 @@
 #include <optional>
 #include <vector>
 
+#include "platform/common/std_files.h"
 #include "platform/posix/processes/processes.h"
-#include "platform/std_files.h"
 
 namespace velk0::platform::posix {
 namespace {

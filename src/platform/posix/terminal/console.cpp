@@ -2,7 +2,7 @@
 
 #include <iostream>
 
-#include "platform/text_encoding.h"
+#include "platform/common/text_encoding.h"
 
 namespace velk0::platform {
 

@@ -9,7 +9,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "platform/dialogs_text.h"
+#include "platform/common/dialogs_text.h"
 #include "platform/posix/interrupt.h"
 
 namespace velk0::platform::posix {

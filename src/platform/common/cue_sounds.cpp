@@ -1,4 +1,4 @@
-#include "platform/cue_sounds.h"
+#include "platform/common/cue_sounds.h"
 
 #include <algorithm>
 #include <array>
@@ -10,9 +10,9 @@
 #include <system_error>
 #include <vector>
 
-#include "platform/data_folder.h"
-#include "platform/file_writes.h"
-#include "platform/wav_header.h"
+#include "platform/common/data_folder.h"
+#include "platform/common/file_writes.h"
+#include "platform/common/wav_header.h"
 
 namespace velk0::platform {
 namespace {

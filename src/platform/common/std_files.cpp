@@ -1,20 +1,12 @@
-#include "platform/std_files.h"
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
+#include "platform/common/std_files.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <exception>
 #include <system_error>
 
-#include "platform/file_writes.h"
-#include "platform/text_encoding.h"
+#include "platform/common/file_writes.h"
+#include "platform/common/text_encoding.h"
+#include "platform/system.h"
 
 namespace velk0::platform {
 namespace {
@@ -24,53 +16,10 @@ constexpr std::size_t kLongestUtf8 = 4;
 // A file that begins with these bytes says it is UTF-8.
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
-#ifdef _WIN32
-// There are no FIFOs; a device such as CON is refused once open.
-constexpr int kReadFlags = O_RDONLY | O_BINARY;
-constexpr int kNewFileMode = S_IREAD | S_IWRITE;
-#else
-// Opening a FIFO or a device must never wait: open without blocking, then
-// refuse whatever is not a regular file.
-constexpr int kReadFlags = O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
-constexpr int kNewFileMode = 0666;
-#endif
-
-// An open descriptor, closed when it goes.
-class Descriptor {
- public:
-  explicit Descriptor(int fd) : fd_(fd) {}
-  ~Descriptor() { close(); }
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-  int get() const { return fd_; }
-  // False when the system reports that written data did not reach the file.
-  bool close() {
-    int fd = fd_;
-    fd_ = -1;
-    return fd < 0 || ::close(fd) == 0;
-  }
-
- private:
-  int fd_;
-};
-
-// The descriptor of a regular file; -1 when it cannot be opened or is
-// something else (a folder, a FIFO, a device).
-int open_regular(const std::string& path, int flags) {
-  int fd = ::open(path.c_str(), flags, kNewFileMode);
-  if (fd < 0) return -1;
-  struct stat info {};
-  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-    ::close(fd);
-    return -1;
-  }
-  return fd;
-}
-
 // The bytes of a file, read a chunk at a time, with a few bytes of look-ahead.
 class ByteSource {
  public:
-  explicit ByteSource(int fd) : fd_(fd) {}
+  explicit ByteSource(ReadOnlyFile& file) : file_(file) {}
   // The bytes at hand: at least `wanted` of them unless the file ends first;
   // none once a read failed.
   std::string_view peek(std::size_t wanted) {
@@ -87,13 +36,13 @@ class ByteSource {
     start_ = 0;
     std::size_t kept = buffer_.size();
     buffer_.resize(kept + kChunk);
-    auto got = ::read(fd_, buffer_.data() + kept, static_cast<unsigned>(kChunk));
-    buffer_.resize(kept + static_cast<std::size_t>(std::max<decltype(got)>(got, 0)));
+    const long long got = file_.read(buffer_.data() + kept, kChunk);
+    buffer_.resize(kept + static_cast<std::size_t>(std::max(got, 0LL)));
     if (got == 0) ended_ = true;
-    if (got < 0 && errno != EINTR) failed_ = true;
+    if (got < 0) failed_ = true;
   }
 
-  int fd_;
+  ReadOnlyFile& file_;
   std::string buffer_;
   std::size_t start_ = 0;
   bool ended_ = false, failed_ = false;
@@ -105,8 +54,8 @@ enum class Encoding { windows1252, utf8 };
 // is well-formed UTF-8 with at least one character beyond ASCII; otherwise
 // Windows-1252, the program's own bytes (ASCII reads the same either way).
 // Nothing when a read fails.
-std::optional<Encoding> find_encoding(int fd) {
-  ByteSource in(fd);
+std::optional<Encoding> find_encoding(ReadOnlyFile& file) {
+  ByteSource in(file);
   if (in.peek(kByteOrderMark.size()).starts_with(kByteOrderMark)) return Encoding::utf8;
   bool beyond_ascii = false;
   for (;;) {
@@ -125,7 +74,7 @@ std::optional<Encoding> find_encoding(int fd) {
 // carriage return before a line feed is dropped.
 class TextReader {
  public:
-  TextReader(int fd, Encoding encoding) : in_(fd), encoding_(encoding) {
+  TextReader(ReadOnlyFile& file, Encoding encoding) : in_(file), encoding_(encoding) {
     if (encoding_ == Encoding::utf8 && in_.peek(kByteOrderMark.size()).starts_with(kByteOrderMark))
       in_.consume(kByteOrderMark.size());
   }
@@ -152,10 +101,10 @@ class TextReader {
   Encoding encoding_;
 };
 
-std::optional<TextPage> read_page(int fd, int page) {
-  std::optional<Encoding> encoding = find_encoding(fd);
-  if (!encoding || lseek(fd, 0, SEEK_SET) != 0) return std::nullopt;
-  TextReader reader(fd, *encoding);
+std::optional<TextPage> read_page(ReadOnlyFile& file, int page) {
+  std::optional<Encoding> encoding = find_encoding(file);
+  if (!encoding || !file.rewind()) return std::nullopt;
+  TextReader reader(file, *encoding);
   TextPage result;
   long long skip = page > 1 ? static_cast<long long>(page - 1) * kPageSize : 0;
   while (result.count < kPageSize) {
@@ -175,10 +124,10 @@ std::optional<TextPage> read_page(int fd, int page) {
 // The characters handed on at a time by read_stream.
 constexpr std::size_t kStreamPiece = 4096;
 
-bool stream_text(int fd, const std::function<bool(std::string_view)>& take) {
-  std::optional<Encoding> encoding = find_encoding(fd);
-  if (!encoding || lseek(fd, 0, SEEK_SET) != 0) return true;  // an empty text
-  TextReader reader(fd, *encoding);
+bool stream_text(ReadOnlyFile& file, const std::function<bool(std::string_view)>& take) {
+  std::optional<Encoding> encoding = find_encoding(file);
+  if (!encoding || !file.rewind()) return true;  // an empty text
+  TextReader reader(file, *encoding);
   std::string piece;
   piece.reserve(kStreamPiece);
   for (;;) {
@@ -196,9 +145,9 @@ bool stream_text(int fd, const std::function<bool(std::string_view)>& take) {
 
 std::optional<TextPage> StdFiles::read_text(std::string_view path, int page) {
   try {
-    Descriptor file(open_regular(native_(path), kReadFlags));
-    if (file.get() < 0) return std::nullopt;
-    return read_page(file.get(), page);
+    ReadOnlyFile file(native_(path));
+    if (!file.is_open()) return std::nullopt;
+    return read_page(file, page);
   } catch (const std::exception&) {
     return std::nullopt;  // whatever goes wrong, the file is one that cannot be read
   }
@@ -206,15 +155,14 @@ std::optional<TextPage> StdFiles::read_text(std::string_view path, int page) {
 
 bool StdFiles::read_stream(std::string_view path,
                            const std::function<bool(std::string_view)>& take) {
-  int fd = -1;
+  std::optional<ReadOnlyFile> file;
   try {
-    fd = open_regular(native_(path), kReadFlags);
+    file.emplace(native_(path));
   } catch (const std::exception&) {
     return false;
   }
-  Descriptor file(fd);
-  if (file.get() < 0) return false;
-  return stream_text(file.get(), take);
+  if (!file->is_open()) return false;
+  return stream_text(*file, take);
 }
 
 std::string text_file_bytes(std::string_view text) {

@@ -1,4 +1,4 @@
-#include "platform/wav_header.h"
+#include "platform/common/wav_header.h"
 
 #include <algorithm>
 #include <limits>

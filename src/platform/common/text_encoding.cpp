@@ -1,4 +1,4 @@
-#include "platform/text_encoding.h"
+#include "platform/common/text_encoding.h"
 
 #include <array>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "doubles.h"
+#include "platform/doubles/test_doubles.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "platform/file_writes.h"
+#include "platform/common/file_writes.h"
 
 #include <array>
 #include <cerrno>
@@ -7,7 +7,7 @@
 #include <random>
 #include <utility>
 
-#include "platform/text_encoding.h"
+#include "platform/system.h"
 
 namespace velk0::platform {
 namespace {
@@ -52,11 +52,7 @@ std::error_code write_new_file(const fs::path& path, std::string_view bytes) {
 std::string write_failure_cause(const std::error_code& error) {
   for (const Cause& cause : kCauses)
     if (error == cause.error) return std::string(cause.text);
-#ifdef EDQUOT
-  if (error == std::error_code(EDQUOT, std::generic_category()) ||
-      error == std::error_code(EDQUOT, std::system_category()))
-    return "quota du disque d\xE9pass\xE9";
-#endif
+  if (std::string cause = system_write_failure(error); !cause.empty()) return cause;
   return "erreur du syst\xE8me " + std::to_string(error.value());
 }
 
@@ -95,11 +91,7 @@ void report_write_failure(std::string_view system_path, std::string_view failure
       "velk0 : impossible d'\xE9"
       "crire ");
   line.append(system_path).append(" : ").append(failure);
-#ifdef _WIN32
-  std::cerr << line << std::endl;  // the program's bytes are the system's own
-#else
-  std::cerr << to_terminal(line) << std::endl;
-#endif
+  std::cerr << error_output_bytes(line) << std::endl;
 }
 
 WriteTarget write_target(const fs::path& path) {

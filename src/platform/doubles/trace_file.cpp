@@ -1,18 +1,11 @@
-#include "platform/trace_file.h"
+#include "platform/doubles/trace_file.h"
+
+#include "platform/system.h"
 
 namespace velk0::platform {
-namespace {
-
-#ifdef _WIN32
-constexpr const char* kWriteMode = "wb";
-#else
-constexpr const char* kWriteMode = "wbe";  // close-on-exec
-#endif
-
-}  // namespace
 
 TraceFile::TraceFile(const std::string& path) : std::ostream(&buffer_) {
-  buffer_.file = std::fopen(path.c_str(), kWriteMode);
+  buffer_.file = open_unshared(path);
   if (!buffer_.file) setstate(std::ios::failbit);
 }
 

@@ -1,6 +1,6 @@
-#include "platform/dialogs_text.h"
+#include "platform/common/dialogs_text.h"
 
-#include "platform/text_encoding.h"
+#include "platform/common/text_encoding.h"
 
 namespace velk0::platform {
 
@@ -39,17 +39,6 @@ int answer_for_letter(char c) {
     default:
       return kAnswerCancel;  // a, c, x, Escape, and anything unexpected
   }
-}
-
-int ScriptedDialogs::show(BoxStyle style, std::string_view text, std::string_view caption) {
-  print_box(out_, style, text, caption);
-  if (style != BoxStyle::choice) return kAnswerOk;
-  int answer = 0;
-  while (answer == 0 && next_ < answers_.size()) answer = answer_for_letter(answers_[next_++]);
-  if (answer == 0) answer = kAnswerCancel;
-  print_choice_prompt(out_);
-  print_answer(out_, answer);
-  return answer;
 }
 
 }  // namespace velk0::platform

@@ -1,4 +1,4 @@
-#include "platform/note_guard.h"
+#include "platform/common/note_guard.h"
 
 namespace velk0::platform {
 

@@ -1,13 +1,13 @@
-#include "platform/data_folder.h"
+#include "platform/common/data_folder.h"
 
 #include <filesystem>
 #include <iostream>
 #include <string>
 #include <system_error>
 
-#include "platform/cue_sounds.h"
-#include "platform/file_writes.h"
-#include "platform/text_encoding.h"
+#include "platform/common/cue_sounds.h"
+#include "platform/common/file_writes.h"
+#include "platform/common/text_encoding.h"
 
 namespace velk0::platform {
 namespace {

@@ -5,17 +5,12 @@
 #include <span>
 #include <string_view>
 
-#include "platform/std_files.h"
+#include "platform/common/std_files.h"
+#include "platform/entry.h"
 
 namespace velk0::platform {
 
 inline constexpr std::string_view kDataFolder = "\\korvane\\";
-
-// A text file the data folder starts with, and its text.
-struct SeedFile {
-  std::string_view system_path;  // in the data folder
-  std::string_view text;
-};
 
 // When the data folder does not exist at all, makes it whole, with the
 // shipped cues and the seed files: they are written into a temporary folder

@@ -1,10 +1,10 @@
-#include "platform/trace.h"
+#include "platform/doubles/trace.h"
 
 #include <algorithm>
 #include <climits>
 #include <string>
 
-#include "platform/text_encoding.h"
+#include "platform/common/text_encoding.h"
 
 namespace velk0::platform {
 namespace {

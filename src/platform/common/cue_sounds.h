@@ -9,8 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/common/std_files.h"
 #include "platform/platform.h"
-#include "platform/std_files.h"
 
 namespace velk0::platform {
 
