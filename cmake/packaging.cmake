@@ -24,8 +24,9 @@ if(WIN32)
   # The programs' own code for it: the layers from midi/ down, which stand
   # alone, without any backend.
   file(GLOB VELK0_DATA_SOURCES CONFIGURE_DEPENDS src/midi/*.cpp src/core/*.cpp
-       src/platform/*.cpp)
-  file(GLOB VELK0_DATA_HEADERS CONFIGURE_DEPENDS src/core/*.h src/midi/*.h src/platform/*.h)
+       src/platform/common/*.cpp src/platform/posix/system/*.cpp)
+  file(GLOB VELK0_DATA_HEADERS CONFIGURE_DEPENDS src/core/*.h src/midi/*.h src/platform/*.h
+       src/platform/common/*.h src/platform/posix/system/*.h)
   set(maker ${PROJECT_BINARY_DIR}/make_data_folder)
   add_custom_command(OUTPUT ${VELK0_DATA_ROOT}/korvane/midiinit.dev
     COMMAND ${VELK0_HOST_CXX} -std=c++20 -I${PROJECT_SOURCE_DIR}/src

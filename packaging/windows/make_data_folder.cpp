@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "midi/device_choice.h"
-#include "platform/data_folder.h"
+#include "platform/common/data_folder.h"
 
 int main(int argc, char** argv) {
   namespace fs = std::filesystem;
