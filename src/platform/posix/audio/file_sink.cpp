@@ -33,9 +33,8 @@ std::uint64_t quiet_tail(const std::vector<float>& block, std::size_t frames) {
 
 }  // namespace
 
-std::unique_ptr<FileSink> FileSink::open(SynthEngine& engine, Clock& clock,
-                                         const std::string& path) {
-  std::unique_ptr<FileSink> sink(new FileSink(engine, clock));
+std::unique_ptr<FileSink> FileSink::open(RenderCore& core, Clock& clock, const std::string& path) {
+  std::unique_ptr<FileSink> sink(new FileSink(core, clock));
   if (!sink->wav_.open(path, kSampleRate, kChannels)) {
     sink->closed_ = true;  // nothing to end
     return nullptr;
@@ -63,8 +62,8 @@ std::string FileSink::close() {
 // peak.
 float FileSink::render_block(std::size_t frames) {
   float* out = block_.data();
-  engine_.render(out, frames);
-  limiter_.process(out, frames);
+  core_.voices(out, 0, frames);
+  core_.finish(out, frames);
   add_cue(out, frames);
   std::transform(out, out + frames * kChannels, pcm_.begin(), to_pcm);
   return SynthEngine::peak(out, frames);
@@ -73,7 +72,7 @@ float FileSink::render_block(std::size_t frames) {
 void FileSink::render_to(std::uint64_t frame) {
   while (rendered_ < frame) {
     std::uint64_t left = frame - rendered_;
-    if (silent_ >= frames_at(kEndedMs) && engine_.active_voices() == 0 && !keep_rendering_ &&
+    if (silent_ >= frames_at(kEndedMs) && core_.engine().active_voices() == 0 && !keep_rendering_ &&
         cue_.empty()) {
       owed_silence_ += left;
       rendered_ = frame;
@@ -114,7 +113,7 @@ void FileSink::render_ending() {
   std::uint64_t audible_end = 0;  // frames of the ending up to its last audible one
   std::uint64_t rendered = 0;
   while (rendered < frames_at(kLongestEndingMs) &&
-         (rendered < audible_end + frames_at(kEndedMs) || engine_.active_voices() > 0)) {
+         (rendered < audible_end + frames_at(kEndedMs) || core_.engine().active_voices() > 0)) {
     float peak = render_block(kRenderFrames);
     ending.insert(ending.end(), pcm_.begin(), pcm_.end());
     rendered += kRenderFrames;
@@ -163,7 +162,7 @@ void FileSink::catch_up() {
 void FileSink::play(const SynthEvent& event) {
   if (closed_) return;
   render_to(frames_at(clock_.now_ms()));
-  engine_.apply(event);
+  core_.apply(event);
 }
 
 }  // namespace velk0::platform::posix

@@ -13,7 +13,7 @@
 
 #include "platform/platform.h"
 #include "platform/posix/audio/audio_sink.h"
-#include "platform/posix/audio/limiter.h"
+#include "platform/posix/audio/render_core.h"
 #include "platform/posix/audio/synth_engine.h"
 #include "platform/posix/audio/wav_writer.h"
 
@@ -25,7 +25,7 @@ class FileSink final : public AudioSink {
 
   // Starts the file at `path` for `engine` (created at kSampleRate); null
   // when it cannot be written.
-  static std::unique_ptr<FileSink> open(SynthEngine& engine, Clock& clock, const std::string& path);
+  static std::unique_ptr<FileSink> open(RenderCore& core, Clock& clock, const std::string& path);
   ~FileSink() override { close(); }
 
   void play(const SynthEvent& event) override;
@@ -38,7 +38,7 @@ class FileSink final : public AudioSink {
   void mix_cue(std::vector<float> samples) override;
 
  private:
-  FileSink(SynthEngine& engine, Clock& clock) : engine_(engine), clock_(clock) {}
+  FileSink(RenderCore& core, Clock& clock) : core_(core), clock_(clock) {}
   std::uint64_t frames_at(std::uint64_t ms) const { return ms * kSampleRate / 1000; }
   void render_to(std::uint64_t frame);
   float render_block(std::size_t frames);
@@ -47,10 +47,9 @@ class FileSink final : public AudioSink {
   void render_ending();
   void end_after_last_sound();
 
-  SynthEngine& engine_;
+  RenderCore& core_;
   Clock& clock_;
   WavWriter wav_;
-  Limiter limiter_{kSampleRate};
   bool closed_ = false;
   std::uint64_t rendered_ = 0;  // frames rendered so far, counted from the clock's start
   std::uint64_t silent_ = 0;    // frames rendered since the sound was last above -90 dBFS

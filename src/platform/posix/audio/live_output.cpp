@@ -33,16 +33,16 @@ std::unique_ptr<LiveOutput> failed_open() {
 
 }  // namespace
 
-LiveOutput::LiveOutput(SynthEngine& engine, const RealClock* real_clock, unsigned buffer_frames)
-    : engine_(engine),
+LiveOutput::LiveOutput(RenderCore& core, const RealClock* real_clock, unsigned buffer_frames)
+    : core_(core),
       real_clock_(real_clock),
       buffer_frames_(buffer_frames),
       timeline_(kSampleRate, buffer_frames) {}
 
-std::unique_ptr<LiveOutput> LiveOutput::open(SynthEngine& engine, const RealClock* real_clock) {
+std::unique_ptr<LiveOutput> LiveOutput::open(RenderCore& core, const RealClock* real_clock) {
   auto audio = std::make_unique<SdlAudio>();
   if (!audio->ready()) return failed_open();
-  std::unique_ptr<LiveOutput> live(new LiveOutput(engine, real_clock, kDeviceBufferFrames));
+  std::unique_ptr<LiveOutput> live(new LiveOutput(core, real_clock, kDeviceBufferFrames));
   live->audio_ = std::move(audio);
   SDL_AudioSpec wanted{};
   wanted.freq = static_cast<int>(kSampleRate);
@@ -95,7 +95,7 @@ void LiveOutput::play(const SynthEvent& event) {
   const std::int64_t when_ns = real_clock_ ? real_clock_->present_ns() : monotonic_ns();
   if (SynthEngine::reads_samples(event)) {
     std::lock_guard<std::mutex> lock(loading_);
-    engine_.preload(event);
+    core_.engine().preload(event);
   }
   last_frame_ = std::max(timeline_.frame_at(when_ns), last_frame_);
   push({last_frame_, event});
@@ -132,10 +132,10 @@ void LiveOutput::apply_due(float* samples, std::size_t frames, std::size_t& done
     if (next_.frame >= rendered_ + frames) return;
     if (next_.frame > rendered_ + done) {
       std::size_t until = static_cast<std::size_t>(next_.frame - rendered_);
-      engine_.render(samples + done * SynthEngine::kChannels, until - done);
+      core_.voices(samples, done, until);
       done = until;
     }
-    engine_.apply(next_.event);
+    core_.apply(next_.event);
     has_next_ = false;
   }
 }
@@ -149,8 +149,8 @@ void LiveOutput::render(float* samples, std::size_t frames) {
   }
   std::size_t done = 0;
   apply_due(samples, frames, done);
-  engine_.render(samples + done * SynthEngine::kChannels, frames - done);
-  limiter_.process(samples, frames);
+  core_.voices(samples, done, frames);
+  core_.finish(samples, frames);
   if (fading_.load(std::memory_order_relaxed)) fade(samples, frames);
   rendered_ += frames;
   silent_.store(SynthEngine::peak(samples, frames) < SynthEngine::kSilence,

@@ -12,7 +12,7 @@
 #include <mutex>
 
 #include "platform/posix/audio/audio_sink.h"
-#include "platform/posix/audio/limiter.h"
+#include "platform/posix/audio/render_core.h"
 #include "platform/posix/audio/sdl_audio.h"
 #include "platform/posix/audio/spsc_queue.h"
 #include "platform/posix/audio/stream_timeline.h"
@@ -29,7 +29,7 @@ class LiveOutput final : public AudioSink {
   // no device opens. Prints nothing. `real_clock`, when it is the clock in
   // use, tells the time each message was meant for; otherwise a message's
   // time is when it arrives.
-  static std::unique_ptr<LiveOutput> open(SynthEngine& engine, const RealClock* real_clock);
+  static std::unique_ptr<LiveOutput> open(RenderCore& core, const RealClock* real_clock);
   // Once the engine was ready, lets the last notes ring out (see finish);
   // then closes the device: the callback has stopped once it returns.
   ~LiveOutput() override;
@@ -57,7 +57,7 @@ class LiveOutput final : public AudioSink {
   // Far more than a device's buffer ever holds.
   static constexpr std::size_t kQueueCapacity = 4096;
 
-  LiveOutput(SynthEngine& engine, const RealClock* real_clock, unsigned buffer_frames);
+  LiveOutput(RenderCore& core, const RealClock* real_clock, unsigned buffer_frames);
   // Waits until every queued event has been rendered, lets the sound ring
   // until it falls silent or `ring_ms` have passed, and fades out what is
   // left; after an interruption, only fades out.
@@ -69,7 +69,7 @@ class LiveOutput final : public AudioSink {
   void fade(float* samples, std::size_t frames);
   bool push(const TimedEvent& timed);
 
-  SynthEngine& engine_;
+  RenderCore& core_;
   const RealClock* real_clock_;
   unsigned buffer_frames_;
   std::uint32_t device_ = 0;
@@ -91,7 +91,6 @@ class LiveOutput final : public AudioSink {
   std::uint64_t last_frame_ = 0;
   bool stalled_ = false;
   // Callback only.
-  Limiter limiter_{kSampleRate};
   std::uint64_t rendered_ = 0;
   TimedEvent next_;
   bool has_next_ = false;

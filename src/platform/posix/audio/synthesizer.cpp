@@ -108,7 +108,7 @@ SynthFailure Synthesizer::start_live(const std::string& soundfont, const RealClo
     // The device runs in silence meanwhile: the sound server has settled
     // by the time the first note comes.
     try {
-      live = LiveOutput::open(engine_, real_clock);
+      live = LiveOutput::open(core_, real_clock);
       if (live) live->start();
     } catch (const std::bad_alloc&) {
       live.reset();
@@ -126,7 +126,7 @@ SynthFailure Synthesizer::start_live(const std::string& soundfont, const RealClo
 SynthFailure Synthesizer::start_file(const SynthConfig& config, Clock& clock) {
   if (SynthFailure loaded = start_silent(config.soundfont); loaded != SynthFailure::none)
     return loaded;
-  sink_ = FileSink::open(engine_, clock, config.wav_path);
+  sink_ = FileSink::open(core_, clock, config.wav_path);
   return sink_ ? SynthFailure::none : SynthFailure::wav_unwritable;
 }
 

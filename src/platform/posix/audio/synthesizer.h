@@ -20,6 +20,7 @@
 
 #include "platform/platform.h"
 #include "platform/posix/audio/audio_sink.h"
+#include "platform/posix/audio/render_core.h"
 #include "platform/posix/audio/synth_engine.h"
 #include "platform/posix/audio/synth_failure.h"
 #include "platform/posix/real_clock.h"
@@ -93,6 +94,7 @@ class Synthesizer {
   void play(const SynthEvent& event) { sink_->play(event); }
 
   SynthEngine engine_;
+  RenderCore core_{engine_};
   std::unique_ptr<AudioSink> sink_;  // where the sound goes, once started
   bool drum_kit_chosen_ = false;     // since the last reset
 };
