@@ -22,11 +22,15 @@ int note_byte(int note) {
   return n;
 }
 
-int status_byte(const PlaySettings& settings, int kind) { return kind | (settings.canal & 0x0F); }
+platform::MidiMessage on_channel(const PlaySettings& settings, platform::MidiKind kind, int data1,
+                                 int data2) {
+  return platform::MidiMessage::make(kind, static_cast<unsigned>(settings.canal),
+                                     static_cast<unsigned>(data1), static_cast<unsigned>(data2));
+}
 
-std::uint32_t send(RunState& run, std::uint32_t word) {
-  if (run.out.held == 0) run.platform.midi->send(word);
-  return word;
+platform::MidiMessage send(RunState& run, platform::MidiMessage message) {
+  if (run.out.held == 0) run.platform.midi->send(message);
+  return message;
 }
 
 }  // namespace
@@ -67,23 +71,19 @@ void close_midi_device(RunState& run) {
   out.is_open = false;
 }
 
-std::uint32_t pack_short_message(int status, int data1, int data2) {
-  return static_cast<std::uint32_t>(status & 0xFF) | static_cast<std::uint32_t>(data1 & 0xFF) << 8 |
-         static_cast<std::uint32_t>(data2 & 0xFF) << 16;
-}
-
-std::uint32_t note_on(RunState& run, int note) {
+platform::MidiMessage note_on(RunState& run, int note) {
   int velocity = run.settings.vol;
   velocity = velocity < 0 ? 0 : velocity > 127 ? 127 : velocity;
-  return send(run, pack_short_message(status_byte(run.settings, 0x90), note_byte(note), velocity));
+  return send(run,
+              on_channel(run.settings, platform::MidiKind::note_on, note_byte(note), velocity));
 }
 
-std::uint32_t note_off(RunState& run, int note) {
-  return send(run, pack_short_message(status_byte(run.settings, 0x80), note_byte(note), 0));
+platform::MidiMessage note_off(RunState& run, int note) {
+  return send(run, on_channel(run.settings, platform::MidiKind::note_off, note_byte(note), 0));
 }
 
-std::uint32_t program_change(RunState& run, int program) {
-  return send(run, pack_short_message(status_byte(run.settings, 0xC0), program & 0x7F, 0));
+platform::MidiMessage program_change(RunState& run, int program) {
+  return send(run, on_channel(run.settings, platform::MidiKind::program_change, program & 0x7F, 0));
 }
 
 std::int8_t track_octave(PlaySettings& settings, int note) {

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "midi/run_state.h"
+#include "platform/midi_message.h"
 
 namespace velk0 {
 
@@ -24,12 +25,11 @@ int check_midi_device(RunState& run);
 // Closes the device if it is open.
 void close_midi_device(RunState& run);
 
-std::uint32_t pack_short_message(int status, int data1, int data2);
 // Channel messages on the settings' channel, sent unless held; each returns
 // the message.
-std::uint32_t note_on(RunState& run, int note);
-std::uint32_t note_off(RunState& run, int note);
-std::uint32_t program_change(RunState& run, int program);
+platform::MidiMessage note_on(RunState& run, int note);
+platform::MidiMessage note_off(RunState& run, int note);
+platform::MidiMessage program_change(RunState& run, int program);
 // Returns the note unchanged and records its octave in the settings' octa:
 // the player calls it on every note it starts or stops.
 std::int8_t track_octave(PlaySettings& settings, int note);

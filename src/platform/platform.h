@@ -13,6 +13,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/midi_message.h"
+
 namespace velk0::platform {
 
 // Message box styles, with the Windows style values they stand for.
@@ -46,8 +48,8 @@ class MidiDevices {
   virtual std::string name(unsigned index) = 0;
   // Opens the device; false when it cannot be opened.
   virtual bool open(unsigned index) = 0;
-  // Sends one short message (status in the low byte) to the open device.
-  virtual void send(std::uint32_t word) = 0;
+  // Sends one short message to the open device.
+  virtual void send(MidiMessage message) = 0;
   // Closes the open device, if any.
   virtual void close() = 0;
 };

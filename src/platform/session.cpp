@@ -31,9 +31,9 @@ class StopCheckedMidi : public MidiDevices {
     os_.check_stop();
     return inner_.open(index);
   }
-  void send(std::uint32_t word) override {
+  void send(MidiMessage message) override {
     os_.check_stop();
-    inner_.send(word);
+    inner_.send(message);
   }
   void close() override { inner_.close(); }
 

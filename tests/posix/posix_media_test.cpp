@@ -188,7 +188,7 @@ TEST_F(MediaTest, APausedMidiFileResumesWhereItStopped) {
     EXPECT_EQ(player.play(), 0u);
     listen(750);
     EXPECT_EQ(player.pause(), 0u);
-    midi.synthesizer()->send(0xC0);  // another program meanwhile
+    midi.synthesizer()->send(MidiMessage{0xC0, 0, 0});  // another program meanwhile
     listen(3000);
     EXPECT_EQ(player.resume(), 0u);
     listen(300);

@@ -71,10 +71,6 @@ double onset_ms(const std::vector<std::int16_t>& left, int from_ms) {
   return -1;
 }
 
-std::uint32_t note(unsigned status, unsigned key, unsigned velocity) {
-  return status | key << 8 | velocity << 16;
-}
-
 class MidiFileTest : public ::testing::Test {
  protected:
   velk0::testing::ScratchFolder scratch_{"velk0-smf"};
@@ -87,12 +83,12 @@ TEST_F(MidiFileTest, ASmallRunIsWrittenByteForByte) {
     VirtualClock clock;
     PosixMidi midi({kSoundFont, AudioOutput::none, ""}, clock, nullptr, mid.string());
     ASSERT_TRUE(midi.open(0));
-    midi.send(0x05C1);  // program 5 on channel 2
+    midi.send(MidiMessage{0xC1, 5, 0});  // program 5 on channel 2
     clock.wait_ms(100);
-    midi.send(note(0x91, 60, 100));
+    midi.send(MidiMessage{0x91, 60, 100});
     clock.wait_ms(200);
-    midi.send(note(0x81, 60, 64));
-    midi.send(note(0x99, 36, 127));  // never released by the run
+    midi.send(MidiMessage{0x81, 60, 64});
+    midi.send(MidiMessage{0x99, 36, 127});  // never released by the run
     clock.wait_ms(700);
     midi.close();
     clock.wait_ms(500);
@@ -118,9 +114,9 @@ void a_run(PosixMidi& midi, PosixMedia& media, Clock& clock, const std::string& 
   for (std::uint32_t at : {0u, 1537u}) {
     ASSERT_TRUE(midi.open(0));
     clock.wait_ms(at);
-    midi.send(note(0x90, 60, 110));
+    midi.send(MidiMessage{0x90, 60, 110});
     clock.wait_ms(120);
-    midi.send(note(0x80, 60, 0));
+    midi.send(MidiMessage{0x80, 60, 0});
     midi.close();
     clock.wait_ms(1500);
   }

@@ -35,10 +35,12 @@ constexpr int kMinus90Dbfs = 1;
 constexpr int kBlockFrames = 64;
 constexpr int kLeadInFrames = 8;
 
-std::uint32_t note_on(int note) {
-  return 0x90u | (static_cast<std::uint32_t>(note) << 8) | (127u << 16);
+MidiMessage note_on(int note, unsigned channel = 0) {
+  return MidiMessage::make(MidiKind::note_on, channel, static_cast<unsigned>(note), 127);
 }
-std::uint32_t note_off(int note) { return 0x80u | (static_cast<std::uint32_t>(note) << 8); }
+MidiMessage note_off(int note, unsigned channel = 0) {
+  return MidiMessage::make(MidiKind::note_off, channel, static_cast<unsigned>(note));
+}
 
 std::uint32_t u32(const std::string& b, std::size_t at) {
   return static_cast<unsigned char>(b[at]) | static_cast<unsigned char>(b[at + 1]) << 8 |
@@ -205,7 +207,7 @@ TEST_F(SynthTest, AThickChordAtFullVolumeStaysBelowFullScale) {
   {
     PosixMidi midi(to_file(), clock_);
     ASSERT_TRUE(midi.open(0));
-    midi.send(0xC0u | (48u << 8));  // strings
+    midi.send(MidiMessage{0xC0, 48, 0});  // strings
     const std::vector<int> chord = {36, 40, 43, 48, 52, 55, 60, 64, 67, 72};
     for (int note : chord) midi.send(note_on(note));
     clock_.wait_ms(4000);
@@ -222,9 +224,9 @@ TEST_F(SynthTest, EachOpeningStartsFromTheDefaultProgram) {
   // left behind by an earlier opening must sound the same.
   auto played = [&](PosixMidi& midi) {
     ASSERT_TRUE(midi.open(0));
-    midi.send(note_on(60) | 1u);
+    midi.send(note_on(60, 1));
     clock_.wait_ms(1000);
-    midi.send(note_off(60) | 1u);
+    midi.send(note_off(60, 1));
     clock_.wait_ms(3000);
     midi.close();
   };
@@ -232,7 +234,7 @@ TEST_F(SynthTest, EachOpeningStartsFromTheDefaultProgram) {
     PosixMidi midi(to_file(), clock_);
     played(midi);
     ASSERT_TRUE(midi.open(0));
-    midi.send(0xC1u | (56u << 8));  // a trumpet, then the device closes
+    midi.send(MidiMessage{0xC1, 56, 0});  // a trumpet, then the device closes
     midi.close();
     played(midi);
   }
@@ -249,14 +251,14 @@ TEST_F(SynthTest, EachOpeningStartsFromTheDefaultProgram) {
 
 TEST_F(SynthTest, ChannelTenPlaysTheDrumKitAfterEachOpening) {
   // A closed hi-hat is over in a moment; a piano's F#2 held as long is not.
-  constexpr std::uint32_t kHiHat = 0x99u | (42u << 8) | (127u << 16);
+  constexpr MidiMessage kHiHat{0x99, 42, 127};
   {
     PosixMidi midi(to_file(), clock_);
     for (int opening = 0; opening < 2; ++opening) {
       ASSERT_TRUE(midi.open(0));
       midi.send(kHiHat);
       clock_.wait_ms(1500);
-      midi.send(0x89u | (42u << 8));
+      midi.send(MidiMessage{0x89, 42, 0});
       midi.close();
     }
   }
@@ -322,7 +324,7 @@ TEST_F(SynthTest, ClosingLetsGoOfANoteLeftOn) {
     PosixMidi midi(to_file(), clock_);
     ASSERT_TRUE(midi.open(0));
     midi.send(note_on(60));  // an organ would hold this for ever
-    midi.send(0xC0u | (19u << 8));
+    midi.send(MidiMessage{0xC0, 19, 0});
     midi.send(note_on(64));
     clock_.wait_ms(500);
     midi.close();

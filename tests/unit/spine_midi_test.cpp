@@ -13,9 +13,36 @@ using testing::Midi;
 
 class MidiOutTest : public testing::PlatformTest {};
 
-TEST_F(MidiOutTest, PacksThreeLowBytes) {
-  EXPECT_EQ(pack_short_message(0x90, 60, 127), 0x007F3C90u);
-  EXPECT_EQ(pack_short_message(0x190, 0x13C, 0x27F), 0x007F3C90u);
+TEST(MidiMessage, DecodesKindChannelNotesAndLength) {
+  using platform::MidiKind;
+  using platform::MidiMessage;
+  struct Case {
+    MidiMessage message;
+    MidiKind kind;
+    unsigned channel;
+    bool on, off;
+    std::size_t length;
+  };
+  const Case cases[] = {
+      {{0x93, 60, 1}, MidiKind::note_on, 3, true, false, 3},
+      {{0x9F, 60, 0}, MidiKind::note_on, 15, false, true, 3},  // velocity 0 ends the note
+      {{0x80, 60, 64}, MidiKind::note_off, 0, false, true, 3},
+      {{0xC9, 5, 0}, MidiKind::program_change, 9, false, false, 2},
+      {{0xD1, 5, 0}, MidiKind::channel_pressure, 1, false, false, 2},
+      {{0xE2, 0, 64}, MidiKind::pitch_bend, 2, false, false, 3},
+      {{0xF8, 0, 0}, MidiKind::system, 8, false, false, 0},
+      {{0x3C, 0, 0}, MidiKind{0x30}, 12, false, false, 0},  // a data byte starts nothing
+  };
+  for (const Case& c : cases) {
+    const MidiMessage& m = c.message;
+    EXPECT_EQ(m.kind(), c.kind) << int{m.status};
+    EXPECT_EQ(m.channel(), c.channel) << int{m.status};
+    EXPECT_EQ(m.is_note_on(), c.on) << int{m.status};
+    EXPECT_EQ(m.is_note_off(), c.off) << int{m.status};
+    EXPECT_EQ(m.length(), c.length) << int{m.status};
+    EXPECT_EQ(MidiMessage::from_word(m.word()), m) << int{m.status};
+  }
+  EXPECT_EQ((MidiMessage{0x90, 60, 127}).word(), 0x007F3C90u);
 }
 
 TEST_F(MidiOutTest, ChannelMessagesCarryTheChannelAndVelocity) {

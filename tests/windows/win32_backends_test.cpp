@@ -66,7 +66,7 @@ TEST(Win32Midi, DeviceBeyondTheLastReportsNoNotesAndDoesNotOpen) {
   EXPECT_EQ(midi.notes(past_the_end), 0);
   EXPECT_FALSE(midi.open(past_the_end));
   // Messages with nothing open go nowhere and do no harm; closing twice is fine.
-  midi.send(0x7F3C90);
+  midi.send(MidiMessage{0x90, 60, 127});
   midi.close();
   midi.close();
 }
@@ -87,8 +87,8 @@ TEST(Win32Midi, EveryDeviceOpensAndClosesAgain) {
   if (midi.count() == 0) GTEST_SKIP() << "no MIDI output device on this system";
   for (unsigned i = 0; i < midi.count(); ++i) {
     ASSERT_TRUE(midi.open(i)) << "device " << i;
-    midi.send(0x7F3C90);
-    midi.send(0x003C80);
+    midi.send(MidiMessage{0x90, 60, 127});
+    midi.send(MidiMessage{0x80, 60, 0});
     midi.close();
     // Closed for real: the system lets the device be opened again at once.
     HMIDIOUT handle = nullptr;

@@ -8,19 +8,17 @@ bool NoteGuard::open(unsigned index) {
   return open_;
 }
 
-void NoteGuard::send(std::uint32_t word) {
-  unsigned status = word & 0xFF, note = (word >> 8) & 0x7F, velocity = (word >> 16) & 0x7F;
-  unsigned channel = status & 0x0F;
-  if ((status & 0xF0) == 0x90 && velocity > 0) on_[channel].set(note);
-  if ((status & 0xF0) == 0x80 || ((status & 0xF0) == 0x90 && velocity == 0))
-    on_[channel].reset(note);
-  inner_.send(word);
+void NoteGuard::send(MidiMessage message) {
+  const MidiMessage read = message.seven_bit();
+  if (read.is_note_on()) on_[read.channel()].set(read.data1);
+  if (read.is_note_off()) on_[read.channel()].reset(read.data1);
+  inner_.send(message);
 }
 
 void NoteGuard::release_all() {
   for (unsigned channel = 0; channel < 16; ++channel) {
     for (unsigned note = 0; note < 128; ++note) {
-      if (on_[channel].test(note)) send(0x80u | channel | (note << 8));
+      if (on_[channel].test(note)) send(MidiMessage::make(MidiKind::note_off, channel, note));
     }
   }
 }

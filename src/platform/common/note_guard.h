@@ -16,7 +16,7 @@ class NoteGuard : public MidiDevices {
   int notes(unsigned index) override { return inner_.notes(index); }
   std::string name(unsigned index) override { return inner_.name(index); }
   bool open(unsigned index) override;
-  void send(std::uint32_t word) override;
+  void send(MidiMessage message) override;
   // Releases what still sounds, then closes.
   void close() override;
   bool is_open() const { return open_; }

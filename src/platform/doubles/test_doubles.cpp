@@ -4,8 +4,8 @@
 
 namespace velk0::testing {
 
-void FakeMidiDevices::send(std::uint32_t word) {
-  if (((word >> 8) & 0x80) || ((word >> 16) & 0x80)) ++bad_data_bytes_;
+void FakeMidiDevices::send(platform::MidiMessage message) {
+  if (message.seven_bit() != message) ++bad_data_bytes_;
 }
 
 unsigned FakeMedia::step(const std::string& op) {

@@ -24,7 +24,7 @@ class FakeMidiDevices : public platform::MidiDevices {
   int notes(unsigned index) override { return index < notes_.size() ? notes_[index] : 0; }
   std::string name(unsigned index) override { return "sortie " + std::to_string(index); }
   bool open(unsigned index) override { return index < notes_.size(); }
-  void send(std::uint32_t word) override;
+  void send(platform::MidiMessage message) override;
   void close() override {}
   int bad_data_bytes() const { return bad_data_bytes_; }
 

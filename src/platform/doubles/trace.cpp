@@ -47,10 +47,10 @@ void Trace::open(unsigned device, int notes) {
 
 void Trace::close() { line("\"ev\":\"close\""); }
 
-void Trace::midi(std::optional<unsigned> device, std::uint32_t word) {
+void Trace::midi(std::optional<unsigned> device, platform::MidiMessage message) {
   line("\"ev\":\"midi\",\"device\":" + (device ? std::to_string(*device) : "null") +
-       ",\"bytes\":[" + std::to_string(word & 0xFF) + ',' + std::to_string((word >> 8) & 0xFF) +
-       ',' + std::to_string((word >> 16) & 0xFF) + ']');
+       ",\"bytes\":[" + std::to_string(message.status) + ',' + std::to_string(message.data1) + ',' +
+       std::to_string(message.data2) + ']');
 }
 
 void Trace::wait(std::uint32_t ms) { line("\"ev\":\"wait\",\"ms\":" + std::to_string(ms)); }
@@ -111,9 +111,9 @@ bool TracedMidi::open(unsigned index) {
   return opened;
 }
 
-void TracedMidi::send(std::uint32_t word) {
-  trace_.midi(device_, word);
-  inner_.send(word);
+void TracedMidi::send(platform::MidiMessage message) {
+  trace_.midi(device_, message);
+  inner_.send(message);
 }
 
 void TracedMidi::close() {

@@ -22,7 +22,7 @@ class Trace {
   void box(BoxStyle style, std::string_view text, std::string_view caption, int answer);
   void open(unsigned device, int notes);
   void close();
-  void midi(std::optional<unsigned> device, std::uint32_t word);
+  void midi(std::optional<unsigned> device, platform::MidiMessage message);
   void wait(std::uint32_t ms);
   void sound(std::string_view path);
   void file(std::string_view op, std::string_view path, int chars);
@@ -64,7 +64,7 @@ class TracedMidi : public MidiDevices {
   int notes(unsigned index) override { return inner_.notes(index); }
   std::string name(unsigned index) override { return inner_.name(index); }
   bool open(unsigned index) override;
-  void send(std::uint32_t word) override;
+  void send(platform::MidiMessage message) override;
   void close() override;
 
  private:

@@ -41,9 +41,9 @@ bool WinmmMidi::open(unsigned index) {
   return true;
 }
 
-void WinmmMidi::send(std::uint32_t word) {
+void WinmmMidi::send(MidiMessage message) {
   Locked locked(guard_);
-  if (handle_) midiOutShortMsg(handle_, word);
+  if (handle_) midiOutShortMsg(handle_, message.word());
 }
 
 void WinmmMidi::close() {

@@ -29,7 +29,7 @@ class WinmmMidi : public MidiDevices {
   // The product name of the capability record.
   std::string name(unsigned index) override;
   bool open(unsigned index) override;
-  void send(std::uint32_t word) override;
+  void send(MidiMessage message) override;
   void close() override;
 
   // Silences every channel (midiOutReset) and closes the device. Safe from

@@ -220,33 +220,30 @@ void SynthEngine::apply(const SynthEvent& event) {
     reset();
     return;
   }
-  int status = static_cast<int>(event.word & 0xFF);
-  int data1 = static_cast<int>((event.word >> 8) & 0x7F);
-  int data2 = static_cast<int>((event.word >> 16) & 0x7F);
-  int channel = status & 0x0F;
-  switch (status & 0xF0) {
-    case 0x80:
-      fluid_synth_noteoff(synth_, channel, data1);
+  const MidiMessage message = event.message.seven_bit();
+  const int channel = static_cast<int>(message.channel());
+  const int data1 = message.data1, data2 = message.data2;
+  if (message.is_note_off()) {
+    fluid_synth_noteoff(synth_, channel, data1);
+    return;
+  }
+  switch (message.kind()) {
+    case MidiKind::note_on:
+      fluid_synth_noteon(synth_, channel, data1, data2);
       break;
-    case 0x90:
-      if (data2 == 0)
-        fluid_synth_noteoff(synth_, channel, data1);
-      else
-        fluid_synth_noteon(synth_, channel, data1, data2);
-      break;
-    case 0xA0:
+    case MidiKind::key_pressure:
       fluid_synth_key_pressure(synth_, channel, data1, data2);
       break;
-    case 0xB0:
+    case MidiKind::control_change:
       fluid_synth_cc(synth_, channel, data1, data2);
       break;
-    case 0xC0:
+    case MidiKind::program_change:
       fluid_synth_program_change(synth_, channel, data1);
       break;
-    case 0xD0:
+    case MidiKind::channel_pressure:
       fluid_synth_channel_pressure(synth_, channel, data1);
       break;
-    case 0xE0:
+    case MidiKind::pitch_bend:
       fluid_synth_pitch_bend(synth_, channel, data1 | (data2 << 7));
       break;
     default:
@@ -267,7 +264,8 @@ void SynthEngine::preload_program(int channel, int program) {
 
 bool SynthEngine::reads_samples(const SynthEvent& event) {
   return event.kind == SynthEvent::Kind::reset ||
-         (event.kind == SynthEvent::Kind::message && (event.word & 0xF0) == 0xC0);
+         (event.kind == SynthEvent::Kind::message &&
+          event.message.kind() == MidiKind::program_change);
 }
 
 void SynthEngine::preload(const SynthEvent& event) {
@@ -277,8 +275,8 @@ void SynthEngine::preload(const SynthEvent& event) {
     for (int channel = 0; channel < kMidiChannels; ++channel)
       if (channel != kDrumChannel) preload_program(channel, 0);
   } else {
-    preload_program(static_cast<int>(event.word & 0x0F),
-                    static_cast<int>((event.word >> 8) & 0x7F));
+    const MidiMessage change = event.message.seven_bit();
+    preload_program(static_cast<int>(change.channel()), change.data1);
   }
 }
 

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/midi_message.h"
 #include "platform/posix/audio/synth_failure.h"
 
 namespace velk0::platform::posix {
@@ -17,12 +18,12 @@ namespace velk0::platform::posix {
 // One thing for the synthesizer to do.
 struct SynthEvent {
   enum class Kind : std::uint8_t {
-    message,        // a short MIDI message, status in the low byte of `word`
+    message,        // a short MIDI message, `message`
     all_notes_off,  // every note on every channel is let go
     reset,          // programs, controllers and voices back to their start
   };
   Kind kind = Kind::message;
-  std::uint32_t word = 0;
+  MidiMessage message;
 };
 
 class SynthEngine {

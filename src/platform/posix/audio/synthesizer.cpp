@@ -145,25 +145,26 @@ int Synthesizer::polyphony() { return engine_.polyphony(); }
 
 void Synthesizer::catch_up() { sink_->catch_up(); }
 
-void Synthesizer::send(std::uint32_t word) {
-  unsigned status = word & 0xFF;
-  bool drums = (status & 0x0F) == SynthEngine::kDrumChannel;
-  if (drums && (status & 0xF0) == 0xC0) {
+void Synthesizer::send(MidiMessage message) {
+  const bool drums = static_cast<int>(message.channel()) == SynthEngine::kDrumChannel;
+  if (drums && message.kind() == MidiKind::program_change) {
     drum_kit_chosen_ = true;
-  } else if (drums && (status & 0xF0) == 0x90 && !drum_kit_chosen_) {
-    play({SynthEvent::Kind::message, 0xC0u | SynthEngine::kDrumChannel});  // the standard kit
+  } else if (drums && message.kind() == MidiKind::note_on && !drum_kit_chosen_) {
+    // the standard kit
+    play({SynthEvent::Kind::message,
+          MidiMessage::make(MidiKind::program_change, SynthEngine::kDrumChannel)});
     drum_kit_chosen_ = true;
   }
-  play({SynthEvent::Kind::message, word});
+  play({SynthEvent::Kind::message, message});
 }
 
-void Synthesizer::release_all() { play({SynthEvent::Kind::all_notes_off, 0}); }
+void Synthesizer::release_all() { play({SynthEvent::Kind::all_notes_off, {}}); }
 
 void Synthesizer::hold_output(bool held) { sink_->hold(held); }
 
 void Synthesizer::reset_programs() {
   sink_->rebase();
-  play({SynthEvent::Kind::reset, 0});
+  play({SynthEvent::Kind::reset, {}});
   drum_kit_chosen_ = false;
 }
 

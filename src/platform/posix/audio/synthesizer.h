@@ -56,8 +56,8 @@ class Synthesizer {
   Synthesizer& operator=(const Synthesizer&) = delete;
 
   int polyphony();
-  // Plays one short message (status in the low byte).
-  void send(std::uint32_t word);
+  // Plays one short message.
+  void send(MidiMessage message);
   // Lets every note go (All Notes Off on every channel).
   void release_all();
   // Renders up to the clock's present and completes the file.

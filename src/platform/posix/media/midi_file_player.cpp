@@ -61,7 +61,7 @@ bool complete_midi_file(const std::vector<char>& b) {
 // Every note the file left on goes, held by the sustain pedal or not.
 void let_go(Synthesizer& synth) {
   for (unsigned channel = 0; channel < 16; ++channel)
-    synth.send(0xB0u | channel | kSustainPedal << 8);
+    synth.send(MidiMessage::make(MidiKind::control_change, channel, kSustainPedal));
   synth.release_all();
 }
 

@@ -136,23 +136,21 @@ bool PosixMidi::open(unsigned index) {
   return true;
 }
 
-void PosixMidi::send(std::uint32_t word) {
+void PosixMidi::send(MidiMessage message) {
   if (!open_) return;
-  unsigned status = word & 0xFF;
-  if ((status & 0xF0) == 0x90) channels_used_.set(status & 0x0F);
+  if (message.kind() == MidiKind::note_on) channels_used_.set(message.channel());
   if (*open_ == 0 && recorder_) {
-    recorder_->send(word, clock_.now_ms());
+    recorder_->send(message, clock_.now_ms());
     return;
   }
   if (*open_ == 0) {
-    synth_->send(word);
+    synth_->send(message);
     return;
   }
-  std::size_t length = channel_message_length(status);
+  const std::size_t length = message.length();
   if (length == 0) return;
-  std::vector<unsigned char> bytes = {static_cast<unsigned char>(status),
-                                      static_cast<unsigned char>((word >> 8) & 0x7F),
-                                      static_cast<unsigned char>((word >> 16) & 0x7F)};
+  const MidiMessage read = message.seven_bit();
+  std::vector<unsigned char> bytes = {read.status, read.data1, read.data2};
   bytes.resize(length);
   try {
     ports_->sendMessage(&bytes);

@@ -35,7 +35,7 @@ class PosixMidi : public MidiDevices {
   std::string name(unsigned index) override;
   bool open(unsigned index) override;
   // Does nothing while no device is open.
-  void send(std::uint32_t word) override;
+  void send(MidiMessage message) override;
   void close() override;
 
   // The embedded synthesizer, started on first use and kept for the whole

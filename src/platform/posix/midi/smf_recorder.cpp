@@ -1,6 +1,7 @@
 #include "platform/posix/midi/smf_recorder.h"
 
 #include <iostream>
+#include <optional>
 
 #include "platform/common/file_writes.h"
 #include "platform/common/text_encoding.h"
@@ -18,19 +19,17 @@ constexpr int kBlockFrames = 64;
 constexpr unsigned kSustainPedal = 64;
 constexpr unsigned kAllNotesOff = 123;
 
-std::uint32_t channel_word(unsigned status, unsigned data1, unsigned data2) {
-  return status | (data1 & 0x7F) << 8 | (data2 & 0x7F) << 16;
-}
-
-// The short message of one of the player's events; 0 for anything else
+// The short message of one of the player's events; none for anything else
 // (the file's own meta events, its tempo, are the player's business).
-std::uint32_t event_word(fluid_midi_event_t* event) {
-  const unsigned type = static_cast<unsigned>(fluid_midi_event_get_type(event));
-  if (channel_message_length(type) == 0) return 0;
-  const unsigned status = (type & 0xF0) | (fluid_midi_event_get_channel(event) & 0x0F);
+std::optional<MidiMessage> event_message(fluid_midi_event_t* event) {
+  const MidiMessage type{static_cast<std::uint8_t>(fluid_midi_event_get_type(event))};
+  if (type.length() == 0) return std::nullopt;
+  const auto channel = static_cast<unsigned>(fluid_midi_event_get_channel(event));
   const auto first = static_cast<unsigned>(fluid_midi_event_get_key(event));
-  if ((type & 0xF0) == 0xE0) return channel_word(status, first, first >> 7);
-  return channel_word(status, first, static_cast<unsigned>(fluid_midi_event_get_value(event)));
+  const unsigned second = type.kind() == MidiKind::pitch_bend
+                              ? first >> 7
+                              : static_cast<unsigned>(fluid_midi_event_get_value(event));
+  return MidiMessage::make(type.kind(), channel, first & 0x7F, second & 0x7F);
 }
 
 }  // namespace
@@ -51,27 +50,27 @@ SmfRecorder::SmfRecorder(std::string path) : path_(std::move(path)) {
 
 SmfRecorder::~SmfRecorder() { delete_player(); }
 
-void SmfRecorder::send(std::uint32_t word, std::uint64_t ms) {
-  const unsigned status = word & 0xFF;
-  if (failed_ || channel_message_length(status) == 0) return;
-  messages_.push_back({ms, word});
-  const unsigned kind = status & 0xF0, channel = status & 0x0F;
-  std::uint16_t& count = sounding_[channel * 128 + ((word >> 8) & 0x7F)];
-  const bool velocity = (word >> 16 & 0x7F) != 0;
-  if (kind == 0x90 && velocity && count < UINT16_MAX) ++count;
-  if ((kind == 0x80 || (kind == 0x90 && !velocity)) && count > 0) --count;
-  if (kind == 0xB0 && (word >> 8 & 0x7F) == kSustainPedal) pedal_down_[channel] = velocity;
+void SmfRecorder::send(MidiMessage message, std::uint64_t ms) {
+  if (failed_ || message.length() == 0) return;
+  messages_.push_back({ms, message});
+  const MidiMessage read = message.seven_bit();
+  std::uint16_t& count = sounding_[read.channel() * 128 + read.data1];
+  if (read.is_note_on() && count < UINT16_MAX) ++count;
+  if (read.is_note_off() && count > 0) --count;
+  if (read.kind() == MidiKind::control_change && read.data1 == kSustainPedal)
+    pedal_down_[read.channel()] = read.data2 != 0;
 }
 
 void SmfRecorder::end_notes(std::uint64_t ms) {
   for (unsigned at = 0; at < sounding_.size(); ++at)
-    while (sounding_[at] > 0) send(channel_word(0x80 | at / 128, at % 128, 0), ms);
+    while (sounding_[at] > 0) send(MidiMessage::make(MidiKind::note_off, at / 128, at % 128), ms);
 }
 
 void SmfRecorder::close(std::uint64_t ms, const std::bitset<16>& used) {
   end_notes(ms);
   for (unsigned channel = 0; channel < 16; ++channel)
-    if (used.test(channel)) send(channel_word(0xB0 | channel, kAllNotesOff, 0), ms);
+    if (used.test(channel))
+      send(MidiMessage::make(MidiKind::control_change, channel, kAllNotesOff), ms);
   save(ms);
 }
 
@@ -124,12 +123,14 @@ void SmfRecorder::stop_player(std::uint64_t now_ms) {
   delete_player();
   end_notes(now_ms);
   for (unsigned channel = 0; channel < 16; ++channel)
-    if (pedal_down_.test(channel)) send(channel_word(0xB0 | channel, kSustainPedal, 0), now_ms);
+    if (pedal_down_.test(channel))
+      send(MidiMessage::make(MidiKind::control_change, channel, kSustainPedal), now_ms);
 }
 
 int SmfRecorder::take_event(void* recorder, fluid_midi_event_t* event) {
   auto& self = *static_cast<SmfRecorder*>(recorder);
-  if (const std::uint32_t word = event_word(event)) self.send(word, self.player_ms_);
+  if (const std::optional<MidiMessage> message = event_message(event))
+    self.send(*message, self.player_ms_);
   return FLUID_OK;
 }
 

@@ -35,7 +35,7 @@ class SmfRecorder {
   SmfRecorder& operator=(const SmfRecorder&) = delete;
 
   bool writable() const { return !failed_; }
-  void send(std::uint32_t word, std::uint64_t ms);
+  void send(MidiMessage message, std::uint64_t ms);
   // The device closes: every note still on ends, All Notes Off goes to the
   // channels `used`, and the file is written.
   void close(std::uint64_t ms, const std::bitset<16>& used);

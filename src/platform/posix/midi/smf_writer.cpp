@@ -45,14 +45,16 @@ std::string track_events(const std::vector<TimedMessage>& messages, std::uint64_
   track.append("\x00\xFF\x51\x03", 4);
   put_be(track, kMicrosecondsPerQuarter, 3);
   std::uint64_t at = 0;
-  for (const TimedMessage& message : messages) {
-    const std::size_t length = channel_message_length(message.word & 0xFF);
+  for (const TimedMessage& timed : messages) {
+    const std::size_t length = timed.message.length();
     if (length == 0) continue;
-    const std::uint64_t ms = std::max(message.ms, at);
+    const std::uint64_t ms = std::max(timed.ms, at);
     put_delta(track, ms - at);
     at = ms;
-    for (std::size_t i = 0; i < length; ++i)
-      track.push_back(static_cast<char>((message.word >> (8 * i)) & (i == 0 ? 0xFF : 0x7F)));
+    const MidiMessage read = timed.message.seven_bit();
+    const char bytes[] = {static_cast<char>(read.status), static_cast<char>(read.data1),
+                          static_cast<char>(read.data2)};
+    track.append(bytes, length);
   }
   put_delta(track, std::max(end_ms, at) - at);
   track.append("\xFF\x2F\x00", 3);
@@ -60,22 +62,6 @@ std::string track_events(const std::vector<TimedMessage>& messages, std::uint64_
 }
 
 }  // namespace
-
-std::size_t channel_message_length(unsigned status) {
-  switch (status & 0xF0) {
-    case 0x80:
-    case 0x90:
-    case 0xA0:
-    case 0xB0:
-    case 0xE0:
-      return 3;
-    case 0xC0:
-    case 0xD0:
-      return 2;
-    default:
-      return 0;
-  }
-}
 
 std::optional<std::string> smf_bytes(const std::vector<TimedMessage>& messages,
                                      std::uint64_t end_ms, std::string_view track_name) {

@@ -12,16 +12,14 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/midi_message.h"
+
 namespace velk0::platform::posix {
 
 struct TimedMessage {
-  std::uint64_t ms = 0;    // from the start of the piece
-  std::uint32_t word = 0;  // a channel message, status in the low byte
+  std::uint64_t ms = 0;  // from the start of the piece
+  MidiMessage message;   // a channel message
 };
-
-// Bytes of a channel message with this status byte: 3, 2, or 0 for a byte
-// that starts no channel message.
-std::size_t channel_message_length(unsigned status);
 
 // The file of `messages` (in order of time; a message dated before the one
 // before it is taken at that one's time), `end_ms` long at least. Nothing
