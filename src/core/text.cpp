@@ -41,17 +41,6 @@ std::string_view c_text(std::string_view text, std::size_t capacity) {
   return text.substr(0, capacity);
 }
 
-void lower_ascii_in_place(std::string& text) {
-  for (char& c : text)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-}
-
-std::string lower_ascii(std::string_view text) {
-  std::string out(text);
-  lower_ascii_in_place(out);
-  return out;
-}
-
 std::string format_text(const char* format, ...) {
   va_list args;
   va_start(args, format);

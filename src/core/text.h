@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/common/case_folding.h"
+
 namespace velk0 {
 
 // Copies `len` characters of `src` from position `pos` (from 1) into `dst`.
@@ -26,9 +28,8 @@ std::int32_t read_digits(std::string_view text);
 std::string_view c_text(std::string_view text, std::size_t capacity = std::string_view::npos);
 
 // Lower-cases A to Z only.
-std::string lower_ascii(std::string_view text);
-// The same on the text itself, with no copy of it (a whole file's text).
-void lower_ascii_in_place(std::string& text);
+using platform::lower_ascii;
+using platform::lower_ascii_in_place;
 
 // Formats like printf into a std::string.
 std::string format_text(const char* format, ...) __attribute__((format(printf, 1, 2)));

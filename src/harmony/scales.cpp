@@ -5,6 +5,7 @@
 #include <array>
 #include <string_view>
 
+#include "core/note_text.h"
 #include "core/settings.h"
 
 namespace velk0 {
@@ -123,8 +124,6 @@ constexpr std::array<std::array<std::string_view, 12>, 7> kScales = {{
 // clang-format on
 
 // Note names for the black keys, sharp or flat according to the key.
-constexpr std::array<std::string_view, 12> kSharpKeyNames = {"c",  "c+", "d",  "d+", "e",  "f",
-                                                             "f+", "g",  "g+", "a",  "a+", "b"};
 constexpr std::array<std::string_view, 12> kFlatKeyNames = {"c",  "d-", "d",  "e-", "e",  "f",
                                                             "g-", "g",  "a-", "a",  "b-", "b"};
 
@@ -148,7 +147,7 @@ int notes_to_tablature(const PlaySettings& settings, std::span<const std::int8_t
   // The octave the text is at, from the current octave.
   int at = settings.octa;
   out.clear();
-  const auto& names = uses_sharps(settings.ton) ? kSharpKeyNames : kFlatKeyNames;
+  const auto& names = uses_sharps(settings.ton) ? kSharpNoteNames : kFlatKeyNames;
   const int count =
       notes.empty() ? 0 : std::clamp<int>(notes[0], 0, static_cast<int>(notes.size()) - 1);
   for (int i = 1; i <= count; ++i) {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "core/note_text.h"
 #include "core/text.h"
 #include "midi/midi_out.h"
 
@@ -26,8 +27,9 @@ constexpr int kBatchNotes = kListCapacity - 1;
 
 bool is_separator(unsigned char c) { return c == '|' || c == '\r' || c == '\n'; }
 
-bool is_accidental(unsigned char c) {
-  return c == '+' || c == '-' || c == '0' || c == '*' || c == 0xE1;
+// The accidentals, and the natural, which the notation also takes after a note.
+bool is_accidental_or_natural(unsigned char c) {
+  return c == '0' || is_accidental(static_cast<char>(c));
 }
 
 // The octave the base numbers of the letters stand in (c of octave 3 is 36),
@@ -158,7 +160,7 @@ class KeySignatureRewrite {
   void letter(char ch) {
     const char nx = at(i_ + 1);
     const std::size_t at = sig_.find(ch);
-    if (!is_accidental(static_cast<unsigned char>(nx))) {
+    if (!is_accidental_or_natural(static_cast<unsigned char>(nx))) {
       // The accidental the signature (or the measure) gives the letter.
       put(std::string_view(&ch, 1));
       if (at != std::string::npos && at + 1 < sig_.size()) put(std::string_view(&sig_[at + 1], 1));
