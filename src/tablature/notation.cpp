@@ -579,20 +579,34 @@ int apply_key_signature(PlaySettings& settings, std::string& text, std::string& 
   return rewrite.run();
 }
 
+namespace {
+
+// The label of an indication that changes no setting.
+const char* plain_indication_label(char kind) {
+  switch (kind) {
+    case 'c':
+      return "conseil";
+    case 'd':
+      return "doigt\xE9";
+    case 'h':
+      return "harmonie";
+    case 'p':
+      return "paroles";
+    case 'r':
+      return "reprise";
+    default:
+      return "indication non trait\xE9"
+             "e";
+  }
+}
+
+}  // namespace
+
 void apply_indication(RunState& run, char kind, std::string& text, std::string& label) {
   PlaySettings& s = run.settings;
   switch (kind) {
     case 'a':
       set_bounded(s.arma, text, kSettingCapacity);
-      return;
-    case 'c':
-      label = "conseil";
-      return;
-    case 'd':
-      label = "doigt\xE9";
-      return;
-    case 'h':
-      label = "harmonie";
       return;
     case 'i':
       s.instru = read_integer(text);
@@ -614,16 +628,11 @@ void apply_indication(RunState& run, char kind, std::string& text, std::string& 
       return;
     case 'o': {
       const std::int32_t octave = read_integer(text);
-      s.octa = static_cast<std::int8_t>(octave < 0 || octave > 8 ? 3 : octave);
+      s.octa =
+          static_cast<std::int8_t>(octave < 0 || octave > 8 ? default_settings().octa : octave);
       label = "octave";
       return;
     }
-    case 'p':
-      label = "paroles";
-      return;
-    case 'r':
-      label = "reprise";
-      return;
     case 't':
       s.trans = static_cast<std::int8_t>(read_integer(text));
       label = "transposition";
@@ -633,9 +642,7 @@ void apply_indication(RunState& run, char kind, std::string& text, std::string& 
       label = "volume";
       return;
     default:
-      label =
-          "indication non trait\xE9"
-          "e";
+      label = plain_indication_label(kind);
       return;
   }
 }
