@@ -134,16 +134,15 @@ bool uses_sharps(int key) {
 
 }  // namespace
 
-int scale_text(const PlaySettings& settings, ScaleMode mode, std::string& out) {
+void scale_text(const PlaySettings& settings, ScaleMode mode, std::string& out) {
   const int key = settings.ton;
   const auto m = static_cast<std::size_t>(mode);
-  if (key < 0 || key > 11 || m >= kScales.size()) return 0;
+  if (key < 0 || key > 11 || m >= kScales.size()) return;
   out = kScales[m][static_cast<std::size_t>(key)];
-  return 0;
 }
 
-int notes_to_tablature(const PlaySettings& settings, std::span<const std::int8_t> notes,
-                       std::string& out) {
+void notes_to_tablature(const PlaySettings& settings, std::span<const std::int8_t> notes,
+                        std::string& out) {
   // The octave the text is at, from the current octave.
   int at = settings.octa;
   out.clear();
@@ -159,7 +158,6 @@ int notes_to_tablature(const PlaySettings& settings, std::span<const std::int8_t
     out += names[static_cast<std::size_t>(v % 12)];
     at = octave;
   }
-  return 0;
 }
 
 }  // namespace velk0

@@ -566,10 +566,10 @@ int parse_tablature(RunState& run, std::string_view text, Notes& notes, Duration
   return static_cast<std::uint8_t>(separators);
 }
 
-int parse_material(RunState& run, std::string_view text, Notes& notes, Durations& durations) {
+void parse_material(RunState& run, std::string_view text, Notes& notes, Durations& durations) {
   TokenReader token_reader(run, Reader::kMaterial, notes, durations, nullptr, nullptr, nullptr,
                            false);
-  return static_cast<std::uint8_t>(token_reader.read(text));
+  token_reader.read(text);
 }
 
 int apply_key_signature(PlaySettings& settings, std::string& text, std::string& out) {
