@@ -10,9 +10,9 @@
 
 namespace velk0 {
 
-// Copies `len` characters of `src` from position `pos` (from 1) into `dst`.
-// Returns 0 when exactly `len` characters were copied, 1 otherwise.
-int copy_substring(std::string& dst, std::string_view src, int pos, int len);
+// Copies `len` characters of `src` from position `pos` (from 1) into `dst`,
+// fewer when `src` ends first, none when `pos` or `len` is below 1.
+void copy_substring(std::string& dst, std::string_view src, int pos, int len);
 
 // Reads a decimal integer the way the C library does: leading blanks, an
 // optional sign, then digits up to the first non-digit; 0 when there are none.
