@@ -99,7 +99,7 @@ void at_argument(RunState& run, LoopState& st) {
   if (st.command_state != '@') check_midi_device(run);
   st.command_state = '@';
   copy_substring(st.at_name, st.argument_text, 2, static_cast<int>(kAtNameLength));
-  run_at_command(run, st.at_name, st.argument_text, st.tablature_text);
+  run_at_command(run, st.at_name);
 }
 
 void tablature_argument(RunState& run, LoopState& st) {
@@ -108,7 +108,7 @@ void tablature_argument(RunState& run, LoopState& st) {
   else if (st.command_state == '$' && !st.dollar_symbol.empty())
     tablature_command(run, st.dollar_symbol, st.dollar_number, st.argument_text);
   else if (st.command_state == '@' && !st.at_name.empty())
-    run_at_command(run, st.at_name, st.argument_text, st.tablature_text);
+    run_at_command(run, st.at_name);
   else
     set_bounded(st.tablature_text, st.argument_text, kTablatureCapacity);
   if (st.command_state != '#') return;

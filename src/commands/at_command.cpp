@@ -65,7 +65,7 @@ constexpr std::array<AtCommand, 38> kCommands = {{
 
 }  // namespace
 
-void run_at_command(RunState& run, std::string_view name, std::string&, std::string&) {
+void run_at_command(RunState& run, std::string_view name) {
   const std::string wanted = lower_ascii(name);
   for (const AtCommand& command : kCommands) {
     if (command.name == wanted) {

@@ -9,9 +9,7 @@ namespace velk0 {
 
 // Runs the interactive command `name` (the text after the @, at most four
 // characters), compared whole and whatever its letter case; a name that
-// matches no command is answered with the lists of commands. The two texts
-// are left as they are.
-void run_at_command(RunState& run, std::string_view name, std::string& argument_text,
-                    std::string& tablature_text);
+// matches no command is answered with the lists of commands.
+void run_at_command(RunState& run, std::string_view name);
 
 }  // namespace velk0

@@ -47,8 +47,8 @@ std::size_t translate_group(platform::Platform& platform, std::string_view text,
 
 }  // namespace
 
-std::size_t dict_lookup(platform::Platform& platform, std::string_view key, std::string& result,
-                        std::string_view path) {
+void dict_lookup(platform::Platform& platform, std::string_view key, std::string& result,
+                 std::string_view path) {
   result.clear();
   const bool opened =
       read_text_lines(*platform.files, path, kDictionaryLine, [&](std::string_view line) {
@@ -59,7 +59,6 @@ std::size_t dict_lookup(platform::Platform& platform, std::string_view key, std:
         return false;
       });
   if (!opened) show_info(*platform.dialogs, "dictionnaire nontrouv\xE9", path);
-  return result.size();
 }
 
 void dict_translate(platform::Platform& platform, std::string& text, std::string& keys,

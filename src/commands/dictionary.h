@@ -16,10 +16,9 @@ inline constexpr std::string_view kDictionaryPath = "\\korvane\\notaflux.dic";
 
 // `result` becomes what follows `key` on the first line of the dictionary
 // that holds it (its line end included), empty when no line does; lines are
-// read 2047 characters at a time. A missing dictionary is reported. Returns
-// the length of the result.
-std::size_t dict_lookup(platform::Platform& platform, std::string_view key, std::string& result,
-                        std::string_view path);
+// read 2047 characters at a time. A missing dictionary is reported.
+void dict_lookup(platform::Platform& platform, std::string_view key, std::string& result,
+                 std::string_view path);
 
 // Takes the groups out of `text`: a group runs from "[" or "{" to "]", "}" or
 // the end of the text, and its words, separated by blanks, are looked up as

@@ -31,8 +31,8 @@ void cut_chord(Chord& chord) {
 
 }  // namespace
 
-int musical_command(RunState& run, std::string_view symbol, std::string_view number,
-                    std::string& argument_text, std::string& tablature_text) {
+void musical_command(RunState& run, std::string_view symbol, std::string_view number,
+                     std::string& argument_text, std::string& tablature_text) {
   // The tablature as the key signature makes it sound, reduced to a chord
   // text of one word per note.
   cut_to_tablature(argument_text);
@@ -79,7 +79,6 @@ int musical_command(RunState& run, std::string_view symbol, std::string_view num
     spell_chord_sharp(chord, tablature_text);
   }
   cut_to_tablature(tablature_text);
-  return 0;
 }
 
 }  // namespace velk0

@@ -14,8 +14,8 @@ int ask_choice(platform::Dialogs& dialogs, std::string_view text, std::string_vi
   return dialogs.show(BoxStyle::choice, text, caption);
 }
 
-int show_plain(platform::Dialogs& dialogs, std::string_view text, std::string_view caption) {
-  return dialogs.show(BoxStyle::ok, text, caption);
+void show_plain(platform::Dialogs& dialogs, std::string_view text, std::string_view caption) {
+  dialogs.show(BoxStyle::ok, text, caption);
 }
 
 }  // namespace velk0

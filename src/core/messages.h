@@ -12,6 +12,6 @@ int show_info(platform::Dialogs& dialogs, std::string_view text, std::string_vie
 // Yes/No/Cancel box; 0 without a box when both texts are empty.
 int ask_choice(platform::Dialogs& dialogs, std::string_view text, std::string_view caption);
 // OK box with no icon.
-int show_plain(platform::Dialogs& dialogs, std::string_view text, std::string_view caption);
+void show_plain(platform::Dialogs& dialogs, std::string_view text, std::string_view caption);
 
 }  // namespace velk0

@@ -7,13 +7,12 @@
 
 namespace velk0 {
 
-int copy_substring(std::string& dst, std::string_view src, int pos, int len) {
+void copy_substring(std::string& dst, std::string_view src, int pos, int len) {
   dst.clear();
-  if (len < 1 || pos < 1) return 1;
-  std::size_t start = static_cast<std::size_t>(pos) - 1;
-  if (start >= src.size()) return 1;
+  if (len < 1 || pos < 1) return;
+  const std::size_t start = static_cast<std::size_t>(pos) - 1;
+  if (start >= src.size()) return;
   dst = src.substr(start, static_cast<std::size_t>(len));
-  return dst.size() == static_cast<std::size_t>(len) ? 0 : 1;
 }
 
 std::int32_t read_integer(std::string_view text) {
@@ -39,17 +38,6 @@ std::int32_t read_digits(std::string_view text) {
 std::string_view c_text(std::string_view text, std::size_t capacity) {
   text = text.substr(0, text.find('\0'));
   return text.substr(0, capacity);
-}
-
-void lower_ascii_in_place(std::string& text) {
-  for (char& c : text)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-}
-
-std::string lower_ascii(std::string_view text) {
-  std::string out(text);
-  lower_ascii_in_place(out);
-  return out;
 }
 
 std::string format_text(const char* format, ...) {

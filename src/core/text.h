@@ -6,11 +6,13 @@
 #include <string>
 #include <string_view>
 
+#include "platform/common/case_folding.h"
+
 namespace velk0 {
 
-// Copies `len` characters of `src` from position `pos` (from 1) into `dst`.
-// Returns 0 when exactly `len` characters were copied, 1 otherwise.
-int copy_substring(std::string& dst, std::string_view src, int pos, int len);
+// Copies `len` characters of `src` from position `pos` (from 1) into `dst`,
+// fewer when `src` ends first, none when `pos` or `len` is below 1.
+void copy_substring(std::string& dst, std::string_view src, int pos, int len);
 
 // Reads a decimal integer the way the C library does: leading blanks, an
 // optional sign, then digits up to the first non-digit; 0 when there are none.
@@ -26,9 +28,8 @@ std::int32_t read_digits(std::string_view text);
 std::string_view c_text(std::string_view text, std::size_t capacity = std::string_view::npos);
 
 // Lower-cases A to Z only.
-std::string lower_ascii(std::string_view text);
-// The same on the text itself, with no copy of it (a whole file's text).
-void lower_ascii_in_place(std::string& text);
+using platform::lower_ascii;
+using platform::lower_ascii_in_place;
 
 // Formats like printf into a std::string.
 std::string format_text(const char* format, ...) __attribute__((format(printf, 1, 2)));

@@ -5,6 +5,7 @@
 #include <array>
 #include <string_view>
 
+#include "core/note_text.h"
 #include "core/settings.h"
 
 namespace velk0 {
@@ -123,8 +124,6 @@ constexpr std::array<std::array<std::string_view, 12>, 7> kScales = {{
 // clang-format on
 
 // Note names for the black keys, sharp or flat according to the key.
-constexpr std::array<std::string_view, 12> kSharpKeyNames = {"c",  "c+", "d",  "d+", "e",  "f",
-                                                             "f+", "g",  "g+", "a",  "a+", "b"};
 constexpr std::array<std::string_view, 12> kFlatKeyNames = {"c",  "d-", "d",  "e-", "e",  "f",
                                                             "g-", "g",  "a-", "a",  "b-", "b"};
 
@@ -135,20 +134,19 @@ bool uses_sharps(int key) {
 
 }  // namespace
 
-int scale_text(const PlaySettings& settings, ScaleMode mode, std::string& out) {
+void scale_text(const PlaySettings& settings, ScaleMode mode, std::string& out) {
   const int key = settings.ton;
   const auto m = static_cast<std::size_t>(mode);
-  if (key < 0 || key > 11 || m >= kScales.size()) return 0;
+  if (key < 0 || key > 11 || m >= kScales.size()) return;
   out = kScales[m][static_cast<std::size_t>(key)];
-  return 0;
 }
 
-int notes_to_tablature(const PlaySettings& settings, std::span<const std::int8_t> notes,
-                       std::string& out) {
+void notes_to_tablature(const PlaySettings& settings, std::span<const std::int8_t> notes,
+                        std::string& out) {
   // The octave the text is at, from the current octave.
   int at = settings.octa;
   out.clear();
-  const auto& names = uses_sharps(settings.ton) ? kSharpKeyNames : kFlatKeyNames;
+  const auto& names = uses_sharps(settings.ton) ? kSharpNoteNames : kFlatKeyNames;
   const int count =
       notes.empty() ? 0 : std::clamp<int>(notes[0], 0, static_cast<int>(notes.size()) - 1);
   for (int i = 1; i <= count; ++i) {
@@ -160,7 +158,6 @@ int notes_to_tablature(const PlaySettings& settings, std::span<const std::int8_t
     out += names[static_cast<std::size_t>(v % 12)];
     at = octave;
   }
-  return 0;
 }
 
 }  // namespace velk0

@@ -19,12 +19,12 @@ enum class ScaleMode {
 };
 
 // Writes the scale text of `mode` in the settings' key; leaves `out` alone
-// when the key is outside 0..11. Returns 0.
-int scale_text(const PlaySettings& settings, ScaleMode mode, std::string& out);
+// when the key is outside 0..11.
+void scale_text(const PlaySettings& settings, ScaleMode mode, std::string& out);
 
 // Writes the notes (element 0 = count) as tablature text spelled for the
-// settings' key, from the settings' octave. Returns 0.
-int notes_to_tablature(const PlaySettings& settings, std::span<const std::int8_t> notes,
-                       std::string& out);
+// settings' key, from the settings' octave.
+void notes_to_tablature(const PlaySettings& settings, std::span<const std::int8_t> notes,
+                        std::string& out);
 
 }  // namespace velk0

@@ -6,17 +6,15 @@
 #include <cstdint>
 #include <string_view>
 
+#include "core/note_text.h"
+
 namespace velk0 {
 namespace {
 
 constexpr int kLast = static_cast<int>(kChordSize) - 1;
 constexpr char kDoubleFlat = '\xE1';
 
-constexpr std::array<std::string_view, 12> kSharpNames = {"c",  "c+", "d",  "d+", "e",  "f",
-                                                          "f+", "g",  "g+", "a",  "a+", "b"};
-
 bool is_letter(char c) { return c >= 'a' && c <= 'g'; }
-bool is_accidental(char c) { return c == '+' || c == '-' || c == '*' || c == kDoubleFlat; }
 bool is_octave_mark(char c) { return c == '<' || c == '>'; }
 
 int note_count(const Chord& chord) { return std::clamp<int>(chord[0], 0, kLast); }
@@ -116,7 +114,7 @@ int spell_sharp(int note, std::string& out) {
     out.clear();
     return 1;
   }
-  out = kSharpNames[static_cast<std::size_t>(note % 12)];
+  out = kSharpNoteNames[static_cast<std::size_t>(note % 12)];
   return 0;
 }
 

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "core/note_text.h"
 #include "core/text.h"
 #include "midi/midi_out.h"
 
@@ -26,8 +27,9 @@ constexpr int kBatchNotes = kListCapacity - 1;
 
 bool is_separator(unsigned char c) { return c == '|' || c == '\r' || c == '\n'; }
 
-bool is_accidental(unsigned char c) {
-  return c == '+' || c == '-' || c == '0' || c == '*' || c == 0xE1;
+// The accidentals, and the natural, which the notation also takes after a note.
+bool is_accidental_or_natural(unsigned char c) {
+  return c == '0' || is_accidental(static_cast<char>(c));
 }
 
 // The octave the base numbers of the letters stand in (c of octave 3 is 36),
@@ -158,7 +160,7 @@ class KeySignatureRewrite {
   void letter(char ch) {
     const char nx = at(i_ + 1);
     const std::size_t at = sig_.find(ch);
-    if (!is_accidental(static_cast<unsigned char>(nx))) {
+    if (!is_accidental_or_natural(static_cast<unsigned char>(nx))) {
       // The accidental the signature (or the measure) gives the letter.
       put(std::string_view(&ch, 1));
       if (at != std::string::npos && at + 1 < sig_.size()) put(std::string_view(&sig_[at + 1], 1));
@@ -564,10 +566,10 @@ int parse_tablature(RunState& run, std::string_view text, Notes& notes, Duration
   return static_cast<std::uint8_t>(separators);
 }
 
-int parse_material(RunState& run, std::string_view text, Notes& notes, Durations& durations) {
+void parse_material(RunState& run, std::string_view text, Notes& notes, Durations& durations) {
   TokenReader token_reader(run, Reader::kMaterial, notes, durations, nullptr, nullptr, nullptr,
                            false);
-  return static_cast<std::uint8_t>(token_reader.read(text));
+  token_reader.read(text);
 }
 
 int apply_key_signature(PlaySettings& settings, std::string& text, std::string& out) {
@@ -577,20 +579,34 @@ int apply_key_signature(PlaySettings& settings, std::string& text, std::string& 
   return rewrite.run();
 }
 
+namespace {
+
+// The label of an indication that changes no setting.
+const char* plain_indication_label(char kind) {
+  switch (kind) {
+    case 'c':
+      return "conseil";
+    case 'd':
+      return "doigt\xE9";
+    case 'h':
+      return "harmonie";
+    case 'p':
+      return "paroles";
+    case 'r':
+      return "reprise";
+    default:
+      return "indication non trait\xE9"
+             "e";
+  }
+}
+
+}  // namespace
+
 void apply_indication(RunState& run, char kind, std::string& text, std::string& label) {
   PlaySettings& s = run.settings;
   switch (kind) {
     case 'a':
       set_bounded(s.arma, text, kSettingCapacity);
-      return;
-    case 'c':
-      label = "conseil";
-      return;
-    case 'd':
-      label = "doigt\xE9";
-      return;
-    case 'h':
-      label = "harmonie";
       return;
     case 'i':
       s.instru = read_integer(text);
@@ -612,16 +628,11 @@ void apply_indication(RunState& run, char kind, std::string& text, std::string& 
       return;
     case 'o': {
       const std::int32_t octave = read_integer(text);
-      s.octa = static_cast<std::int8_t>(octave < 0 || octave > 8 ? 3 : octave);
+      s.octa =
+          static_cast<std::int8_t>(octave < 0 || octave > 8 ? default_settings().octa : octave);
       label = "octave";
       return;
     }
-    case 'p':
-      label = "paroles";
-      return;
-    case 'r':
-      label = "reprise";
-      return;
     case 't':
       s.trans = static_cast<std::int8_t>(read_integer(text));
       label = "transposition";
@@ -631,9 +642,7 @@ void apply_indication(RunState& run, char kind, std::string& text, std::string& 
       label = "volume";
       return;
     default:
-      label =
-          "indication non trait\xE9"
-          "e";
+      label = plain_indication_label(kind);
       return;
   }
 }

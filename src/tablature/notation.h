@@ -77,7 +77,7 @@ int parse_tablature(RunState& run, std::string_view text, Notes& notes, Duration
 // Reads material that an @ command plays: as parse_tablature, but the note
 // numbers leave the transposition out (a transposition indication in the
 // text still sets trans). The commands add trans once, when they play.
-int parse_material(RunState& run, std::string_view text, Notes& notes, Durations& durations);
+void parse_material(RunState& run, std::string_view text, Notes& notes, Durations& durations);
 
 // Appends a space to `text`, lower-cases it, and writes it to `out` with the
 // key signature's accidentals written onto the notes. May change arma.

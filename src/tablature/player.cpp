@@ -461,14 +461,13 @@ void play_pattern(RunState& run, std::int8_t base, std::span<const std::int8_t> 
   }
 }
 
-int play_text(RunState& run, std::string_view text) {
+void play_text(RunState& run, std::string_view text) {
   // Closes the device first when it is open.
-  if (!open_midi_device_or_tell(run)) return 0;
+  if (!open_midi_device_or_tell(run)) return;
   std::string collected;
   NoteList list;
   play_tablature(run, text, "", 1, kCommandLineNotes, collected, list);
   close_midi_device(run);
-  return 0;
 }
 
 }  // namespace velk0

@@ -14,7 +14,7 @@ namespace velk0 {
 
 // Plays one tablature on a freshly opened device: at most its first
 // kCommandLineNotes notes, announcing nothing; the device is closed after.
-int play_text(RunState& run, std::string_view text);
+void play_text(RunState& run, std::string_view text);
 
 // Reads and plays `text`. `modes` selects what is announced, `first`/`last`
 // the range (note positions, or measures when modes contain m). `collected`

@@ -49,13 +49,12 @@ class MeasureWatcher : public ReadingWatcher {
 };
 
 // Whole: the range from mesuredeb to mesurefin, as note positions.
-int play_whole(RunState& run) {
+void play_whole(RunState& run) {
   const PlaySettings& s = run.settings;
   const std::string text = s.tabcourante;
   std::string collected;
   NoteList list;
   play_tablature(run, text, "", s.mesuredeb, s.mesurefin, collected, list);
-  return 0;
 }
 
 int step_back_or_forward(int measure, bool forward) {
@@ -83,7 +82,7 @@ class Replay {
 };
 
 // Measure by measure, from mesuredeb, which keeps the position.
-int play_measures(RunState& run) {
+void play_measures(RunState& run) {
   PlaySettings& s = run.settings;
   const MeasureEnds& ends = run.measure_ends;
   Replay play(run, "");
@@ -95,11 +94,11 @@ int play_measures(RunState& run) {
                    format_text("mesure %d : jouer depuis la note %d jusqu'a la note %d", m,
                                static_cast<int>(first), static_cast<int>(last)),
                    kMeasureCaption);
-    if (answer != kAnswerYes && answer != kAnswerNo) return 0;
+    if (answer != kAnswerYes && answer != kAnswerNo) return;
     play(first, last);
     s.mesuredeb = step_back_or_forward(m, answer == kAnswerYes);
     if (s.mesuredeb != 1 && measure_end_at(ends, s.mesuredeb) == 0) {
-      if (ask_choice(run.dialogs(), kEndText, kEndCaption) != kAnswerYes) return 0;
+      if (ask_choice(run.dialogs(), kEndText, kEndCaption) != kAnswerYes) return;
       s.mesuredeb = 1;
     }
   }
@@ -107,24 +106,24 @@ int play_measures(RunState& run) {
 
 // Step by step: step i is note i, or measure i when indi holds m; No goes
 // back one step, Cancel ends. `notes` is the tablature's count of notes.
-int play_steps(RunState& run, std::int32_t notes) {
+void play_steps(RunState& run, std::int32_t notes) {
   const PlaySettings& s = run.settings;
   const bool by_measure = s.indi.find('m') != std::string::npos;
   Replay step(run, s.indi);
   for (;;) {
     const int first = step(1, 1);
-    if (first == kAnswerCancel) return 0;
+    if (first == kAnswerCancel) return;
     if (first == kAnswerNo) continue;
     int i = 2;
     // mesure is what the first step's reading counted.
     auto steps = [&] { return static_cast<unsigned>(by_measure ? s.mesure : notes); };
     while (static_cast<unsigned>(i) <= steps()) {
       const int answer = step(i, i);
-      if (answer == kAnswerCancel) return 0;
+      if (answer == kAnswerCancel) return;
       if (answer == kAnswerNo && (i -= 2) == 0) break;
       ++i;
     }
-    if (i != 0) return 0;
+    if (i != 0) return;
   }
 }
 
@@ -153,14 +152,17 @@ std::int32_t fill_measure_ends(RunState& run, std::string_view text) {
   return count;
 }
 
-int play_by_reading_mode(RunState& run) {
+void play_by_reading_mode(RunState& run) {
   read_device_choice(run);
-  if (!open_midi_device_or_tell(run)) return 0;
+  if (!open_midi_device_or_tell(run)) return;
   const PlaySettings& s = run.settings;
   const std::int32_t notes = fill_measure_ends(run, s.tabcourante);
-  if (s.indi.empty()) return play_whole(run);
-  if (s.indi == " ") return play_measures(run);
-  return play_steps(run, notes);
+  if (s.indi.empty())
+    play_whole(run);
+  else if (s.indi == " ")
+    play_measures(run);
+  else
+    play_steps(run, notes);
 }
 
 }  // namespace velk0

@@ -23,7 +23,7 @@ std::int32_t fill_measure_ends(RunState& run, std::string_view text);
 // measure (the dialogue moves mesuredeb), anything else step by step with
 // indi as the announcements (a step is a measure when indi holds m, else a
 // note). Each measure or step is read from the octave the tablature started
-// with. The device stays open. Returns 0.
-int play_by_reading_mode(RunState& run);
+// with. The device stays open.
+void play_by_reading_mode(RunState& run);
 
 }  // namespace velk0

@@ -58,7 +58,7 @@ void read_settings_file(RunState& run, std::string& text_out) {
   if (number_key(text, "mesuredeb=", s.mesuredeb) && s.mesuredeb <= 0) s.mesuredeb = 1;
   if (number_key(text, "mesurefin=", s.mesurefin) && s.mesurefin == 0) s.mesurefin = 1;
   number_key(text, "mesure=", s.mesure);
-  if (number_key(text, "vol=", s.vol) && (s.vol > 127 || s.vol < 0)) s.vol = 127;
+  if (number_key(text, "vol=", s.vol) && (s.vol > 127 || s.vol < 0)) s.vol = default_settings().vol;
   number_key(text, "instru=", s.instru);
   number_key(text, "num=", s.num);
   number_key(text, "den=", s.den);

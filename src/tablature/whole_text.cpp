@@ -35,13 +35,12 @@ class ListPlayer : public NoteSink {
 
 }  // namespace
 
-int play_whole_text(RunState& run, std::string text) {
-  if (!open_midi_device_or_tell(run)) return 0;
+void play_whole_text(RunState& run, std::string text) {
+  if (!open_midi_device_or_tell(run)) return;
   auto list = std::make_unique<NoteList>();
   ListPlayer player(run);
   run.settings.mesure = read_whole_tablature(run, std::move(text), *list, player);
   close_midi_device(run);
-  return 0;
 }
 
 }  // namespace velk0

@@ -10,7 +10,7 @@ namespace velk0 {
 
 // Plays the text on a freshly opened device as one reading, a list of notes
 // at a time as the reader hands them on, so that it sounds as one text
-// would. The device is closed after. Returns 0.
-int play_whole_text(RunState& run, std::string text);
+// would. The device is closed after.
+void play_whole_text(RunState& run, std::string text);
 
 }  // namespace velk0

@@ -55,7 +55,6 @@ struct Input {
 // material.
 void run_command(Services& services, RunState& run, Input& in) {
   PlaySettings& s = run.settings;
-  std::string out, collected;
   if (in.what == 4) {
     // The clipboard holds the text (or cannot be opened), taken as a note
     // motif or a rhythmic motif.
@@ -63,14 +62,14 @@ void run_command(Services& services, RunState& run, Input& in) {
       services.clipboard.text.reset();
     else
       services.clipboard.text = in.text;
-    run_at_command(run, in.shift % 2 ? "en" : "er", out, collected);
+    run_at_command(run, in.shift % 2 ? "en" : "er");
   } else if (in.what == 5) {
     // The text is the dictionary, handed on in pieces of every size; the
     // head is the current tablature, translated on Yes.
     services.files.files["\\korvane\\notaflux.dic"] = in.text;
     services.files.piece = 1 + in.shift % 7;
     set_bounded(s.tabcourante, in.head, kTextCapacity);
-    run_at_command(run, "oih", out, collected);
+    run_at_command(run, "oih");
     if (s.tabcourante.size() > kTextCapacity) __builtin_trap();
   } else {
     // The text is the current material, cut at positions that the
@@ -81,7 +80,7 @@ void run_command(Services& services, RunState& run, Input& in) {
     s.voix = static_cast<std::int8_t>(in.shift % 4);
     s.durees[0] = kListCapacity;
     s.accord[0] = static_cast<std::int8_t>(in.shift % 9);
-    run_at_command(run, in.shift % 2 ? "hj" : "hja", out, collected);
+    run_at_command(run, in.shift % 2 ? "hj" : "hja");
   }
 }
 

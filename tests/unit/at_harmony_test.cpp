@@ -109,50 +109,92 @@ TEST_F(AtHarmonyTest, TheKeyStepperEndsWithTheScaleAndChordChoosers) {
   EXPECT_TRUE(sounds().empty());
 }
 
-// Each case runs as it stands, then after @ptr has set a transposition of
-// 2, which must raise every note it plays by 2 exactly.
-TEST_F(AtHarmonyTest, MaterialIsShownPlayedKeptWrittenAndTransposedOnce) {
-  const std::string major = "o3 c d e f g a b >cd e f g a b >cde f g a b >c";
-  const std::string chromatic = "o3 c c+d d+e f f+g g+a a+b >cc+d d+e f f+g g+a a+b >c";
-  const std::string at_c = "voix 1 ton 0 degr\xC3\xA9 1 transposition de 0 demi tons";
-  const std::string cadence = "ih5:<<<gb>dfih1:<cegb";
-  struct Case {
-    std::vector<std::string> args;
-    std::string answers;
-    std::vector<std::string> shown;  // information boxes, as text | caption
-    std::vector<int> notes;
-    std::string motif, information;
-  } cases[] = {
-      {{"@hg"}, "y", {}, kMajor, major + " gamme majeure", major + "\r\n"},
+const std::string kMajorText = "o3 c d e f g a b >cd e f g a b >cde f g a b >c";
+const std::string kChromaticText = "o3 c c+d d+e f f+g g+a a+b >cc+d d+e f f+g g+a a+b >c";
+const std::string kAtC = "voix 1 ton 0 degr\xC3\xA9 1 transposition de 0 demi tons";
+const std::string kCadence = "ih5:<<<gb>dfih1:<cegb";
+
+// A chain of commands with its answers, and what it shows, plays, keeps in
+// the current material and writes in the information file.
+struct MaterialCase {
+  std::vector<std::string> args;
+  std::string answers;
+  std::vector<std::string> shown;  // information boxes, as text | caption
+  std::vector<int> notes;
+  std::string motif, information;
+};
+
+class AtHarmonyMaterialTest : public AtHarmonyTest {
+ protected:
+  // Each case runs as it stands, then after @ptr has set a transposition of
+  // 2, which must raise every note it plays by 2 exactly.
+  void check(const std::vector<MaterialCase>& cases) {
+    for (const auto& c : cases) {
+      const std::string label = c.args.back() + " " + c.answers;
+      for (int trans : {0, 2}) {
+        start(trans ? "yya " + c.answers : c.answers);
+        write_file(kInformation, "");
+        std::vector<std::string> args = c.args;
+        if (trans) args.insert(args.begin(), "@ptr");
+        run(args);
+        std::vector<int> heard = c.notes;
+        for (int& n : heard) n += trans;
+        EXPECT_EQ(played(), heard) << label << " trans " << trans;
+        if (trans) continue;
+        std::vector<std::string> shown;
+        for (const Box& b : boxes())
+          if (b.style == "info") shown.push_back(b.text + " | " + b.caption);
+        EXPECT_EQ(shown, c.shown) << label;
+        EXPECT_EQ(settings().motif, c.motif) << label;
+        EXPECT_EQ(read_file(kInformation), c.information) << label;
+        EXPECT_EQ(sounds().size(), c.args.size() - (c.args[0] == "@ht")) << label;
+      }
+    }
+  }
+};
+
+TEST_F(AtHarmonyMaterialTest, ScalesAreShownPlayedKeptAndWritten) {
+  check({
+      {{"@hg"}, "y", {}, kMajor, kMajorText + " gamme majeure", kMajorText + "\r\n"},
       // In any key the chromatic scale is the same run from c.
       {{"@ht", "@hg"},
        "yyyyya a a nnnnnnny",
        {},
        run_from(36, 60),
-       chromatic + " gamme chromatique",
-       chromatic + "\r\n"},
-      {{"@ha"}, "y", {at_c + " triade | ceg"}, {36, 40, 43}, "", ""},
+       kChromaticText + " gamme chromatique",
+       kChromaticText + "\r\n"},
+  });
+}
+
+TEST_F(AtHarmonyMaterialTest, ChordsAndCadencesAreShownPlayedAndKept) {
+  check({
+      {{"@ha"}, "y", {kAtC + " triade | ceg"}, {36, 40, 43}, "", ""},
       // Root and third an octave above the fifth, spelled from the octave
       // the scale ended in.
       {{"@hg", "@hre"},
        "y ny",
-       {at_c + " quarte et sixte | <<<g>ce"},
+       {kAtC + " quarte et sixte | <<<g>ce"},
        join(kMajor, {43, 48, 52}),
-       major + " gamme majeure",
-       major + "\r\n"},
+       kMajorText + " gamme majeure",
+       kMajorText + "\r\n"},
       {{"@hg", "@hc"},
        "y y",
-       {" | " + cadence},
+       {" | " + kCadence},
        join(kMajor, {43, 47, 50, 53, 36, 40, 43, 47}),
-       cadence,
-       cadence},
+       kCadence,
+       kCadence},
       // Passed over: the current chord again, the current material shown.
       {{"@hg", "@hc"},
        "y nnn",
-       {" | " + major + " gamme majeure"},
+       {" | " + kMajorText + " gamme majeure"},
        join(kMajor, {36, 40, 43}),
-       major + " gamme majeure",
-       major + " gamme majeure"},
+       kMajorText + " gamme majeure",
+       kMajorText + " gamme majeure"},
+  });
+}
+
+TEST_F(AtHarmonyMaterialTest, TheScaleCutIsShownPlayedAndWritten) {
+  check({
       {{"@hj"},
        "",
        {"choisissez une gamme en utilisant l'item Gamme du menu Harm | gamme vide"},
@@ -161,14 +203,14 @@ TEST_F(AtHarmonyTest, MaterialIsShownPlayedKeptWrittenAndTransposedOnce) {
        ""},
       {{"@hg", "@hj"},
        "y yna",
-       {"c d e f g a b >c\n | " + at_c + " gamme majeure"},
+       {"c d e f g a b >c\n | " + kAtC + " gamme majeure"},
        join(kMajor, {36, 38, 40, 41, 43, 45, 47, 48, 48, 47, 45, 43, 41, 40, 38, 36}),
-       major + " gamme majeure",
+       kMajorText + " gamme majeure",
        "c d e f g a b >c\r\n"},
       // The whole-tone scale's name holds "ton": 14 characters are cut.
       {{"@hg", "@hj"},
        "nnnny a",
-       {"c d e f+g+a+>c\n | " + at_c + " gamme par ton"},
+       {"c d e f+g+a+>c\n | " + kAtC + " gamme par ton"},
        {36, 38, 40, 42, 44, 46, 48, 50, 52, 54, 56, 58, 60, 62, 64, 66, 68, 70, 72},
        "o3 c d e f+g+a+>cd e f+g+a+>cd e f+g+a+>c gamme par ton",
        "c d e f+g+a+>c\r\n"},
@@ -178,49 +220,33 @@ TEST_F(AtHarmonyTest, MaterialIsShownPlayedKeptWrittenAndTransposedOnce) {
        {"c c+d d+e f f+g g+a a+b >c\n | voix 1 gamme chromatique transpos\xC3\xA9"
         "e de 0 demi tons"},
        join(run_from(36, 60), run_from(36, 48)),
-       chromatic + " gamme chromatique",
+       kChromaticText + " gamme chromatique",
        "c c+d d+e f f+g g+a a+b >c\r\n"},
-      // Right after start the scale is C major whole: a chord on any degree
-      // reads notes of it, the dominant seventh g b d f.
+  });
+}
+
+TEST_F(AtHarmonyMaterialTest, RightAfterStartTheMaterialIsCMajor) {
+  check({
+      // The scale is C major whole: a chord on any degree reads notes of it,
+      // the dominant seventh g b d f.
       {{"@hc"},
        "y",
        {" | ih5:gb>dfih1:<cegb"},
        {43, 47, 50, 53, 36, 40, 43, 47},
        "ih5:gb>dfih1:<cegb",
        "ih5:gb>dfih1:<cegb"},
-      // Right after start: the C major triad, and nothing to name.
-      {{"@hja"}, "yna", {at_c + " | "}, {36, 40, 43, 36, 40, 43}, "", ""},
+      // The C major triad, and nothing to name.
+      {{"@hja"}, "yna", {kAtC + " | "}, {36, 40, 43, 36, 40, 43}, "", ""},
       // Alto: the arpeggio two octaves above the block chord.
       {{"@pvo", "@hja"},
        "nny yna",
-       {"voix 3" + at_c.substr(6) + " | "},
+       {"voix 3" + kAtC.substr(6) + " | "},
        {60, 64, 67, 36, 40, 43},
        "",
        ""},
-      {{"@hrep", "@hja"}, "ya ya", {at_c + " | "}, {36, 40, 43, 36, 40, 43}, "", ""},
+      {{"@hrep", "@hja"}, "ya ya", {kAtC + " | "}, {36, 40, 43, 36, 40, 43}, "", ""},
       {{"@hry"}, "y", {}, {36, 36, 36, 36}, "", ""},  // the rhythm heard on c
-  };
-  for (const auto& c : cases) {
-    const std::string label = c.args.back() + " " + c.answers;
-    for (int trans : {0, 2}) {
-      start(trans ? "yya " + c.answers : c.answers);
-      write_file(kInformation, "");
-      std::vector<std::string> args = c.args;
-      if (trans) args.insert(args.begin(), "@ptr");
-      run(args);
-      std::vector<int> heard = c.notes;
-      for (int& n : heard) n += trans;
-      EXPECT_EQ(played(), heard) << label << " trans " << trans;
-      if (trans) continue;
-      std::vector<std::string> shown;
-      for (const Box& b : boxes())
-        if (b.style == "info") shown.push_back(b.text + " | " + b.caption);
-      EXPECT_EQ(shown, c.shown) << label;
-      EXPECT_EQ(settings().motif, c.motif) << label;
-      EXPECT_EQ(read_file(kInformation), c.information) << label;
-      EXPECT_EQ(sounds().size(), c.args.size() - (c.args[0] == "@ht")) << label;
-    }
-  }
+  });
   EXPECT_EQ(settings().durees[0], 404u);  // the rhythm kept 101 times
 }
 

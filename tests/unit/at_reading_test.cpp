@@ -33,10 +33,7 @@ class AtReadingTest : public testing::PlatformTest {
     write_file("\\korvane\\midiinit.dev", "0");
   }
   // Runs one command on the settings as they stand (no reset).
-  void command(const std::string& name) {
-    std::string argument, tablature;
-    run_at_command(state(), name, argument, tablature);
-  }
+  void command(const std::string& name) { run_at_command(state(), name); }
   std::vector<int> played() const {
     std::vector<int> out;
     for (const testing::Midi& m : notes_on()) out.push_back(m[1]);

@@ -152,7 +152,7 @@ TEST_F(HarmonyScales, EveryModeAndKeyGivesItsText) {
     SCOPED_TRACE(line.mode + " " + std::to_string(line.key));
     settings().ton = static_cast<std::int8_t>(line.key);
     std::string out = "previous";
-    EXPECT_EQ(scale_text(settings(), kModes.at(line.mode), out), 0);
+    scale_text(settings(), kModes.at(line.mode), out);
     EXPECT_EQ(out, line.text);
   }
 }
@@ -191,7 +191,7 @@ TEST_F(HarmonyScales, KeyOutsideTheOctaveLeavesTheOutputAlone) {
     settings().ton = static_cast<std::int8_t>(key);
     for (const auto& [name, mode] : kModes) {
       std::string out = "previous";
-      EXPECT_EQ(scale_text(settings(), mode, out), 0);
+      scale_text(settings(), mode, out);
       EXPECT_EQ(out, "previous") << name << " " << key;
     }
   }
@@ -231,7 +231,7 @@ TEST_F(HarmonyScales, NotesToTablature) {
     settings().ton = static_cast<std::int8_t>(c.key);
     settings().octa = static_cast<std::int8_t>(c.octave);
     std::string out = "previous";
-    EXPECT_EQ(notes_to_tablature(settings(), c.notes, out), 0);
+    notes_to_tablature(settings(), c.notes, out);
     EXPECT_EQ(out, c.text);
   }
 }

@@ -14,15 +14,14 @@ TEST(CopySubstring, CutsByPositionFromOne) {
     const char* src;
     int pos, len;
     const char* expected;
-    int result;
   } cases[] = {
-      {"abc", 2, 5, "bc", 1}, {"abc", 2, 2, "bc", 0}, {"abc", 4, 1, "", 1},
-      {"abc", 1, 0, "", 1},   {"abc", 0, 2, "", 1},   {"abc", 3, 1, "c", 0},
-      {"abc", 9, 1, "", 1},   {"", 1, 1, "", 1},      {"abc", 1, -4, "", 1},
+      {"abc", 2, 5, "bc"}, {"abc", 2, 2, "bc"}, {"abc", 4, 1, ""},
+      {"abc", 1, 0, ""},   {"abc", 0, 2, ""},   {"abc", 3, 1, "c"},
+      {"abc", 9, 1, ""},   {"", 1, 1, ""},      {"abc", 1, -4, ""},
   };
   for (const auto& c : cases) {
     std::string dst = "old";
-    EXPECT_EQ(copy_substring(dst, c.src, c.pos, c.len), c.result) << c.src << c.pos << c.len;
+    copy_substring(dst, c.src, c.pos, c.len);
     EXPECT_EQ(dst, c.expected) << c.src << " " << c.pos << " " << c.len;
   }
 }

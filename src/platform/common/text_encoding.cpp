@@ -72,16 +72,22 @@ std::optional<unsigned char> name_escape(std::string_view text) {
 bool printable(char32_t cp) { return cp >= 0x20 && (cp < 0x7F || cp >= 0xA0); }
 
 // Appends the bytes of the name that the run of escapes at the start of
-// `text` stands for, as they are shown: each well-formed UTF-8 character that
+// `text` stands for. Returns the program bytes of the run.
+std::size_t append_name_bytes(std::string& out, std::string_view text) {
+  std::size_t used = 0;
+  for (std::optional<unsigned char> byte; (byte = name_escape(text.substr(used)));) {
+    out += static_cast<char>(*byte);
+    used += kEscapeLength;
+  }
+  return used;
+}
+
+// The same, the bytes as they are shown: each well-formed UTF-8 character that
 // is no control character as it is, any other byte as \xNN. Returns the
 // program bytes of the run.
 std::size_t append_shown_name(std::string& out, std::string_view text) {
   std::string bytes;
-  std::size_t used = 0;
-  for (std::optional<unsigned char> byte; (byte = name_escape(text.substr(used)));) {
-    bytes += static_cast<char>(*byte);
-    used += kEscapeLength;
-  }
+  const std::size_t used = append_name_bytes(bytes, text);
   for (std::string_view rest = bytes; !rest.empty();) {
     const Utf8Char c = utf8_char(rest);
     if (c.length > 0 && printable(c.code_point)) {
@@ -95,19 +101,28 @@ std::size_t append_shown_name(std::string& out, std::string_view text) {
   return used;
 }
 
-// The UTF-8 form of a text with a system name's escapes as they are shown.
-std::string to_shown_utf8(std::string_view program_text) {
+// The UTF-8 form of a text as shown (to_display_ansi), each run of a system
+// name's escapes appended by `append_run` (which returns the bytes it used).
+std::string utf8_with_names(std::string_view program_text,
+                            std::size_t (*append_run)(std::string&, std::string_view)) {
   std::string out;
+  out.reserve(program_text.size() + 8);
   const std::string shown = to_display_ansi(program_text);
   for (std::size_t i = 0; i < shown.size();) {
-    if (name_escape(std::string_view(shown).substr(i))) {
-      i += append_shown_name(out, std::string_view(shown).substr(i));
+    const std::string_view rest = std::string_view(shown).substr(i);
+    if (name_escape(rest)) {
+      i += append_run(out, rest);
       continue;
     }
     append_utf8(out, code_point(shown[i]));
     ++i;
   }
   return out;
+}
+
+// The UTF-8 form of a text with a system name's escapes as they are shown.
+std::string to_shown_utf8(std::string_view program_text) {
+  return utf8_with_names(program_text, append_shown_name);
 }
 
 }  // namespace
@@ -141,19 +156,7 @@ std::string to_display_ansi(std::string_view program_text) {
 }
 
 std::string to_utf8(std::string_view program_text) {
-  std::string out;
-  out.reserve(program_text.size() + 8);
-  const std::string shown = to_display_ansi(program_text);
-  for (std::size_t i = 0; i < shown.size();) {
-    if (std::optional<unsigned char> byte = name_escape(std::string_view(shown).substr(i))) {
-      out += static_cast<char>(*byte);
-      i += kEscapeLength;
-      continue;
-    }
-    append_utf8(out, code_point(shown[i]));
-    ++i;
-  }
-  return out;
+  return utf8_with_names(program_text, append_name_bytes);
 }
 
 std::string to_terminal(std::string_view program_text) {

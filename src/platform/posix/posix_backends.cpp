@@ -3,12 +3,11 @@
 #include <pwd.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <cctype>
 #include <cstdlib>
 #include <iostream>
 #include <optional>
 
+#include "platform/common/case_folding.h"
 #include "platform/common/std_files.h"
 #include "platform/common/text_encoding.h"
 #include "platform/doubles/virtual_clock.h"
@@ -30,12 +29,6 @@ constexpr const char* kDefaultSoundFont = "/usr/share/sounds/sf2/default-GM.sf2"
 std::string env_or(const char* name, const std::string& fallback) {
   const char* value = std::getenv(name);
   return value && *value ? std::string(value) : fallback;
-}
-
-std::string lower_ascii(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return text;
 }
 
 constexpr std::string_view kWavExtension = ".wav";

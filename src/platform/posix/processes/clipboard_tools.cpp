@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/common/case_folding.h"
 #include "platform/common/text_encoding.h"
 #include "platform/posix/processes/processes.h"
 
@@ -58,8 +59,7 @@ std::optional<std::vector<std::string>> usable(const Tool& tool,
 // display's server ("Can't open display", "Failed to connect").
 bool unreachable(const Finished& finished) {
   if (finished.status < 0) return true;
-  std::string err;
-  for (char c : finished.err) err += static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+  const std::string err = lower_ascii(finished.err);
   return err.find("display") != std::string::npos || err.find("connect") != std::string::npos;
 }
 
