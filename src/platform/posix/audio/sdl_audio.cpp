@@ -3,12 +3,12 @@
 #include <SDL.h>
 
 #include <algorithm>
-#include <cctype>
 #include <climits>
 #include <cstring>
 #include <string>
 #include <string_view>
 
+#include "platform/common/case_folding.h"
 #include "platform/posix/audio/audio_sink.h"
 #include "platform/posix/file_kind.h"
 #include "platform/posix/interrupt.h"
@@ -45,8 +45,7 @@ void close_output(SDL_AudioDeviceID device) {
 }
 
 bool sdl_lacked_memory() {
-  std::string error = SDL_GetError();
-  for (char& c : error) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  const std::string error = lower_ascii(SDL_GetError());
   for (std::string_view said :
        {"out of memory", "create audio thread", "resources to create thread"})
     if (error.find(said) != std::string::npos) return true;
