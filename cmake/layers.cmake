@@ -32,7 +32,8 @@ set(VELK0_BACKEND_FLOORS
   "factory"             # the family's factory and entry
   "media"               # media files, played through audio/ and midi/
   "midi"                # the MIDI output devices
-  "audio"               # the synthesizer and its sound path
+  "audio"               # the synthesizer and its sinks: the audio output, the WAV file
+  "synth"               # the FluidSynth engine, its SoundFont loader, the render core and limiter
   "terminal|desktop"    # the boxes: as terminal lines, console lines; as desktop dialogs
   "processes"           # child processes, companions, clipboard tools
   "system"              # the system calls under the portable helpers

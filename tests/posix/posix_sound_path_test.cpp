@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/posix/audio/limiter.h"
+#include "platform/posix/synth/limiter.h"
 #include "platform/posix/audio/stream_timeline.h"
 
 namespace velk0::platform::posix {

@@ -16,7 +16,7 @@
 
 #include "platform/common/data_folder.h"
 #include "platform/common/text_encoding.h"
-#include "platform/posix/audio/synth_failure.h"
+#include "platform/posix/synth/synth_failure.h"
 #include "platform/posix/interrupt.h"
 #include "platform/posix/posix_backends.h"
 #include "platform/session.h"

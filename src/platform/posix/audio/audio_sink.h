@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/posix/audio/synth_engine.h"
+#include "platform/posix/synth/synth_engine.h"
 
 namespace velk0::platform::posix {
 

@@ -13,9 +13,9 @@
 
 #include "platform/platform.h"
 #include "platform/posix/audio/audio_sink.h"
-#include "platform/posix/audio/render_core.h"
-#include "platform/posix/audio/synth_engine.h"
 #include "platform/posix/audio/wav_writer.h"
+#include "platform/posix/synth/render_core.h"
+#include "platform/posix/synth/synth_engine.h"
 
 namespace velk0::platform::posix {
 

@@ -6,10 +6,10 @@
 #include <new>
 
 #include "platform/posix/audio/sdl_audio.h"
-#include "platform/posix/audio/synth_failure.h"
 #include "platform/posix/interrupt.h"
 #include "platform/posix/monotonic.h"
 #include "platform/posix/quiet_stderr.h"
+#include "platform/posix/synth/synth_failure.h"
 
 namespace velk0::platform::posix {
 namespace {

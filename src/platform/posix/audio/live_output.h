@@ -12,12 +12,12 @@
 #include <mutex>
 
 #include "platform/posix/audio/audio_sink.h"
-#include "platform/posix/audio/render_core.h"
 #include "platform/posix/audio/sdl_audio.h"
 #include "platform/posix/audio/spsc_queue.h"
 #include "platform/posix/audio/stream_timeline.h"
-#include "platform/posix/audio/synth_engine.h"
 #include "platform/posix/real_clock.h"
+#include "platform/posix/synth/render_core.h"
+#include "platform/posix/synth/synth_engine.h"
 
 namespace velk0::platform::posix {
 

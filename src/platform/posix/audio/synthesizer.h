@@ -20,10 +20,10 @@
 
 #include "platform/platform.h"
 #include "platform/posix/audio/audio_sink.h"
-#include "platform/posix/audio/render_core.h"
-#include "platform/posix/audio/synth_engine.h"
-#include "platform/posix/audio/synth_failure.h"
 #include "platform/posix/real_clock.h"
+#include "platform/posix/synth/render_core.h"
+#include "platform/posix/synth/synth_engine.h"
+#include "platform/posix/synth/synth_failure.h"
 
 namespace velk0::platform::posix {
 
@@ -94,7 +94,7 @@ class Synthesizer {
   void play(const SynthEvent& event) { sink_->play(event); }
 
   SynthEngine engine_;
-  RenderCore core_{engine_};
+  RenderCore core_{engine_, kSinkSampleRate};
   std::unique_ptr<AudioSink> sink_;  // where the sound goes, once started
   bool drum_kit_chosen_ = false;     // since the last reset
 };

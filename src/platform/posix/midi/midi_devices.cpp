@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "platform/common/text_encoding.h"
-#include "platform/posix/audio/synth_failure.h"
+#include "platform/posix/synth/synth_failure.h"
 #include "platform/posix/interrupt.h"
 #include "platform/posix/quiet_stderr.h"
 

@@ -1,4 +1,4 @@
-#include "platform/posix/audio/soundfont_file.h"
+#include "platform/posix/synth/soundfont_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -5,15 +5,14 @@
 
 #include <cstddef>
 
-#include "platform/posix/audio/audio_sink.h"
-#include "platform/posix/audio/limiter.h"
-#include "platform/posix/audio/synth_engine.h"
+#include "platform/posix/synth/limiter.h"
+#include "platform/posix/synth/synth_engine.h"
 
 namespace velk0::platform::posix {
 
 class RenderCore {
  public:
-  explicit RenderCore(SynthEngine& engine) : engine_(engine) {}
+  RenderCore(SynthEngine& engine, unsigned sample_rate) : engine_(engine), limiter_(sample_rate) {}
   RenderCore(const RenderCore&) = delete;
   RenderCore& operator=(const RenderCore&) = delete;
 
@@ -30,7 +29,7 @@ class RenderCore {
 
  private:
   SynthEngine& engine_;
-  Limiter limiter_{kSinkSampleRate};
+  Limiter limiter_;
 };
 
 }  // namespace velk0::platform::posix

@@ -1,4 +1,4 @@
-#include "platform/posix/audio/synth_engine.h"
+#include "platform/posix/synth/synth_engine.h"
 
 #include <signal.h>
 #include <sys/mman.h>
@@ -19,8 +19,8 @@
 #include <malloc.h>
 #endif
 
-#include "platform/posix/audio/soundfont_file.h"
 #include "platform/posix/quiet_stderr.h"
+#include "platform/posix/synth/soundfont_file.h"
 
 namespace velk0::platform::posix {
 namespace {

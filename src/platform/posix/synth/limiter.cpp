@@ -1,4 +1,4 @@
-#include "platform/posix/audio/limiter.h"
+#include "platform/posix/synth/limiter.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "platform/posix/audio/synth_failure.h"
+#include "platform/posix/synth/synth_failure.h"
 
 #include <sys/mman.h>
 

@@ -11,7 +11,7 @@
 #include <string>
 
 #include "platform/midi_message.h"
-#include "platform/posix/audio/synth_failure.h"
+#include "platform/posix/synth/synth_failure.h"
 
 namespace velk0::platform::posix {
 
