@@ -29,13 +29,15 @@ cd "$c" || exit 1
 grep -Eaq $'^(aucune sortie MIDI dans cet environnement\r|sorties MIDI, avec leur num\xE9ro)' \
   "$work/stdout" || fail "kalvesta, through the PATH, listed no outputs"
 
-exe="$instdir/bin/velk0.exe"
-start_program "#w1" "#n0" "ceg-"
+# The installed velk0.exe, found through the PATH too, and started on drive C:
+# (a folder of this machine would be drive Z:, whose root is this machine's).
+exe="$c/windows/system32/cmd.exe"
+start_program /c 'cd /d C:\ && velk0 #w1 #n0 ceg-'
 answer_box "quinte bémol" Return
 grep -q '"ev":"open"' "$work/trace.jsonl" 2>/dev/null ||
   answer_box "votre environnement ne supporte pas ce midi mapper" Return
 wait_program 60
-[ "$status" = 0 ] || fail "the installed velk0.exe: exit code $status, expected 0"
+[ "$status" = 0 ] || fail "the installed velk0: exit code $status, expected 0"
 trace_lines | grep -q '"caption":"quinte bémol","answer":1}' || fail "no chord box in the trace"
 
 "${runner[@]}" "$instdir/Uninstall.exe" /S </dev/null >/dev/null 2>&1 || fail "the uninstaller failed"
