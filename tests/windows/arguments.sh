@@ -7,14 +7,15 @@ source "$(dirname "$0")/lib.sh"
 
 # Wine converts the arguments from the locale's character set.
 export LC_ALL=C.UTF-8
-mkdir "$work/cwd"
-touch "$work/cwd/eg"  # what "e*" would match
+use_scratch_drive
+mkdir "$root/cwd"
+touch "$root/cwd/eg"  # what "e*" would match
 
 # Runs velk0.exe #w1 #n0 $1 in the folder and sets $text to the text of its
 # first box, as a JSON string.
 first_box_text() {
   text=
-  (cd "$work/cwd" && VELK0_CLOCK=virtual VELK0_ANSWERS= VELK0_TRACE="$work/trace.jsonl" \
+  (cd "$root/cwd" && VELK0_CLOCK=virtual VELK0_ANSWERS= VELK0_TRACE="$work/trace.jsonl" \
     "${runner[@]}" "$exe" "#w1" "#n0" "$1" </dev/null >"$work/stdout" 2>"$work/stderr")
   local status=$?
   [ "$status" = 0 ] || fail "exit code $status for $1"

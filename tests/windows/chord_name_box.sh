@@ -6,6 +6,7 @@
 source "$(dirname "$0")/lib.sh"
 
 start_display
+use_scratch_drive
 start_program "#w1" "#n0" "ceg-"
 answer_box "quinte bémol" Return
 # Then the tablature is played, or the lack of a device is reported.

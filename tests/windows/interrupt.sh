@@ -6,6 +6,7 @@
 source "$(dirname "$0")/lib.sh"
 
 start_display
+use_scratch_drive
 start_program
 # Wait for the first usage box: the program is then inside MessageBoxExA.
 deadline=$((SECONDS + 90))

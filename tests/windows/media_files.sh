@@ -5,7 +5,7 @@
 # device with its own dialogue. Where Wine cannot open a device, the
 # program's own answer to that is checked instead.
 source "$(dirname "$0")/lib.sh"
-cd "$work"
+use_scratch_drive
 
 # Four quarter notes at 120 beats a minute.
 {

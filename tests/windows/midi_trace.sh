@@ -5,6 +5,7 @@
 # device; with none (Wine commonly has none), the program says so in a box
 # and sends no note at all.
 source "$(dirname "$0")/lib.sh"
+use_scratch_drive
 
 VELK0_CLOCK=virtual VELK0_ANSWERS= VELK0_TRACE="$work/trace.jsonl" \
   "${runner[@]}" "$exe" "o3 c d e" </dev/null >"$work/stdout" 2>"$work/stderr"

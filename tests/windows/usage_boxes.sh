@@ -17,6 +17,7 @@ usage=(
 )
 
 start_display
+use_scratch_drive
 start_program
 for line in "${usage[@]}"; do
   answer_box "$line" Return || break
