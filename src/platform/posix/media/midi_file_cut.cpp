@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <optional>
 
+#include "platform/posix/midi/smf_writer.h"
+
 namespace velk0::platform::posix {
 namespace {
 
@@ -17,19 +19,6 @@ std::uint32_t be32(const std::vector<char>& b, std::size_t at) {
 
 void put_be32(std::vector<char>& out, std::size_t at, std::uint32_t v) {
   for (std::size_t i = 0; i < 4; ++i) out[at + i] = static_cast<char>(v >> (24 - 8 * i) & 0xFF);
-}
-
-// A variable-length number holds 28 bits: a longer wait is cut to that.
-void put_varlen(std::vector<char>& out, std::uint32_t v) {
-  v = std::min<std::uint32_t>(v, 0x0FFFFFFF);
-  char bytes[4];
-  int n = 0;
-  do {
-    bytes[n++] = static_cast<char>(v & 0x7F);
-    v >>= 7;
-  } while (v != 0);
-  while (n > 1) out.push_back(static_cast<char>(bytes[--n] | 0x80));
-  out.push_back(bytes[0]);
 }
 
 // Reads a track's events one at a time; each event is handed back with its
@@ -109,7 +98,8 @@ void cut_track(const std::vector<char>& b, std::size_t at, std::size_t end, std:
   while (auto e = reader.next()) {
     if (e->tick <= tick && is_note(e->status)) continue;
     const std::uint32_t when = e->tick > tick ? e->tick : tick;
-    put_varlen(out, when - last);
+    // A variable-length number holds 28 bits: a longer wait is cut to that.
+    put_quantity(out, std::min<std::uint32_t>(when - last, 0x0FFFFFFF));
     last = when;
     out.push_back(static_cast<char>(e->status));
     out.insert(out.end(), b.begin() + static_cast<std::ptrdiff_t>(e->from),

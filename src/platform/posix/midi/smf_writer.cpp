@@ -17,17 +17,6 @@ void put_be(std::string& out, std::uint64_t value, int bytes) {
     out.push_back(static_cast<char>((value >> shift) & 0xFF));
 }
 
-void put_quantity(std::string& out, std::uint32_t value) {
-  char groups[4];
-  int count = 0;
-  do {
-    groups[count++] = static_cast<char>(value & 0x7F);
-    value >>= 7;
-  } while (value != 0);
-  while (count > 1) out.push_back(static_cast<char>(groups[--count] | 0x80));
-  out.push_back(groups[0]);
-}
-
 void put_delta(std::string& track, std::uint64_t delta) {
   for (; delta > kLongestDelta; delta -= kLongestDelta) {
     put_quantity(track, static_cast<std::uint32_t>(kLongestDelta));

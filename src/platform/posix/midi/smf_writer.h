@@ -16,6 +16,20 @@
 
 namespace velk0::platform::posix {
 
+// Appends `value`, of at most 28 bits, as a MIDI file's variable-length
+// quantity: seven bits a byte, the first bytes with their top bit set.
+template <class Bytes>
+void put_quantity(Bytes& out, std::uint32_t value) {
+  char groups[4];
+  int count = 0;
+  do {
+    groups[count++] = static_cast<char>(value & 0x7F);
+    value >>= 7;
+  } while (value != 0 && count < 4);
+  while (count > 1) out.push_back(static_cast<char>(groups[--count] | 0x80));
+  out.push_back(groups[0]);
+}
+
 struct TimedMessage {
   std::uint64_t ms = 0;  // from the start of the piece
   MidiMessage message;   // a channel message
