@@ -16,7 +16,12 @@ std::int64_t StreamTimeline::frames_to_ns(std::uint64_t frames) const {
   return static_cast<std::int64_t>(frames * kNsPerSecond / rate_);
 }
 
+std::uint64_t StreamTimeline::ns_to_frames(std::int64_t ns) const {
+  return ns > 0 ? static_cast<std::uint64_t>(ns) * rate_ / kNsPerSecond : 0;
+}
+
 void StreamTimeline::start(std::int64_t now_ns) {
+  anchored_ = false;
   origin_ns_.store(now_ns - frames_to_ns(buffer_frames_) - kMarginNs, std::memory_order_relaxed);
 }
 
@@ -41,12 +46,24 @@ void StreamTimeline::callback(std::int64_t now_ns, std::uint64_t rendered) {
 void StreamTimeline::rebase() {
   std::int64_t recent = recent_ns_.load(std::memory_order_relaxed);
   if (recent != kUnknown) origin_ns_.store(recent - kMarginNs, std::memory_order_relaxed);
+  anchored_ = false;
 }
 
-std::uint64_t StreamTimeline::frame_at(std::int64_t when_ns) const {
-  std::int64_t since = when_ns - origin_ns_.load(std::memory_order_relaxed);
-  std::uint64_t frames = since > 0 ? static_cast<std::uint64_t>(since) * rate_ / kNsPerSecond : 0;
-  return frames + buffer_frames_;
+std::uint64_t StreamTimeline::soonest_frame(std::int64_t when_ns) const {
+  return ns_to_frames(when_ns - origin_ns_.load(std::memory_order_relaxed)) + buffer_frames_;
+}
+
+std::uint64_t StreamTimeline::frame_at(std::int64_t when_ns) {
+  const std::uint64_t soonest = soonest_frame(when_ns);
+  const std::uint64_t lead = ns_to_frames(kLeadNs);
+  if (anchored_ && when_ns >= anchor_ns_) {
+    const std::uint64_t frame = anchor_frame_ + ns_to_frames(when_ns - anchor_ns_);
+    if (frame >= soonest && frame <= soonest + 2 * lead) return frame;
+  }
+  anchored_ = true;
+  anchor_ns_ = when_ns;
+  anchor_frame_ = soonest + lead;
+  return anchor_frame_;
 }
 
 }  // namespace velk0::platform::posix

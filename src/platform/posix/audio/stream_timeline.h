@@ -3,12 +3,19 @@
 // it ran and how many frames came before it; from these comes the origin, the
 // moment the stream's frame 0 would have been asked for, kept at or before
 // every call seen (less a margin for the calls' jitter). A message sent at T
-// then belongs at frame (T - origin) x rate + one buffer: by the time the
-// callback renders that frame, the message has always arrived, and messages
-// keep their spacing to the frame, since the origin stays put while the
-// callbacks keep time. It only moves back when a call comes earlier than any
-// before, and is measured anew between pieces (`rebase`), which follows a
-// device whose clock runs slow and sheds a delay that is no longer needed.
+// then could come as soon as frame (T - origin) x rate + one buffer: by the
+// time the callback renders that frame, the message has always arrived. The
+// origin moves back when a call comes earlier than any before, and is
+// measured anew between pieces (`rebase`), which follows a device whose clock
+// runs slow and sheds a delay that is no longer needed.
+//
+// The frames of a piece keep the spacing of the messages' times to the frame,
+// whatever the origin does: the first message of a piece is placed a lead
+// later than it could come (kLeadNs), and each one after it as far from the
+// first as its time is. Only should a message then come before the soonest
+// frame it may have (the device's clock runs fast, or the origin moved back
+// by more than the lead), or over two leads after it, does the piece take
+// its place anew from that message on.
 //
 // `callback` runs on the audio thread, the others on the sending thread.
 #pragma once
@@ -22,6 +29,7 @@ namespace velk0::platform::posix {
 class StreamTimeline {
  public:
   static constexpr std::int64_t kMarginNs = 5'000'000;
+  static constexpr std::int64_t kLeadNs = 25'000'000;
 
   StreamTimeline(unsigned sample_rate, unsigned buffer_frames);
   // The device starts pulling at `now_ns`. Its first calls may come in a
@@ -33,7 +41,7 @@ class StreamTimeline {
   // those seen so far, early on; nothing changes before the first).
   void rebase();
   // The frame at which a message sent at `when_ns` belongs.
-  std::uint64_t frame_at(std::int64_t when_ns) const;
+  std::uint64_t frame_at(std::int64_t when_ns);
 
  private:
   // Calls are remembered by their earliest origin over windows this long.
@@ -41,6 +49,9 @@ class StreamTimeline {
   static constexpr std::int64_t kUnknown = INT64_MIN;
 
   std::int64_t frames_to_ns(std::uint64_t frames) const;
+  std::uint64_t ns_to_frames(std::int64_t ns) const;
+  // The soonest frame a message sent at `when_ns` may have.
+  std::uint64_t soonest_frame(std::int64_t when_ns) const;
 
   unsigned rate_;
   unsigned buffer_frames_;
@@ -51,6 +62,10 @@ class StreamTimeline {
   std::int64_t window_min_ns_ = 0;
   std::int64_t previous_min_ns_ = 0;
   bool seen_ = false;
+  // Sending thread only: the message the piece's frames count from.
+  bool anchored_ = false;
+  std::int64_t anchor_ns_ = 0;
+  std::uint64_t anchor_frame_ = 0;
 };
 
 }  // namespace velk0::platform::posix
