@@ -69,9 +69,10 @@ rest=$(od -An -td2 -v -w2 -j$((44 + 4 * 52920)) -N$((4 * 12348)) "$tmp/rest.wav"
   || fail "the rest inside the piece is gone (peak $rest within it)"
 
 # Sound cues in a WAV render, where they sound in a live run, at their own
-# level, resampled from 22,050 Hz: @pt's cue after its last box, and a wave
-# file named by $nom.wav after a tablature's two seconds, over the release of
-# its last note. The render's left channel, every other frame, follows the cue.
+# level, resampled from 22,050 Hz: @pt's cue after its last box, a wave file
+# named by $nom.wav after a tablature's two seconds, over the release of its
+# last note, and one given as an argument, before its box. The render's left
+# channel, every other frame, follows the cue.
 mkdir -p "$tmp/kt3/wav"
 while IFS='|' read -r answers at_frame arguments; do
   eval "args=($arguments)"
@@ -86,6 +87,7 @@ while IFS='|' read -r answers at_frame arguments; do
 done <<'CASES'
 nnnn|0|@pt
 |88200|"o3 c d" '$bonjour.wav'
+n|0|"$tmp/kt3/wav/bonjour.wav"
 CASES
 
 # No output at all: thirty-two seconds of music in a moment, nothing printed.

@@ -3,6 +3,8 @@
 // when it starts and from then on only hands it what to play.
 #pragma once
 
+#include <climits>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -12,13 +14,16 @@ namespace velk0::platform::posix {
 
 // Every sink plays at this rate.
 inline constexpr unsigned kSinkSampleRate = 44100;
+// An event's time when it has none of its own: the moment it is played.
+inline constexpr std::int64_t kSentNow = INT64_MIN;
 
 class AudioSink {
  public:
   virtual ~AudioSink() = default;
 
-  // Plays `event` at the present moment.
-  virtual void play(const SynthEvent& event) = 0;
+  // Plays `event` at the present moment; to the speakers, at `when_ns`
+  // (monotonic clock) unless that is kSentNow.
+  virtual void play(const SynthEvent& event, std::int64_t when_ns) = 0;
   // Brings what was heard up to the present (a file: rendered, and whole on
   // disk).
   virtual void catch_up() {}
@@ -27,14 +32,8 @@ class AudioSink {
   virtual std::string close() { return {}; }
   // After close() failed: whether the sound up to an earlier moment was kept.
   virtual bool kept_part() const { return false; }
-  // Holds the rendering still (or lets it go again) while another thread
-  // changes what is rendered.
-  virtual void hold(bool /*held*/) {}
   // A new piece starts: the output may take its pace anew.
   virtual void rebase() {}
-  // While on, even silence is rendered in full (a MIDI file player only
-  // moves on as frames are rendered).
-  virtual void keep_rendering(bool /*on*/) {}
   // A sound cue (interleaved stereo at the sink's rate) mixed with the music
   // from the present on, at its own level; returns once it has sounded. Only
   // a file takes it: live, cues have an output of their own.
@@ -44,7 +43,7 @@ class AudioSink {
 // Nowhere: nothing is synthesized.
 class NoSink final : public AudioSink {
  public:
-  void play(const SynthEvent&) override {}
+  void play(const SynthEvent&, std::int64_t) override {}
 };
 
 }  // namespace velk0::platform::posix

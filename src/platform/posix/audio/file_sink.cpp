@@ -72,8 +72,7 @@ float FileSink::render_block(std::size_t frames) {
 void FileSink::render_to(std::uint64_t frame) {
   while (rendered_ < frame) {
     std::uint64_t left = frame - rendered_;
-    if (silent_ >= frames_at(kEndedMs) && core_.engine().active_voices() == 0 && !keep_rendering_ &&
-        cue_.empty()) {
+    if (silent_ >= frames_at(kEndedMs) && core_.engine().active_voices() == 0 && cue_.empty()) {
       owed_silence_ += left;
       rendered_ = frame;
       silent_ += left;
@@ -159,7 +158,7 @@ void FileSink::catch_up() {
   wav_.finish();
 }
 
-void FileSink::play(const SynthEvent& event) {
+void FileSink::play(const SynthEvent& event, std::int64_t /*when_ns*/) {
   if (closed_) return;
   render_to(frames_at(clock_.now_ms()));
   core_.apply(event);

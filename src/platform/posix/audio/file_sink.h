@@ -28,11 +28,11 @@ class FileSink final : public AudioSink {
   static std::unique_ptr<FileSink> open(RenderCore& core, Clock& clock, const std::string& path);
   ~FileSink() override { close(); }
 
-  void play(const SynthEvent& event) override;
+  // At the clock's present, whatever time the event carries.
+  void play(const SynthEvent& event, std::int64_t when_ns) override;
   void catch_up() override;
   std::string close() override;
   bool kept_part() const override { return wav_.placed(); }
-  void keep_rendering(bool on) override { keep_rendering_ = on; }
   // The cue starts at the clock's present, and the clock waits its length,
   // as a run waits while a cue plays.
   void mix_cue(std::vector<float> samples) override;
@@ -56,7 +56,6 @@ class FileSink final : public AudioSink {
   // Silence not written yet: it is only once a sound follows it.
   std::uint64_t owed_silence_ = 0;
   std::uint64_t audible_end_ = 0;  // frames of the file up to its last audible one
-  bool keep_rendering_ = false;    // a MIDI file plays: render even the silence
   std::vector<float> cue_;         // the cue that sounds, from cue_at_ on
   std::size_t cue_at_ = 0;
   std::vector<float> block_;

@@ -72,13 +72,6 @@ void LiveOutput::start() {
   SDL_PauseAudioDevice(device_, 0);
 }
 
-void LiveOutput::hold(bool held) {
-  if (held)
-    rendering_.lock();
-  else
-    rendering_.unlock();
-}
-
 bool LiveOutput::push(const TimedEvent& timed) {
   for (int waited = 0; !queue_.push(timed); ++waited) {
     if (stalled_ || waited >= kStallMs) {
@@ -91,8 +84,8 @@ bool LiveOutput::push(const TimedEvent& timed) {
   return true;
 }
 
-void LiveOutput::play(const SynthEvent& event) {
-  const std::int64_t when_ns = real_clock_ ? real_clock_->present_ns() : monotonic_ns();
+void LiveOutput::play(const SynthEvent& event, std::int64_t when_ns) {
+  if (when_ns == kSentNow) when_ns = real_clock_ ? real_clock_->present_ns() : monotonic_ns();
   if (SynthEngine::reads_samples(event)) {
     std::lock_guard<std::mutex> lock(loading_);
     core_.engine().preload(event);
@@ -142,8 +135,7 @@ void LiveOutput::apply_due(float* samples, std::size_t frames, std::size_t& done
 
 void LiveOutput::render(float* samples, std::size_t frames) {
   timeline_.callback(monotonic_ns(), rendered_);
-  std::unique_lock<std::mutex> rendering(rendering_, std::try_to_lock);
-  if (!rendering.owns_lock() || !ready_.load(std::memory_order_acquire)) {
+  if (!ready_.load(std::memory_order_acquire)) {
     render_silence(samples, frames);
     return;
   }

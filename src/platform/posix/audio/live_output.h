@@ -40,12 +40,9 @@ class LiveOutput final : public AudioSink {
   void start();
   // The engine is ready: its sound follows.
   void engine_ready() { ready_.store(true, std::memory_order_release); }
-  // Queues the event, timed as it was sent.
-  void play(const SynthEvent& event) override;
-  // Keeps the audio thread off the synthesizer (or lets it back), so that
-  // what it renders can be changed from another thread: meanwhile the
-  // callback plays silence rather than wait.
-  void hold(bool held) override;
+  // Queues the event, timed as it was sent or at `when_ns`. One thread at a
+  // time sends.
+  void play(const SynthEvent& event, std::int64_t when_ns) override;
   // Lets the next piece find the device's pace anew.
   void rebase() override { timeline_.rebase(); }
 
@@ -76,11 +73,9 @@ class LiveOutput final : public AudioSink {
   StreamTimeline timeline_;
   SpscQueue<TimedEvent, kQueueCapacity> queue_;
   // Held while samples are read on the sending thread; the callback then
-  // renders without applying events, rather than wait for the disk.
+  // renders without applying events, rather than wait for the disk. The
+  // callback only ever tries it: it never waits for the sending thread.
   std::mutex loading_;
-  // Held by hold(); the callback then plays silence. The callback only ever
-  // tries these two locks: it never waits for the sending thread.
-  std::mutex rendering_;
   std::atomic<std::uint64_t> played_{0};  // frames rendered so far
   std::atomic<bool> ready_{false};
   std::atomic<bool> silent_{true};  // the last buffer was below -90 dBFS

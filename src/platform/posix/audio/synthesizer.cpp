@@ -145,26 +145,27 @@ int Synthesizer::polyphony() { return engine_.polyphony(); }
 
 void Synthesizer::catch_up() { sink_->catch_up(); }
 
-void Synthesizer::send(MidiMessage message) {
+void Synthesizer::send(MidiMessage message, std::int64_t when_ns) {
   const bool drums = static_cast<int>(message.channel()) == SynthEngine::kDrumChannel;
   if (drums && message.kind() == MidiKind::program_change) {
     drum_kit_chosen_ = true;
   } else if (drums && message.kind() == MidiKind::note_on && !drum_kit_chosen_) {
     // the standard kit
     play({SynthEvent::Kind::message,
-          MidiMessage::make(MidiKind::program_change, SynthEngine::kDrumChannel)});
+          MidiMessage::make(MidiKind::program_change, SynthEngine::kDrumChannel)},
+         when_ns);
     drum_kit_chosen_ = true;
   }
-  play({SynthEvent::Kind::message, message});
+  play({SynthEvent::Kind::message, message}, when_ns);
 }
 
-void Synthesizer::release_all() { play({SynthEvent::Kind::all_notes_off, {}}); }
-
-void Synthesizer::hold_output(bool held) { sink_->hold(held); }
+void Synthesizer::release_all(std::int64_t when_ns) {
+  play({SynthEvent::Kind::all_notes_off, {}}, when_ns);
+}
 
 void Synthesizer::reset_programs() {
   sink_->rebase();
-  play({SynthEvent::Kind::reset, {}});
+  play({SynthEvent::Kind::reset, {}}, kPresent);
   drum_kit_chosen_ = false;
 }
 

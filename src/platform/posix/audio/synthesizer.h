@@ -55,11 +55,15 @@ class Synthesizer {
   Synthesizer(const Synthesizer&) = delete;
   Synthesizer& operator=(const Synthesizer&) = delete;
 
+  // A message's time: when it is sent.
+  static constexpr std::int64_t kPresent = kSentNow;
+
   int polyphony();
-  // Plays one short message.
-  void send(MidiMessage message);
+  // Plays one short message, at `when_ns` (monotonic clock) when that is
+  // given and the sound goes to the speakers, else at the present.
+  void send(MidiMessage message, std::int64_t when_ns = kPresent);
   // Lets every note go (All Notes Off on every channel).
-  void release_all();
+  void release_all(std::int64_t when_ns = kPresent);
   // Renders up to the clock's present and completes the file.
   void catch_up();
   // Once nothing more plays: renders the last notes' ending and puts the
@@ -74,13 +78,8 @@ class Synthesizer {
   // drums on channel 10), as each opening promises.
   void reset_programs();
 
-  // For FluidSynth's MIDI file player, which plays on this synthesizer: the
-  // synthesizer itself; a hold on the audio output while a player is made or
-  // deleted (its timer runs in the output's thread); and silence rendered in
-  // full while a player plays, since it only moves on as frames are rendered.
+  // The FluidSynth instance, for what the tests read of it.
   fluid_synth_t* fluid() { return engine_.fluid(); }
-  void hold_output(bool held);
-  void keep_rendering(bool on) { sink_->keep_rendering(on); }
 
   // A sound cue mixed into the sound when it goes to a file (see AudioSink).
   void mix_cue(std::vector<float> samples) { sink_->mix_cue(std::move(samples)); }
@@ -91,7 +90,7 @@ class Synthesizer {
   SynthFailure start_live(const std::string& soundfont, const RealClock* real_clock);
   SynthFailure start_file(const SynthConfig& config, Clock& clock);
   SynthFailure start_silent(const std::string& soundfont);
-  void play(const SynthEvent& event) { sink_->play(event); }
+  void play(const SynthEvent& event, std::int64_t when_ns) { sink_->play(event, when_ns); }
 
   SynthEngine engine_;
   RenderCore core_{engine_, kSinkSampleRate};

@@ -19,13 +19,19 @@ unsigned PosixMedia::open(MediaType type, std::string_view system_path) {
   const FileKind kind = file_kind(path);
   if (kind != FileKind::regular)
     return kind == FileKind::missing ? media_error::kFileNotFound : media_error::kInvalidFile;
-  if (type == MediaType::waveaudio)
-    return WaveDevice::open(path, output_ != AudioOutput::system, device_);
+  if (type == MediaType::waveaudio) {
+    // Into a WAV file, the wave file is mixed with the music.
+    CueRender render;
+    if (output_ == AudioOutput::file)
+      render = [this](std::vector<float> samples) {
+        if (Synthesizer* synth = midi_.synthesizer()) synth->mix_cue(std::move(samples));
+      };
+    return WaveDevice::open(path, output_ != AudioOutput::system, device_, std::move(render));
+  }
   std::vector<char> bytes;
   if (unsigned error = MidiFilePlayer::load(path, bytes)) return error;
   device_ = std::make_unique<MidiFilePlayer>(
-      std::move(bytes), [this] { return midi_.synthesizer(); }, clock_,
-      output_ == AudioOutput::file, midi_.recorder());
+      std::move(bytes), [this] { return midi_.synthesizer(); }, clock_, output_, midi_.recorder());
   return 0;
 }
 

@@ -1,24 +1,30 @@
 #include "platform/posix/media/midi_file_player.h"
 
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
+#include <system_error>
 
 #include "platform/posix/media/midi_file_cut.h"
+#include "platform/posix/monotonic.h"
 
 namespace velk0::platform::posix {
 namespace {
 
 // Far beyond any piece: a larger file is not taken for one.
 constexpr std::size_t kLargestMidiFile = 8u << 20;
-// Rendering ahead goes by steps of the clock this long, and ends when the
-// player has finished, when the file's last event lies this long behind
-// (a note that is never released would keep the player going for ever), or
-// at the longest a piece is rendered.
-constexpr std::uint32_t kRenderStepMs = 100;
+// Rendering ahead ends when the player has finished, when the file's last
+// event lies this long behind (a note that is never released would keep the
+// player going for ever), or at the longest a piece is rendered.
 constexpr std::uint64_t kAfterLastEventMs = 5000;
 constexpr std::uint64_t kLongestRenderMs = 30 * 60 * 1000;
+
+// Live, each message is sent this long before its moment: the feeding
+// thread may wake late on a busy machine, and the sound still comes on time.
+constexpr std::int64_t kSendAheadNs = 40'000'000;
+constexpr std::int64_t kNsPerMs = 1'000'000;
 
 constexpr unsigned kChunkHeader = 8;  // four letters and a 32-bit length
 constexpr unsigned kSustainPedal = 64;
@@ -58,11 +64,12 @@ bool complete_midi_file(const std::vector<char>& b) {
   return true;
 }
 
-// Every note the file left on goes, held by the sustain pedal or not.
-void let_go(Synthesizer& synth) {
+// Every note the file left on goes, held by the sustain pedal or not, at
+// `when_ns` (see Synthesizer::send).
+void let_go(Synthesizer& synth, std::int64_t when_ns) {
   for (unsigned channel = 0; channel < 16; ++channel)
-    synth.send(MidiMessage::make(MidiKind::control_change, channel, kSustainPedal));
-  synth.release_all();
+    synth.send(MidiMessage::make(MidiKind::control_change, channel, kSustainPedal), when_ns);
+  synth.release_all(when_ns);
 }
 
 }  // namespace
@@ -83,11 +90,11 @@ unsigned MidiFilePlayer::load(const std::string& native_path, std::vector<char>&
 }
 
 MidiFilePlayer::MidiFilePlayer(std::vector<char> bytes, std::function<Synthesizer*()> synth,
-                               Clock& clock, bool render_ahead, SmfRecorder* recorder)
+                               Clock& clock, AudioOutput output, SmfRecorder* recorder)
     : bytes_(std::move(bytes)),
       synth_(std::move(synth)),
       clock_(clock),
-      render_ahead_(render_ahead || recorder),
+      output_(output),
       recorder_(recorder) {}
 
 MidiFilePlayer::~MidiFilePlayer() {
@@ -105,17 +112,14 @@ unsigned MidiFilePlayer::port(int& port) {
 }
 
 unsigned MidiFilePlayer::play() {
-  if (player_) return 0;  // already sounding
-  const unsigned error = start();
-  if (error == 0 && render_ahead_) render_to_end();
-  return error;
+  if (playing_) return 0;  // already sounding
+  return start();
 }
 
 unsigned MidiFilePlayer::pause() {
-  if (player_) {
-    const int played = fluid_player_get_current_tick(player_);
-    tick_ = played_from_ + static_cast<std::uint32_t>(played > 0 ? played : 0);
+  if (playing_) {
     stop();
+    tick_ = played_from_ + walk_.tick();
   }
   return 0;
 }
@@ -131,80 +135,97 @@ unsigned MidiFilePlayer::seek_start() {
 unsigned MidiFilePlayer::start() {
   Synthesizer* synth = recorder_ ? nullptr : synth_();
   if (recorder_ ? !recorder_->writable() : !synth) return media_error::kNoMidiPort;
-  // A fresh player plays the piece from where it stopped, cut there: no
-  // seek, which FluidSynth 2.3 gets wrong on a synthesizer of more than 16
-  // channels (it writes past a table of 16).
+  // A fresh walk plays the piece from where it stopped, cut there: no seek,
+  // which FluidSynth 2.3 gets wrong.
   const std::vector<char> cut =
       tick_ > 0 ? midi_file_from_tick(bytes_, tick_) : std::vector<char>{};
-  const std::vector<char>& piece = tick_ > 0 ? cut : bytes_;
+  if (!walk_.start(tick_ > 0 ? cut : bytes_)) return media_error::kNotReady;
   played_from_ = tick_;
-  if (recorder_) {
-    player_ = recorder_->start_player(piece, clock_.now_ms());
-    return player_ ? 0 : media_error::kNotReady;
+  playing_ = true;
+  if (recorder_ || output_ == AudioOutput::file) {
+    if (synth) synth->catch_up();  // the piece starts now, not at the last render
+    render_to_end();
+  } else if (output_ == AudioOutput::system) {
+    stopping_ = false;
+    start_ns_ = monotonic_ns();
+    try {
+      feeder_ = std::thread([this, synth] { feed(*synth); });
+    } catch (const std::system_error&) {
+      playing_ = false;
+      return media_error::kNotReady;
+    }
   }
-  synth->catch_up();  // a piece rendered in step starts now, not at the last render
-  synth->hold_output(true);
-  player_ = new_fluid_player(synth->fluid());
-  bool started = player_ && fluid_player_add_mem(player_, piece.data(), piece.size()) == FLUID_OK;
-  started = started && fluid_player_play(player_) == FLUID_OK;
-  if (!started && player_) {
-    delete_fluid_player(player_);
-    player_ = nullptr;
-  }
-  synth->hold_output(false);
-  return started ? 0 : media_error::kNotReady;
+  return 0;
 }
 
 void MidiFilePlayer::stop() {
-  if (!player_) return;
-  if (recorder_) {
-    recorder_->stop_player(clock_.now_ms());
-    player_ = nullptr;
-    return;
+  if (!playing_) return;
+  // Live, what was sent ahead still sounds: the notes go where the piece
+  // stopped being sent.
+  std::int64_t when_ns = Synthesizer::kPresent;
+  if (feeder_.joinable()) {
+    {
+      std::lock_guard<std::mutex> lock(feeding_);
+      stopping_ = true;
+    }
+    stop_asked_.notify_all();
+    feeder_.join();
+    when_ns = moment_ns(walk_.elapsed_ms());
   }
-  Synthesizer* synth = synth_();
-  synth->hold_output(true);
-  fluid_player_stop(player_);
-  delete_fluid_player(player_);
-  synth->hold_output(false);
-  player_ = nullptr;
-  let_go(*synth);
+  playing_ = false;
+  if (recorder_) {
+    recorder_->end_piece(clock_.now_ms());
+  } else if (Synthesizer* synth = synth_()) {
+    let_go(*synth, when_ns);
+  }
+}
+
+std::int64_t MidiFilePlayer::moment_ns(std::uint64_t ms) const {
+  return start_ns_ + static_cast<std::int64_t>(ms) * kNsPerMs;
+}
+
+void MidiFilePlayer::feed(Synthesizer& synth) {
+  const MidiFileWalk::Take send = [this, &synth](MidiMessage message, std::uint64_t ms) {
+    synth.send(message, moment_ns(ms));
+  };
+  std::unique_lock<std::mutex> lock(feeding_);
+  while (!stopping_) {
+    const std::int64_t early_ns = moment_ns(walk_.elapsed_ms()) - kSendAheadNs - monotonic_ns();
+    if (early_ns > 0) {
+      stop_asked_.wait_for(lock, std::chrono::nanoseconds(early_ns));
+      continue;
+    }
+    if (!walk_.step(send)) return;
+  }
+}
+
+void MidiFilePlayer::deliver(MidiMessage message) {
+  if (recorder_)
+    recorder_->send(message, clock_.now_ms());
+  else
+    synth_()->send(message);
 }
 
 void MidiFilePlayer::render_to_end() {
-  if (recorder_) {
-    play_to_end([this] {
-      const std::uint64_t from = clock_.now_ms();
-      clock_.wait_ms(kRenderStepMs);
-      recorder_->run_player(clock_.now_ms() - from);
-    });
-    return;
-  }
-  Synthesizer& synth = *synth_();
-  struct KeepRendering {
-    Synthesizer& synth;
-    explicit KeepRendering(Synthesizer& s) : synth(s) { synth.keep_rendering(true); }
-    ~KeepRendering() { synth.keep_rendering(false); }
-  } keep(synth);
-  play_to_end([this, &synth] {
-    clock_.wait_ms(kRenderStepMs);
-    synth.catch_up();
-  });
-}
-
-void MidiFilePlayer::play_to_end(const std::function<void()>& step) {
-  std::uint64_t rendered = 0, after_last_event = 0;
-  while (fluid_player_get_status(player_) == FLUID_PLAYER_PLAYING && rendered < kLongestRenderMs &&
-         after_last_event < kAfterLastEventMs) {
-    const bool events_left =
-        fluid_player_get_current_tick(player_) < fluid_player_get_total_ticks(player_);
-    after_last_event = events_left ? 0 : after_last_event + kRenderStepMs;
-    step();
-    rendered += kRenderStepMs;
-  }
-  if (rendered >= kLongestRenderMs && fluid_player_get_status(player_) == FLUID_PLAYER_PLAYING)
+  const std::uint64_t start_ms = clock_.now_ms();
+  auto wait_until = [this, start_ms](std::uint64_t ms) {
+    const std::uint64_t now = clock_.now_ms();
+    if (start_ms + ms > now) clock_.wait_ms(static_cast<std::uint32_t>(start_ms + ms - now));
+  };
+  const MidiFileWalk::Take take = [this, &wait_until](MidiMessage message, std::uint64_t ms) {
+    wait_until(ms);
+    deliver(message);
+  };
+  std::uint64_t after_last_event = 0;
+  bool more = true;
+  while (walk_.elapsed_ms() < kLongestRenderMs && after_last_event < kAfterLastEventMs &&
+         (more = walk_.step(take)))
+    after_last_event = walk_.events_left() ? 0 : after_last_event + 1;
+  wait_until(walk_.elapsed_ms());
+  if (more && walk_.elapsed_ms() >= kLongestRenderMs)
     std::cerr << "velk0 : le fichier MIDI dure plus de " << kLongestRenderMs / 60000
-              << " minutes ; le fichier audio s'arrête là.\n"
+              << " minutes ; le fichier " << (recorder_ ? "MIDI écrit" : "audio")
+              << " s'arrête là.\n"
               << std::flush;
 }
 

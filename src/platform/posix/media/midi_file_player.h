@@ -1,27 +1,30 @@
-// A MIDI file played on the embedded synthesizer by FluidSynth's own MIDI
-// file player. The player moves on as the synthesizer renders: live, the
-// audio output renders on its own while the program waits in a box; when the
-// sound goes to a WAV file, playing renders the piece to its end at once, in
-// step with the program's clock, as if the user had listened to its end
-// before answering; with no output at all, nothing is rendered. When the run
-// is written to a MIDI file, the piece plays on the recorder instead, ahead
-// like a WAV file, and what its player sends is kept there.
+// A MIDI file played on the embedded synthesizer. FluidSynth's own MIDI file
+// player reads it, a millisecond at a time, away from the sound (see
+// MidiFileWalk), and its messages go to the synthesizer each at its moment.
+// Live, a thread of its own sends them a little ahead of their time while the
+// program waits in a box; when the sound goes to a WAV file, playing renders
+// the piece to its end at once, in step with the program's clock, as if the
+// user had listened to its end before answering; with no output at all,
+// nothing plays. When the run is written to a MIDI file, the piece goes to
+// the recorder instead, ahead like a WAV file.
 //
-// Each start makes a new player, given the file cut at the position to play
-// from, so pausing and resuming never rely on a player being stopped and
-// started again, nor on its seeking.
+// Each start walks the file anew, cut at the position to play from, so
+// pausing and resuming never rely on a player being stopped and started
+// again, nor on its seeking.
 #pragma once
 
-#include <fluidsynth.h>
-
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/platform.h"
 #include "platform/posix/audio/synthesizer.h"
 #include "platform/posix/media/media.h"
+#include "platform/posix/media/midi_file_walk.h"
 #include "platform/posix/midi/smf_recorder.h"
 
 namespace velk0::platform::posix {
@@ -33,10 +36,10 @@ class MidiFilePlayer : public MediaDevice {
   static unsigned load(const std::string& native_path, std::vector<char>& bytes);
 
   // `synth` starts the synthesizer on first use (null when it cannot play);
-  // `render_ahead` when the sound goes to a file; `recorder`, when not null,
-  // takes the piece's messages in the synthesizer's place.
+  // `output` is where its sound goes; `recorder`, when not null, takes the
+  // piece's messages in the synthesizer's place.
   MidiFilePlayer(std::vector<char> bytes, std::function<Synthesizer*()> synth, Clock& clock,
-                 bool render_ahead, SmfRecorder* recorder = nullptr);
+                 AudioOutput output, SmfRecorder* recorder = nullptr);
   // Stops the piece and lets every note go.
   ~MidiFilePlayer() override;
   MidiFilePlayer(const MidiFilePlayer&) = delete;
@@ -52,17 +55,28 @@ class MidiFilePlayer : public MediaDevice {
  private:
   unsigned start();
   void stop();
+  // Live: sends the messages from the feeding thread, each at its moment,
+  // until the piece ends or stop() asks.
+  void feed(Synthesizer& synth);
+  // The moment (monotonic clock, ns) of the piece's millisecond `ms`, live.
+  std::int64_t moment_ns(std::uint64_t ms) const;
   void render_to_end();
-  void play_to_end(const std::function<void()>& step);
+  void deliver(MidiMessage message);
 
   std::vector<char> bytes_;
   std::function<Synthesizer*()> synth_;
   Clock& clock_;
-  bool render_ahead_;
+  AudioOutput output_;
   SmfRecorder* recorder_;
-  fluid_player_t* player_ = nullptr;
+  MidiFileWalk walk_;
+  bool playing_ = false;           // started, not stopped since
   std::uint32_t tick_ = 0;         // where the next start plays from, in the file's ticks
-  std::uint32_t played_from_ = 0;  // where the present player started
+  std::uint32_t played_from_ = 0;  // where the present walk started
+  std::int64_t start_ns_ = 0;      // live: when the present walk started
+  std::thread feeder_;
+  std::mutex feeding_;
+  std::condition_variable stop_asked_;
+  bool stopping_ = false;  // under feeding_
 };
 
 }  // namespace velk0::platform::posix

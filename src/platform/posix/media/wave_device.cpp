@@ -1,10 +1,14 @@
 #include "platform/posix/media/wave_device.h"
 
+#include "platform/posix/audio/audio_sink.h"
+
 namespace velk0::platform::posix {
 
 unsigned WaveDevice::open(const std::string& native_path, bool silent,
-                          std::unique_ptr<MediaDevice>& device) {
+                          std::unique_ptr<MediaDevice>& device, CueRender render) {
   std::unique_ptr<WaveDevice> wave(new WaveDevice);
+  wave->path_ = native_path;
+  if (silent) wave->render_ = std::move(render);
   SDL_AudioSpec format{};
   if (!SDL_LoadWAV(native_path.c_str(), &format, &wave->samples_, &wave->length_))
     return media_error::kInvalidFile;
@@ -25,7 +29,11 @@ WaveDevice::~WaveDevice() {
 unsigned WaveDevice::port(int&) { return media_error::kUnsupported; }
 
 unsigned WaveDevice::play() {
-  if (output_ == 0) return 0;
+  if (output_ == 0) {
+    if (render_ && !queued_) render_(load_stereo(path_, static_cast<int>(kSinkSampleRate)));
+    queued_ = true;
+    return 0;
+  }
   if (!queued_) {
     if (SDL_QueueAudio(output_, samples_, length_) != 0) return media_error::kNoWaveOutput;
     queued_ = true;

@@ -5,12 +5,9 @@
 // run is over, so that a run cut short leaves a whole file of what was sent
 // up to then.
 //
-// A MIDI file the run plays goes through FluidSynth's own MIDI file player,
-// run on a synthesizer that makes no sound; the player's messages are kept
-// like the others, each at its millisecond.
+// A MIDI file the run plays is kept as the messages its player sends, each at
+// its millisecond, like the others.
 #pragma once
-
-#include <fluidsynth.h>
 
 #include <array>
 #include <bitset>
@@ -30,7 +27,6 @@ class SmfRecorder {
   // Writes an empty file at `path` at once; when that fails standard error
   // has said why, in one French line, and nothing is kept.
   explicit SmfRecorder(std::string path);
-  ~SmfRecorder();
   SmfRecorder(const SmfRecorder&) = delete;
   SmfRecorder& operator=(const SmfRecorder&) = delete;
 
@@ -43,18 +39,11 @@ class SmfRecorder {
   // be written, after one French line on standard error (the first time).
   bool save(std::uint64_t end_ms);
 
-  // A player for `piece` (a whole MIDI file), starting at `now_ms`: null
-  // when FluidSynth cannot make one. One at a time.
-  fluid_player_t* start_player(const std::vector<char>& piece, std::uint64_t now_ms);
-  // Moves the player on by `ms` milliseconds, as the clock just did.
-  void run_player(std::uint64_t ms);
-  // Ends the player: the notes it left on end, its pedals go up.
-  void stop_player(std::uint64_t now_ms);
+  // A MIDI file stops playing: the notes it left on end, its pedals go up.
+  void end_piece(std::uint64_t ms);
 
  private:
-  static int take_event(void* recorder, fluid_midi_event_t* event);
   void end_notes(std::uint64_t ms);
-  void delete_player();
 
   std::string path_;
   bool failed_ = false;
@@ -63,10 +52,6 @@ class SmfRecorder {
   std::uint64_t saved_end_ = 0;                     // and its length
   std::array<std::uint16_t, 16 * 128> sounding_{};  // note-ons not yet ended, per channel and key
   std::bitset<16> pedal_down_;
-  fluid_settings_t* player_settings_ = nullptr;
-  fluid_synth_t* player_synth_ = nullptr;
-  fluid_player_t* player_ = nullptr;
-  std::uint64_t player_ms_ = 0;  // the clock's time of the player's present block
 };
 
 }  // namespace velk0::platform::posix
