@@ -12,6 +12,8 @@ server with a null sink; this script only plays, records and measures:
   latency   launch to first audible sound (recorded), launch to first note-on
             (read from the trace with audio off)
   memory    resident memory at its peak, with audio off and with sound
+  callback  memory blocks taken on the audio thread while a piece with
+            program changes plays (SDL's disk driver, a counting malloc)
 
 Only the standard library is used. Times are taken with time.monotonic().
 """
@@ -317,6 +319,26 @@ def latency(args, soundfont):
           % (max(memory_live), max(memory_off)))
 
 
+def callback_memory(args, soundfont):
+    """Memory taken and given back on SDL's audio thread while a 4-second piece
+    with program changes plays, counted by a preloaded malloc."""
+    here = os.path.dirname(os.path.abspath(__file__))
+    shim = os.path.join(args.root, "audio_thread_memory.so")
+    if not os.path.exists(shim):
+        subprocess.check_call(["cc", "-O2", "-shared", "-fPIC", "-o", shim,
+                               os.path.join(here, "audio_thread_memory.c")])
+    report = os.path.join(args.root, "callback-memory")
+    env = velk0_env(args, soundfont)
+    env.update(SDL_AUDIODRIVER="disk", SDL_DISKAUDIOFILE="/dev/null", LD_PRELOAD=shim,
+               VELK0_BENCH_MEMORY=report)
+    piece = "t239 16 " + " ".join("ii%d: c e g >c <" % p for p in (1, 115, 41, 1, 74, 115) * 2)
+    subprocess.check_call([args.velk0, piece], env=env, stdin=subprocess.DEVNULL,
+                          stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    with open(report) as f:
+        taken, given = (int(v) for v in f.read().split())
+    print("callback: memory blocks on the audio thread: %d taken, %d given back" % (taken, given))
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--velk0", required=True)
@@ -324,7 +346,8 @@ def main():
     parser.add_argument("--soundfont", action="append", required=True)
     parser.add_argument("--runs", type=int, default=5)
     parser.add_argument("--latency-runs", type=int, default=10)
-    parser.add_argument("--only", choices=["timing", "level", "tail", "latency", "load"])
+    parser.add_argument("--only",
+                        choices=["timing", "level", "tail", "latency", "load", "callback"])
     parser.add_argument("--load", action="store_true",
                         help="also play a 30-second piece with every processor busy")
     parser.add_argument("--busy", type=int, default=2,
@@ -339,7 +362,8 @@ def main():
         for soundfont in args.soundfont:
             print("== " + soundfont)
             for name, measure in (("timing", timing), ("level", levels), ("tail", tail),
-                                  ("latency", latency), ("load", under_load)):
+                                  ("latency", latency), ("callback", callback_memory),
+                                  ("load", under_load)):
                 if args.only == name or (args.only is None and (name != "load" or args.load)):
                     measure(args, soundfont)
                     sys.stdout.flush()
