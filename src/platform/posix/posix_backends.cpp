@@ -123,23 +123,24 @@ std::unique_ptr<MidiDevices> PosixBackends::make_midi(Clock& clock) {
   return midi;
 }
 
+CueRender PosixBackends::mix_into_file() {
+  if (config_.synth.output != AudioOutput::file) return {};
+  return [this](std::vector<float> samples) {
+    if (Synthesizer* synth = midi_ ? midi_->synthesizer() : nullptr)
+      synth->mix_cue(std::move(samples));
+  };
+}
+
 std::unique_ptr<SoundCues> PosixBackends::make_sounds() {
-  const AudioOutput output = config_.synth.output;
-  // Into a WAV file, cues are mixed with the music by the synthesizer.
-  CueRender render;
-  if (output == AudioOutput::file)
-    render = [this](std::vector<float> samples) {
-      if (Synthesizer* synth = midi_ ? midi_->synthesizer() : nullptr)
-        synth->mix_cue(std::move(samples));
-    };
   return std::make_unique<SdlSoundCues>([this](std::string_view path) { return native_path(path); },
-                                        output == AudioOutput::none, ring_terminal_bell,
-                                        std::move(render));
+                                        config_.synth.output == AudioOutput::none,
+                                        ring_terminal_bell, mix_into_file());
 }
 
 std::unique_ptr<Media> PosixBackends::make_media(Clock& clock) {
-  return std::make_unique<PosixMedia>(*midi_, clock, config_.synth.output,
-                                      [this](std::string_view path) { return native_path(path); });
+  return std::make_unique<PosixMedia>(
+      *midi_, clock, config_.synth.output,
+      [this](std::string_view path) { return native_path(path); }, mix_into_file());
 }
 
 std::unique_ptr<Clipboard> PosixBackends::make_clipboard() {

@@ -15,6 +15,7 @@
 
 #include <string>
 
+#include "platform/posix/audio/sdl_audio.h"
 #include "platform/posix/audio/synthesizer.h"
 #include "platform/posix/desktop/desktop_dialogs.h"
 #include "platform/session.h"
@@ -58,6 +59,11 @@ class PosixBackends : public OsBackends {
   bool complete_output() override;
 
  private:
+  // Into a WAV file, the sounds besides the music (cues, wave files) are
+  // mixed with it by the synthesizer; elsewhere, nothing (they have an output
+  // of their own, or none).
+  CueRender mix_into_file();
+
   PosixConfig config_;
   PosixMidi* midi_ = nullptr;
   const RealClock* real_clock_ = nullptr;  // the clock made here, if any

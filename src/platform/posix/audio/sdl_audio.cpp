@@ -62,14 +62,8 @@ SDL_AudioDeviceID open_wave_output(const SdlAudio& audio, SDL_AudioSpec& format)
   return SDL_OpenAudioDevice(nullptr, 0, &format, nullptr, 0);
 }
 
-std::vector<float> load_stereo(const std::string& path, int rate) {
-  SDL_AudioSpec format{};
-  Uint8* samples = nullptr;
-  Uint32 length = 0;
-  // Only a regular file: a FIFO would never let the load return.
-  if (file_kind(path) != FileKind::regular ||
-      !SDL_LoadWAV(path.c_str(), &format, &samples, &length))
-    return {};
+std::vector<float> to_stereo(const SDL_AudioSpec& format, const Uint8* samples, Uint32 length,
+                             int rate) {
   std::vector<float> stereo;
   SDL_AudioCVT cvt{};
   if (SDL_BuildAudioCVT(&cvt, format.format, format.channels, format.freq, AUDIO_F32SYS, 2, rate) >=
@@ -84,6 +78,18 @@ std::vector<float> load_stereo(const std::string& path, int rate) {
       std::memcpy(stereo.data(), buffer.data(), stereo.size() * sizeof(float));
     }
   }
+  return stereo;
+}
+
+std::vector<float> load_stereo(const std::string& path, int rate) {
+  SDL_AudioSpec format{};
+  Uint8* samples = nullptr;
+  Uint32 length = 0;
+  // Only a regular file: a FIFO would never let the load return.
+  if (file_kind(path) != FileKind::regular ||
+      !SDL_LoadWAV(path.c_str(), &format, &samples, &length))
+    return {};
+  std::vector<float> stereo = to_stereo(format, samples, length, rate);
   SDL_FreeWAV(samples);
   return stereo;
 }

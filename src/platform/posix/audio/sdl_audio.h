@@ -43,9 +43,13 @@ bool sdl_lacked_memory();
 // did not start or no output opens.
 SDL_AudioDeviceID open_wave_output(const SdlAudio& audio, SDL_AudioSpec& format);
 
-// The regular WAV file at `path` as interleaved stereo floats at `rate`,
-// converted as SDL converts it for an output of that format; empty when it
-// cannot be read as a WAV file.
+// Sound as SDL_LoadWAV gave it (`format`, `length` bytes), as interleaved
+// stereo floats at `rate`, converted as SDL converts it for an output of that
+// format; empty when SDL cannot convert it.
+std::vector<float> to_stereo(const SDL_AudioSpec& format, const Uint8* samples, Uint32 length,
+                             int rate);
+// The regular WAV file at `path`, the same way; empty when it cannot be read
+// as a WAV file.
 std::vector<float> load_stereo(const std::string& path, int rate);
 
 // Where cues go when the synthesizer's sound goes to a file: the samples as

@@ -165,7 +165,7 @@ void Synthesizer::release_all(std::int64_t when_ns) {
 
 void Synthesizer::reset_programs() {
   sink_->rebase();
-  play({SynthEvent::Kind::reset, {}}, kPresent);
+  play({SynthEvent::Kind::reset, {}}, kSentNow);
   drum_kit_chosen_ = false;
 }
 

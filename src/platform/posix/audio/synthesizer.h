@@ -55,15 +55,12 @@ class Synthesizer {
   Synthesizer(const Synthesizer&) = delete;
   Synthesizer& operator=(const Synthesizer&) = delete;
 
-  // A message's time: when it is sent.
-  static constexpr std::int64_t kPresent = kSentNow;
-
   int polyphony();
   // Plays one short message, at `when_ns` (monotonic clock) when that is
   // given and the sound goes to the speakers, else at the present.
-  void send(MidiMessage message, std::int64_t when_ns = kPresent);
+  void send(MidiMessage message, std::int64_t when_ns = kSentNow);
   // Lets every note go (All Notes Off on every channel).
-  void release_all(std::int64_t when_ns = kPresent);
+  void release_all(std::int64_t when_ns = kSentNow);
   // Renders up to the clock's present and completes the file.
   void catch_up();
   // Once nothing more plays: renders the last notes' ending and puts the

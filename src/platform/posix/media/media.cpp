@@ -7,8 +7,13 @@
 
 namespace velk0::platform::posix {
 
-PosixMedia::PosixMedia(PosixMidi& midi, Clock& clock, AudioOutput output, PathMapper native_path)
-    : midi_(midi), clock_(clock), output_(output), native_path_(std::move(native_path)) {}
+PosixMedia::PosixMedia(PosixMidi& midi, Clock& clock, AudioOutput output, PathMapper native_path,
+                       CueRender mix)
+    : midi_(midi),
+      clock_(clock),
+      output_(output),
+      native_path_(std::move(native_path)),
+      mix_(std::move(mix)) {}
 
 PosixMedia::~PosixMedia() { close(); }
 
@@ -19,15 +24,8 @@ unsigned PosixMedia::open(MediaType type, std::string_view system_path) {
   const FileKind kind = file_kind(path);
   if (kind != FileKind::regular)
     return kind == FileKind::missing ? media_error::kFileNotFound : media_error::kInvalidFile;
-  if (type == MediaType::waveaudio) {
-    // Into a WAV file, the wave file is mixed with the music.
-    CueRender render;
-    if (output_ == AudioOutput::file)
-      render = [this](std::vector<float> samples) {
-        if (Synthesizer* synth = midi_.synthesizer()) synth->mix_cue(std::move(samples));
-      };
-    return WaveDevice::open(path, output_ != AudioOutput::system, device_, std::move(render));
-  }
+  if (type == MediaType::waveaudio)
+    return WaveDevice::open(path, output_ != AudioOutput::system, device_, mix_);
   std::vector<char> bytes;
   if (unsigned error = MidiFilePlayer::load(path, bytes)) return error;
   device_ = std::make_unique<MidiFilePlayer>(

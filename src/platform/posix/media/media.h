@@ -10,6 +10,7 @@
 
 #include "platform/common/std_files.h"
 #include "platform/platform.h"
+#include "platform/posix/audio/sdl_audio.h"
 #include "platform/posix/audio/synthesizer.h"
 
 namespace velk0::platform::posix {
@@ -40,8 +41,10 @@ class PosixMedia : public Media {
  public:
   // MIDI files play on `midi`'s synthesizer, rendered in step with `clock`
   // when its sound goes to a file; `output` also says whether wave files
-  // can be heard at all.
-  PosixMedia(PosixMidi& midi, Clock& clock, AudioOutput output, PathMapper native_path);
+  // can be heard at all, and `mix`, when given, takes their sound into the
+  // file.
+  PosixMedia(PosixMidi& midi, Clock& clock, AudioOutput output, PathMapper native_path,
+             CueRender mix = {});
   ~PosixMedia() override;
 
   unsigned open(MediaType type, std::string_view system_path) override;
@@ -57,6 +60,7 @@ class PosixMedia : public Media {
   Clock& clock_;
   AudioOutput output_;
   PathMapper native_path_;
+  CueRender mix_;
   std::unique_ptr<MediaDevice> device_;
 };
 

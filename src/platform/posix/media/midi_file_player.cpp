@@ -144,7 +144,7 @@ unsigned MidiFilePlayer::start() {
   playing_ = true;
   if (recorder_ || output_ == AudioOutput::file) {
     if (synth) synth->catch_up();  // the piece starts now, not at the last render
-    render_to_end();
+    render_to_end(synth);
   } else if (output_ == AudioOutput::system) {
     stopping_ = false;
     start_ns_ = monotonic_ns();
@@ -162,7 +162,7 @@ void MidiFilePlayer::stop() {
   if (!playing_) return;
   // Live, what was sent ahead still sounds: the notes go where the piece
   // stopped being sent.
-  std::int64_t when_ns = Synthesizer::kPresent;
+  std::int64_t when_ns = kSentNow;
   if (feeder_.joinable()) {
     {
       std::lock_guard<std::mutex> lock(feeding_);
@@ -199,22 +199,19 @@ void MidiFilePlayer::feed(Synthesizer& synth) {
   }
 }
 
-void MidiFilePlayer::deliver(MidiMessage message) {
-  if (recorder_)
-    recorder_->send(message, clock_.now_ms());
-  else
-    synth_()->send(message);
-}
-
-void MidiFilePlayer::render_to_end() {
+void MidiFilePlayer::render_to_end(Synthesizer* synth) {
   const std::uint64_t start_ms = clock_.now_ms();
   auto wait_until = [this, start_ms](std::uint64_t ms) {
     const std::uint64_t now = clock_.now_ms();
     if (start_ms + ms > now) clock_.wait_ms(static_cast<std::uint32_t>(start_ms + ms - now));
   };
-  const MidiFileWalk::Take take = [this, &wait_until](MidiMessage message, std::uint64_t ms) {
+  const MidiFileWalk::Take take = [this, synth, &wait_until](MidiMessage message,
+                                                             std::uint64_t ms) {
     wait_until(ms);
-    deliver(message);
+    if (recorder_)
+      recorder_->send(message, clock_.now_ms());
+    else
+      synth->send(message);
   };
   std::uint64_t after_last_event = 0;
   bool more = true;

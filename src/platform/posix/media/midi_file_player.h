@@ -60,8 +60,9 @@ class MidiFilePlayer : public MediaDevice {
   void feed(Synthesizer& synth);
   // The moment (monotonic clock, ns) of the piece's millisecond `ms`, live.
   std::int64_t moment_ns(std::uint64_t ms) const;
-  void render_to_end();
-  void deliver(MidiMessage message);
+  // Into a file: plays the piece to its end on `synth` (or the recorder),
+  // in step with the clock.
+  void render_to_end(Synthesizer* synth);
 
   std::vector<char> bytes_;
   std::function<Synthesizer*()> synth_;

@@ -7,12 +7,11 @@ namespace velk0::platform::posix {
 unsigned WaveDevice::open(const std::string& native_path, bool silent,
                           std::unique_ptr<MediaDevice>& device, CueRender render) {
   std::unique_ptr<WaveDevice> wave(new WaveDevice);
-  wave->path_ = native_path;
-  if (silent) wave->render_ = std::move(render);
-  SDL_AudioSpec format{};
-  if (!SDL_LoadWAV(native_path.c_str(), &format, &wave->samples_, &wave->length_))
+  wave->render_ = std::move(render);
+  if (!SDL_LoadWAV(native_path.c_str(), &wave->format_, &wave->samples_, &wave->length_))
     return media_error::kInvalidFile;
   if (!silent) {
+    SDL_AudioSpec format = wave->format_;
     wave->audio_ = std::make_unique<SdlAudio>();
     wave->output_ = open_wave_output(*wave->audio_, format);
     if (wave->output_ == 0) return media_error::kNoWaveOutput;
@@ -30,7 +29,8 @@ unsigned WaveDevice::port(int&) { return media_error::kUnsupported; }
 
 unsigned WaveDevice::play() {
   if (output_ == 0) {
-    if (render_ && !queued_) render_(load_stereo(path_, static_cast<int>(kSinkSampleRate)));
+    if (render_ && !queued_)
+      render_(to_stereo(format_, samples_, length_, static_cast<int>(kSinkSampleRate)));
     queued_ = true;
     return 0;
   }

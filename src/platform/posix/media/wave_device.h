@@ -9,7 +9,6 @@
 
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "platform/posix/audio/sdl_audio.h"
 #include "platform/posix/media/media.h"
@@ -36,8 +35,8 @@ class WaveDevice : public MediaDevice {
 
  private:
   WaveDevice() = default;
-  std::string path_;
   CueRender render_;
+  SDL_AudioSpec format_{};  // of the samples, as loaded
   std::unique_ptr<SdlAudio> audio_;
   Uint8* samples_ = nullptr;
   Uint32 length_ = 0;
