@@ -3,7 +3,9 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <chrono>
 #include <new>
+#include <system_error>
 
 #include "platform/posix/audio/sdl_audio.h"
 #include "platform/posix/interrupt.h"
@@ -15,13 +17,16 @@ namespace velk0::platform::posix {
 namespace {
 
 // Frames the device pulls at a time: the sound follows an event about this
-// long after it was sent, plus the sound server's own buffer.
-constexpr Uint16 kDeviceBufferFrames = 1024;
+// long after it was sent, plus what is kept ready and the sound server's own
+// buffer.
+constexpr Uint16 kDeviceBufferFrames = 512;
 constexpr float kFadeSeconds = 0.01f;
 // On the way out, the last notes' release is let ring for at most this long.
 constexpr int kLastReleaseMs = 300;
 // How long a full queue is waited on before the device counts as stalled.
 constexpr int kStallMs = 200;
+// The rendering thread looks again this often when it has nothing to do.
+constexpr auto kIdleWait = std::chrono::milliseconds(10);
 
 // No output: nullptr when none is to be had, std::bad_alloc when memory ran
 // out on the way (a run under a memory limit says so, not that no sound
@@ -37,7 +42,7 @@ LiveOutput::LiveOutput(RenderCore& core, const RealClock* real_clock, unsigned b
     : core_(core),
       real_clock_(real_clock),
       buffer_frames_(buffer_frames),
-      timeline_(kSampleRate, buffer_frames) {}
+      timeline_(kSampleRate, buffer_frames + static_cast<unsigned>(kReadyFrames)) {}
 
 std::unique_ptr<LiveOutput> LiveOutput::open(RenderCore& core, const RealClock* real_clock) {
   auto audio = std::make_unique<SdlAudio>();
@@ -65,10 +70,18 @@ std::unique_ptr<LiveOutput> LiveOutput::open(RenderCore& core, const RealClock* 
 LiveOutput::~LiveOutput() {
   if (ready_.load()) finish(kLastReleaseMs);
   close_output(device_);
+  stopping_.store(true);
+  pulled_.release();
+  if (renderer_.joinable()) renderer_.join();
 }
 
 void LiveOutput::start() {
   timeline_.start(monotonic_ns());
+  try {
+    renderer_ = std::thread([this] { run_renderer(); });
+  } catch (const std::system_error&) {
+    throw std::bad_alloc{};  // a thread is refused for want of memory
+  }
   SDL_PauseAudioDevice(device_, 0);
 }
 
@@ -106,14 +119,42 @@ void LiveOutput::finish(int ring_ms) {
   }
   fading_.store(true);
   for (int waited = 0; !faded_.load() && waited < kStallMs; waited += 5) sleep_ms(5);
-  // What the device still holds is near silence: let it play out.
-  sleep_ms(static_cast<long>(2 * buffer_frames_ * 1000 / kSampleRate));
+  // What is ready and what the device still holds is near silence: let it
+  // play out.
+  sleep_ms(static_cast<long>((2 * buffer_frames_ + kReadyFrames) * 1000 / kSampleRate));
 }
 
 void LiveOutput::fill(void* self, std::uint8_t* stream, int bytes) {
   auto* live = static_cast<LiveOutput*>(self);
-  std::size_t frames = static_cast<std::size_t>(bytes) / (SynthEngine::kChannels * sizeof(float));
-  live->render(reinterpret_cast<float*>(stream), frames);
+  std::size_t frames = static_cast<std::size_t>(bytes) / (kChannels * sizeof(float));
+  live->pull(reinterpret_cast<float*>(stream), frames);
+}
+
+void LiveOutput::pull(float* samples, std::size_t frames) {
+  const std::uint64_t played = played_.load(std::memory_order_relaxed);
+  timeline_.callback(monotonic_ns(), played);
+  const std::size_t got = ready_sound_.pop_run(samples, frames * kChannels) / kChannels;
+  if (got < frames) {
+    std::fill(samples + got * kChannels, samples + frames * kChannels, 0.0f);
+    skipped_.fetch_add(frames - got, std::memory_order_relaxed);
+  }
+  played_.store(played + frames, std::memory_order_release);
+  pulled_.release();
+}
+
+void LiveOutput::run_renderer() {
+  // As SDL asks for its own audio thread.
+  SDL_SetThreadPriority(SDL_THREAD_PRIORITY_HIGH);
+  while (!stopping_.load(std::memory_order_relaxed)) {
+    const bool full = ready_sound_.size() + block_.size() > kReadyFrames * kChannels;
+    if (full || !ready_.load(std::memory_order_acquire)) {
+      (void)pulled_.try_acquire_for(kIdleWait);
+      continue;
+    }
+    rendered_ += skipped_.exchange(0, std::memory_order_relaxed);
+    render(block_.data(), kRenderFrames);
+    ready_sound_.push_run(block_.data(), block_.size());
+  }
 }
 
 void LiveOutput::apply_due(float* samples, std::size_t frames, std::size_t& done) {
@@ -134,11 +175,6 @@ void LiveOutput::apply_due(float* samples, std::size_t frames, std::size_t& done
 }
 
 void LiveOutput::render(float* samples, std::size_t frames) {
-  timeline_.callback(monotonic_ns(), rendered_);
-  if (!ready_.load(std::memory_order_acquire)) {
-    render_silence(samples, frames);
-    return;
-  }
   std::size_t done = 0;
   apply_due(samples, frames, done);
   core_.voices(samples, done, frames);
@@ -147,13 +183,6 @@ void LiveOutput::render(float* samples, std::size_t frames) {
   rendered_ += frames;
   silent_.store(SynthEngine::peak(samples, frames) < SynthEngine::kSilence,
                 std::memory_order_relaxed);
-  played_.store(rendered_, std::memory_order_release);
-}
-
-void LiveOutput::render_silence(float* samples, std::size_t frames) {
-  std::fill_n(samples, frames * SynthEngine::kChannels, 0.0f);
-  rendered_ += frames;
-  played_.store(rendered_, std::memory_order_release);
 }
 
 void LiveOutput::fade(float* samples, std::size_t frames) {

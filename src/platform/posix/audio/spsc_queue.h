@@ -1,7 +1,9 @@
 // A fixed-size queue between one thread that pushes and one that pops, which
-// neither locks nor allocates: the audio callback never waits on it.
+// neither locks nor allocates: the audio callback never waits on it. Items go
+// one at a time (events) or by runs (samples).
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cstddef>
@@ -28,6 +30,33 @@ class SpscQueue {
     item = items_[head];
     head_.store((head + 1) % kSlots, std::memory_order_release);
     return true;
+  }
+
+  // Pushes as many of `count` items as there is room for; returns how many.
+  std::size_t push_run(const T* items, std::size_t count) {
+    std::size_t tail = tail_.load(std::memory_order_relaxed);
+    const std::size_t head = head_.load(std::memory_order_acquire);
+    count = std::min(count, (head + kSlots - tail - 1) % kSlots);
+    for (std::size_t i = 0; i < count; ++i) items_[(tail + i) % kSlots] = items[i];
+    tail_.store((tail + count) % kSlots, std::memory_order_release);
+    return count;
+  }
+
+  // Pops up to `count` items into `out`; returns how many.
+  std::size_t pop_run(T* out, std::size_t count) {
+    const std::size_t head = head_.load(std::memory_order_relaxed);
+    const std::size_t tail = tail_.load(std::memory_order_acquire);
+    count = std::min(count, (tail + kSlots - head) % kSlots);
+    for (std::size_t i = 0; i < count; ++i) out[i] = items_[(head + i) % kSlots];
+    head_.store((head + count) % kSlots, std::memory_order_release);
+    return count;
+  }
+
+  // Items in the queue (from either thread: at least this many, or at most).
+  std::size_t size() const {
+    return (tail_.load(std::memory_order_acquire) + kSlots -
+            head_.load(std::memory_order_acquire)) %
+           kSlots;
   }
 
  private:
