@@ -18,8 +18,8 @@ namespace {
 
 // Frames the device pulls at a time: the sound follows an event about this
 // long after it was sent, plus what is kept ready and the sound server's own
-// buffer.
-constexpr Uint16 kDeviceBufferFrames = 512;
+// buffer. Smaller buffers leave the sound server short on a busy machine.
+constexpr Uint16 kDeviceBufferFrames = 1024;
 constexpr float kFadeSeconds = 0.01f;
 // On the way out, the last notes' release is let ring for at most this long.
 constexpr int kLastReleaseMs = 300;
@@ -143,8 +143,9 @@ void LiveOutput::pull(float* samples, std::size_t frames) {
 }
 
 void LiveOutput::run_renderer() {
-  // As SDL asks for its own audio thread.
-  SDL_SetThreadPriority(SDL_THREAD_PRIORITY_HIGH);
+  // As SDL asks for its own audio thread, which rendered before: on a busy
+  // machine a lesser priority lets the ready sound run out.
+  SDL_SetThreadPriority(SDL_THREAD_PRIORITY_TIME_CRITICAL);
   while (!stopping_.load(std::memory_order_relaxed)) {
     const bool full = ready_sound_.size() + block_.size() > kReadyFrames * kChannels;
     if (full || !ready_.load(std::memory_order_acquire)) {

@@ -62,9 +62,9 @@ class LiveOutput final : public AudioSink {
   };
   // Far more than a device's buffer ever holds.
   static constexpr std::size_t kQueueCapacity = 4096;
-  // The rendering thread keeps this much sound ready for the device (three
-  // of its buffers: it may ask for two at once), rendered this much at a time.
-  static constexpr std::size_t kReadyFrames = 1536;
+  // The rendering thread keeps this much sound ready for the device (as much
+  // as it takes at a time), rendered this much at a time.
+  static constexpr std::size_t kReadyFrames = 1024;
   static constexpr std::size_t kRenderFrames = 256;
   static constexpr std::size_t kChannels = SynthEngine::kChannels;
 
