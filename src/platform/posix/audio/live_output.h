@@ -1,6 +1,6 @@
 // The synthesizer's sound on the system's audio output, through SDL (PipeWire,
 // PulseAudio or ALSA, whichever answers). A rendering thread of its own keeps
-// a few buffers of sound ready ahead of the device; SDL's callback only
+// a device buffer of sound ready ahead of the device; SDL's callback only
 // copies them out, so that nothing the synthesizer does (FluidSynth takes
 // memory as it renders) happens on the audio thread. Each event reaches the
 // rendering thread through a queue with the frame at which it belongs
