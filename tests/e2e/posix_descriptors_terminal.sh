@@ -36,8 +36,14 @@ tty=$(readlink "/proc/$pid/fd/0")
 mode() { stty -F "$tty" -a | grep -o -- '-\?icanon'; }
 [[ $(mode) == -icanon ]] || fail "the box does not read single keys"
 # Stopped, the shell takes the terminal back in line mode; continued, the box
-# takes its own again, and one key answers it (script stops with its child).
+# takes its own again, and one key answers it. script stops itself once it
+# sees its child stopped (later, on a busy machine): both are continued once
+# both have stopped, or script would stay stopped for good.
 kill -STOP "$pid"
+for _ in $(seq 100); do
+  [[ $(ps -o stat= -p "$pid" "$run" | grep -c '^T') == 2 ]] && break
+  sleep 0.05
+done
 stty -F "$tty" icanon echo
 kill -CONT "$pid" "$run"
 for _ in $(seq 40); do [[ $(mode) == -icanon ]] && break; sleep 0.05; done
