@@ -173,15 +173,15 @@ void play_as_asked(RunState& run, std::string_view question, PlayYes play_yes, P
 bool cut_material(std::string_view motif, int trans, int degree, std::string& cut) {
   auto has = [&](std::string_view word) { return motif.find(word) != std::string_view::npos; };
   if (has("chroma")) {
-    copy_substring(cut, motif, 2 * trans + 4, 26);
+    cut_note_places(motif, trans + 1, 13, cut);
     return true;
   }
   if (has("ton"))
-    copy_substring(cut, motif, 2 * degree + 2, 14);
+    cut_note_places(motif, degree, 7, cut);
   else if (has("blues"))
-    copy_substring(cut, motif, 2 * degree + 2, 24);
+    cut_note_places(motif, degree, 12, cut);
   else if (has("gamme"))
-    copy_substring(cut, motif, 2 * degree + 2, 16);
+    cut_note_places(motif, degree, 8, cut);
   else
     cut = motif;
   return false;
@@ -195,13 +195,13 @@ Notes reversed(const Notes& notes) {
   return out;
 }
 
-// Every other scale note from the degree up, two characters each, as the
-// scale texts write them.
+// Every other scale note from the degree up, seven, as the scale texts
+// write them.
 std::string chord_names(std::string_view motif, int degree) {
-  std::string names, pair;
-  for (int at = 2 * degree + 2; at <= 2 * degree + 26; at += 4) {
-    copy_substring(pair, motif, at, 2);
-    names += pair;
+  std::string names, place;
+  for (int k = 0; k < 7; ++k) {
+    cut_note_places(motif, degree + 2 * k, 1, place);
+    names += place;
   }
   return names;
 }

@@ -132,7 +132,36 @@ bool uses_sharps(int key) {
   return key == 0 || key == 2 || key == 4 || key == 7 || key == 9 || key == 11;
 }
 
+// Character where note place 1 starts: after "o3 ".
+constexpr long long kFirstPlace = 3;
+
+// An octave mark with a blank after it, at character `at` (from 0): the
+// texts climb, so the mark is always ">".
+bool is_mark_place(std::string_view text, long long at) {
+  if (at < 0 || at + 1 >= static_cast<long long>(text.size())) return false;
+  return text.substr(static_cast<std::size_t>(at), 2) == "> ";
+}
+
 }  // namespace
+
+void cut_note_places(std::string_view text, int first, int count, std::string& out) {
+  out.clear();
+  if (first < 0 || count < 1) return;
+  const auto size = static_cast<long long>(text.size());
+  // Place 0 is the "3 " of "o3 ": cut as characters, with no place to walk.
+  long long begin = 2LL * first + 1, end = begin + 2LL * count;
+  if (first >= 1) {
+    begin = kFirstPlace;
+    for (int notes = 1; notes < first || is_mark_place(text, begin); begin += 2)
+      if (!is_mark_place(text, begin)) ++notes;
+    end = begin;
+    for (int notes = 0; notes < count && end < size; end += 2)
+      if (!is_mark_place(text, end)) ++notes;
+  }
+  if (begin < size)
+    out = text.substr(static_cast<std::size_t>(begin),
+                      static_cast<std::size_t>(std::min(end, size) - begin));
+}
 
 void scale_text(const PlaySettings& settings, ScaleMode mode, std::string& out) {
   const int key = settings.ton;

@@ -62,21 +62,27 @@ int step_back_or_forward(int measure, bool forward) {
   return static_cast<int>(std::min<long long>(next, INT_MAX));
 }
 
-// Plays the range of the current tablature, read from the octave it started
-// with: playing moves the octave to the last note's.
+// Plays a range of the current tablature. Each measure or step is a new
+// reading of the whole text, which must start from the settings the first
+// one started with: a reading leaves the note value, the transposition, the
+// key signature... as its last tokens set them, and playing leaves the
+// octave at the last note's. Only the dialogue's position goes on.
 class Replay {
  public:
   Replay(RunState& run, std::string_view modes)
-      : run_(run), text_(run.settings.tabcourante), modes_(modes), octave_(run.settings.octa) {}
+      : run_(run), text_(run.settings.tabcourante), modes_(modes), start_(run.settings) {}
   int operator()(int first, int last) {
-    run_.settings.octa = octave_;
+    PlaySettings& s = run_.settings;
+    const std::int32_t position = s.mesuredeb;
+    s = start_;
+    s.mesuredeb = position;
     return play_tablature(run_, text_, modes_, first, last, collected_, list_);
   }
 
  private:
   RunState& run_;
   const std::string text_, modes_;
-  const std::int8_t octave_;
+  const PlaySettings start_;
   std::string collected_;
   NoteList list_;
 };

@@ -22,8 +22,8 @@ std::int32_t fill_measure_ends(RunState& run, std::string_view text);
 // indi says: empty whole (from mesuredeb to mesurefin), one blank measure by
 // measure (the dialogue moves mesuredeb), anything else step by step with
 // indi as the announcements (a step is a measure when indi holds m, else a
-// note). Each measure or step is read from the octave the tablature started
-// with. The device stays open.
+// note). Each measure or step is read from the settings the tablature
+// started with (octave, note value, transposition...). The device stays open.
 void play_by_reading_mode(RunState& run);
 
 }  // namespace velk0

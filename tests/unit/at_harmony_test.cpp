@@ -113,6 +113,15 @@ const std::string kMajorText = "o3 c d e f g a b >cd e f g a b >cde f g a b >c";
 const std::string kChromaticText = "o3 c c+d d+e f f+g g+a a+b >cc+d d+e f f+g g+a a+b >c";
 const std::string kAtC = "voix 1 ton 0 degr\xC3\xA9 1 transposition de 0 demi tons";
 const std::string kCadence = "ih5:<<<gb>dfih1:<cegb";
+// D harmonic minor: its octave mark takes a place of its own ("b-> c+").
+const std::string kDHarmonicText = "o3 d e f g a b-> c+d e f g a b-> c+d e f g a b-> c+d ";
+const std::string kDHarmonic = kDHarmonicText + " gamme mineure harmonique";
+const std::vector<int> kDHarmonicNotes = {38, 40, 41, 43, 45, 46, 49, 50, 52, 53, 55,
+                                          57, 58, 61, 62, 64, 65, 67, 69, 70, 73, 74};
+// What @hj and @hja show of the voice, key and degree in D.
+std::string at_d(int degree) {
+  return "voix 1 ton 2 degr\xC3\xA9 " + std::to_string(degree) + " transposition de 0 demi tons";
+}
 
 // A chain of commands with its answers, and what it shows, plays, keeps in
 // the current material and writes in the information file.
@@ -214,6 +223,27 @@ TEST_F(AtHarmonyMaterialTest, TheScaleCutIsShownPlayedAndWritten) {
        {36, 38, 40, 42, 44, 46, 48, 50, 52, 54, 56, 58, 60, 62, 64, 66, 68, 70, 72},
        "o3 c d e f+g+a+>cd e f+g+a+>cd e f+g+a+>c gamme par ton",
        "c d e f+g+a+>c\r\n"},
+      // D harmonic minor reaches the octave too, from the tonic and from the
+      // leading tone (after the octave mark, as in every key).
+      {{"@ht", "@hg", "@hj"},
+       "yya a a nny ya",
+       {"d e f g a b-> c+d \n | " + at_d(1) + " gamme mineure harmonique"},
+       join(kDHarmonicNotes, {38, 40, 41, 43, 45, 46, 49, 50}),
+       kDHarmonic,
+       "d e f g a b-> c+d \r\n"},
+      {{"@ht", "@hd", "@hg", "@hj"},
+       "yya a a na nny ya",
+       {"c+d e f g a b-> c+\n | " + at_d(7) + " gamme mineure harmonique"},
+       join(kDHarmonicNotes, {37, 38, 40, 41, 43, 45, 46, 49}),
+       kDHarmonic,
+       "c+d e f g a b-> c+\r\n"},
+      // @hja names the notes of the degree's chord at the same places.
+      {{"@ht", "@hg", "@hja"},
+       "yya a a nny yna",
+       {at_d(1) + " | d f a c+e g b-"},
+       join(kDHarmonicNotes, {36, 40, 43, 36, 40, 43}),
+       kDHarmonic,
+       "d f a c+e g b-"},
       // The chromatic cut starts trans semitones up: only the voice is added.
       {{"@hg", "@hj"},
        "nnnnnnny ya",

@@ -155,14 +155,33 @@ TEST_F(ReadingModeTest, TrailingLineEndsAreNoMeasure) {
                      }));
 }
 
-TEST_F(ReadingModeTest, EachReplayStartsFromTheOctaveTheTablatureStartedWith) {
-  // > leaves the octave one up after the measure's last note.
-  prepare("nna", "c d >c", " ");
-  play_by_reading_mode(state());
-  EXPECT_EQ(played(), (std::vector<int>{36, 38, 48, 36, 38, 48}));
-  prepare("oooooo", "c >c d", "n");
-  play_by_reading_mode(state());
-  EXPECT_EQ(played(), (std::vector<int>{36, 48, 50}));
+TEST_F(ReadingModeTest, EachReplayStartsFromTheSettingsTheTablatureStartedWith) {
+  // Each measure or step reads the whole text again: what the reading before
+  // it left (the octave of the last note played, the last note value, a
+  // transposition) must not reach it.
+  const std::vector<int> quarters(8, 1000);
+  struct Case {
+    const char* answers;
+    std::string tablature, indi;
+    std::vector<int> notes, waits;
+  } cases[] = {
+      // > leaves the octave one up after the measure's last note.
+      {"nna", "c d >c", " ", {36, 38, 48, 36, 38, 48}, {1000, 1000, 1000, 1000, 1000, 1000}},
+      {"oooooo", "c >c d", "n", {36, 48, 50}, {1000, 1000, 1000}},
+      // The whole note of the last measure: measure 2 stays in quarters,
+      // and so does step 2.
+      {"ooa", "o4 c d e f | g a b >c | 1c", " ", {48, 50, 52, 53, 55, 57, 59, 60}, quarters},
+      {"oooooo", "c d 1e", "n", {36, 38, 40}, {1000, 1000, 4000}},
+      // The transposition of measure 2: measure 1 again, as it was.
+      {"oooo", "o4 c d | it2: e f", " ", {48, 50, 54, 55, 48, 50}, std::vector<int>(6, 1000)},
+      {"oooooo", "c d it2: e", "n", {36, 38, 42}, {1000, 1000, 1000}},
+  };
+  for (const auto& c : cases) {
+    prepare(c.answers, c.tablature, c.indi);
+    play_by_reading_mode(state());
+    EXPECT_EQ(played(), c.notes) << c.tablature;
+    EXPECT_EQ(waits(), c.waits) << c.tablature;
+  }
 }
 
 TEST_F(ReadingModeTest, StepByStepFollowsTheAnnouncements) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/settings.h"
+#include "core/text.h"
 #include "harmony/scales.h"
 #include "tablature/notation.h"
 
@@ -158,7 +159,11 @@ TEST_F(HarmonyScales, EveryModeAndKeyGivesItsText) {
 }
 
 // Every text, as the player reads it, climbs from its key's tonic in octave 3
-// by the steps of its mode, over and over, for at least an octave.
+// by the steps of its mode, over and over, for at least an octave. Cut as
+// @hj cuts it, an octave from any degree (the blues texts give their notes
+// no even places): the degree's note and the notes up to its octave, cut
+// where the text's characters would put them but for an octave mark in a
+// place of its own.
 TEST_F(HarmonyScales, EveryTextFollowsTheStepsOfItsMode) {
   const std::map<ScaleMode, std::vector<int>> kSteps = {
       {ScaleMode::major, {2, 2, 1, 2, 2, 2, 1}},
@@ -182,6 +187,24 @@ TEST_F(HarmonyScales, EveryTextFollowsTheStepsOfItsMode) {
       EXPECT_EQ(notes[1], 36 + key);
       for (int i = 2; i <= notes[0]; ++i)
         EXPECT_EQ(notes[i] - notes[i - 1], steps[(i - 2) % steps.size()]) << "note " << i;
+      if (mode == ScaleMode::minor_blues || mode == ScaleMode::major_blues) continue;
+      const int places = static_cast<int>(steps.size()) + 1;
+      const bool own_mark_place = text.find("> ") != std::string::npos;
+      for (int degree = 1; degree < places; ++degree) {
+        std::string cut, characters;
+        cut_note_places(text, degree, places, cut);
+        copy_substring(characters, text, 2 * degree + 2, 2 * places);
+        if (!own_mark_place) {
+          EXPECT_EQ(cut, characters);
+        }
+        Notes octave{};
+        parse_tablature(state(), cut, octave, durations);
+        ASSERT_EQ(octave[0], places) << cut;
+        EXPECT_EQ((octave[1] - notes[degree]) % 12, 0) << cut;
+        EXPECT_EQ(octave[places] - octave[1], 12) << cut;
+        for (int i = 2; i <= places; ++i)
+          EXPECT_EQ(octave[i] - octave[i - 1], steps[(degree + i - 3) % steps.size()]) << cut;
+      }
     }
   }
 }
