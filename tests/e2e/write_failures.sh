@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Writes that fail are said, and leave no file cut short: the WAV or MIDI file
 # of the sound (a disk that fills up, here a limit on the size of files, or a device
-# in place of a file) and the scratch tablature files.
+# in place of a file) and the scratch tablature files. Writes through symbolic
+# links land on the file they point to.
 source "$(dirname "$0")/lib.sh"
 velk0=$(realpath "$velk0")
 cd "$tmp"
@@ -72,6 +73,46 @@ while IFS='|' read -r command answers file said; do
 done <<'CASES'
 @ojp|nn|prv.tab|c'est un dossier
 @hg|o|prvinfo.tab|ce n'est pas un fichier ordinaire
+CASES
+
+# A write through symbolic links lands on the file the last one points to,
+# made when it is not there yet, a relative target read from its link's
+# folder; links in a loop are one line on standard error, never a hang.
+kalvesta=$(dirname "$velk0")/kalvesta
+rm -rf korvane/prv.tab korvane/prvinfo.tab cibles
+mkdir cibles
+printf '5\r\n' >cibles/choix.dev
+while IFS='|' read -r label links environment program args code lands head said; do
+  links=${links//'$tmp'/$tmp}
+  for link in $links; do
+    rm -f "${link%%>*}"
+    ln -s "${link#*>}" "${link%%>*}"
+  done
+  run=("$velk0")
+  [[ $program == kalvesta ]] && run=("$kalvesta")
+  status=0
+  # shellcheck disable=SC2086 # the environment and arguments are words
+  timeout 60 env $environment "${run[@]}" $args </dev/null >out 2>err || status=$?
+  [[ $status -eq $code ]] || fail "$label: exit code $status, standard error: $(cat err)"
+  if [[ -z $said ]]; then
+    [[ ! -s err ]] || fail "$label: standard error: $(cat err)"
+    [[ $(head -c ${#head} "$lands") == "$head" ]] || fail "$label: $lands holds $(od -c "$lands")"
+  else
+    [[ $(wc -l <err) -eq 1 ]] && grep -qF "$said" err || fail "$label: standard error: $(cat err)"
+  fi
+  for link in $links; do
+    [[ -L ${link%%>*} ]] || fail "$label: ${link%%>*} is no longer a link"
+    rm "${link%%>*}"
+  done
+  [[ -z $(find . -name '*.tmp') ]] || fail "$label: left $(find . -name '*.tmp')"
+done <<'CASES'
+a MIDI file|lien.mid>cibles/air.mid|VELK0_AUDIO=lien.mid|velk0|c|0|cibles/air.mid|MThd|
+a WAV file, by a chain|lien.wav>maillon.wav maillon.wav>$tmp/cibles/son.wav|VELK0_AUDIO=lien.wav|velk0|c|0|cibles/son.wav|RIFF|
+a scratch file|korvane/prvinfo.tab>../cibles/info.tab|VELK0_AUDIO=none VELK0_ANSWERS=o|velk0|@hg|0|cibles/info.tab|o3|
+a sound cue made again|korvane/edition.wav>../cibles/edition.wav|VELK0_AUDIO=none VELK0_ANSWERS=o|velk0|@hg|0|cibles/edition.wav|RIFF|
+the device choice, there before|korvane/midiinit.dev>../cibles/choix.dev|VELK0_AUDIO=none|kalvesta|0|0|cibles/choix.dev|0|
+a loop|boucle.mid>boucle2.mid boucle2.mid>boucle.mid|VELK0_AUDIO=boucle.mid|velk0|c|1|||velk0 : impossible d'écrire le fichier MIDI boucle.mid : trop de liens symboliques.
+a scratch file's loop|korvane/prv.tab>prv.tab|VELK0_AUDIO=none VELK0_ANSWERS=nn|velk0|@ojp|0|||velk0 : impossible d'écrire \korvane\prv.tab : trop de liens symboliques
 CASES
 
 echo "ok"

@@ -131,12 +131,15 @@ bool needs_writing(const std::string& native_path) {
 }
 
 // Writes the cue whole into its folder, when that folder is there (it is made
-// whole at the first use, see data_folder.h); a cue that cannot be written is
-// not played, as any missing cue.
+// whole at the first use, see data_folder.h), through a symbolic link onto
+// the file it points to; a cue that cannot be written is not played, as any
+// missing cue.
 void install(const std::string& native_path, const std::string& bytes) {
   const std::filesystem::path path(native_path);
   std::error_code ignored;
-  if (std::filesystem::is_directory(path.parent_path(), ignored)) replace_file(path, bytes);
+  if (!std::filesystem::is_directory(path.parent_path(), ignored)) return;
+  const WriteTarget target = write_target(path);
+  if (target.failure.empty()) replace_file(target.path, bytes);
 }
 
 // The recipe of a shipped cue; null for any other name.

@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <iostream>
 #include <random>
-#include <utility>
 
 #include "platform/system.h"
 
@@ -30,12 +29,35 @@ constexpr std::array kCauses{
     Cause{std::errc::operation_not_supported, "ce n'est pas un fichier ordinaire"},
     Cause{std::errc::file_too_large, "fichier trop grand"},
     Cause{std::errc::filename_too_long, "nom trop long"},
+    Cause{std::errc::too_many_symbolic_link_levels, "trop de liens symboliques"},
     Cause{std::errc::too_many_files_open, "trop de fichiers ouverts"},
     Cause{std::errc::not_enough_memory, "m\xE9moire insuffisante"},
     Cause{std::errc::io_error,
           "erreur d'entr\xE9"
           "e-sortie"},
 };
+
+// Links followed from a name before a write gives up, as many as Linux
+// follows when it opens a file.
+constexpr int kMostLinks = 40;
+
+// The name at the end of the symbolic links from `path`, followed one at a
+// time, whether a file bears it yet or not: a link's relative target is taken
+// from the link's own folder. `error` says why not on a loop or a link that
+// cannot be read.
+fs::path end_of_links(fs::path path, std::error_code& error) {
+  for (int links = 0;; ++links) {
+    std::error_code ignored;
+    if (!fs::is_symlink(fs::symlink_status(path, ignored))) return path;
+    if (links == kMostLinks) {
+      error = std::make_error_code(std::errc::too_many_symbolic_link_levels);
+      return path;
+    }
+    const fs::path pointed = fs::read_symlink(path, error);
+    if (error) return path;
+    path = path.parent_path() / pointed;  // an absolute target takes the whole place
+  }
+}
 
 std::error_code write_new_file(const fs::path& path, std::string_view bytes) {
   std::FILE* file = std::fopen(path.string().c_str(), "wb");
@@ -95,11 +117,11 @@ void report_write_failure(std::string_view system_path, std::string_view failure
 }
 
 WriteTarget write_target(const fs::path& path) {
-  WriteTarget target{path, {}};
   std::error_code error;
-  if (fs::is_symlink(fs::symlink_status(path, error))) {
-    fs::path pointed = fs::weakly_canonical(path, error);
-    if (!error) target.path = std::move(pointed);
+  WriteTarget target{end_of_links(path, error), {}};
+  if (error) {
+    target.failure = write_failure_cause(error);
+    return target;
   }
   const fs::file_status status = fs::status(target.path, error);
   if (fs::is_directory(status))

@@ -24,8 +24,9 @@ std::error_code last_system_error();
 // other file has.
 std::filesystem::path temporary_beside(const std::filesystem::path& path);
 
-// Where a write to `path` goes: through a symbolic link, the file it points
-// to. `failure` says why not when a folder or a device stands in its place.
+// Where a write to `path` goes: through symbolic links, the file the last one
+// points to, made by the write when it is not there yet. `failure` says why
+// not when a folder or a device stands in its place, or the links loop.
 struct WriteTarget {
   std::filesystem::path path;
   std::string failure;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <filesystem>
 #include <system_error>
 
 #include "platform/common/file_writes.h"
@@ -141,6 +142,13 @@ bool stream_text(ReadOnlyFile& file, const std::function<bool(std::string_view)>
   }
 }
 
+// Something bears this name: a file, a folder, a link, even one that points
+// to nothing.
+bool something_named(const std::string& native_path) {
+  std::error_code ignored;
+  return std::filesystem::exists(std::filesystem::symlink_status(native_path, ignored));
+}
+
 }  // namespace
 
 std::optional<TextPage> StdFiles::read_text(std::string_view path, int page) {
@@ -187,9 +195,12 @@ Written StdFiles::write_text(std::string_view path, std::string_view text) {
 
 std::string posix_native_path(std::string_view system_path, std::string_view root) {
   std::string path = to_utf8(system_path);
+  const bool from_root = !system_path.empty() && system_path.front() == '\\';
+  const bool backslashes = path.find('\\') != std::string::npos;
+  if (!backslashes || (!from_root && something_named(path))) return path;
   for (char& c : path)
     if (c == '\\') c = '/';
-  if (!system_path.empty() && system_path.front() == '\\') {
+  if (from_root) {
     std::string base(root);
     while (!base.empty() && base.back() == '/') base.pop_back();
     return base + path;

@@ -37,8 +37,10 @@ class StdFiles : public Files {
 // return.
 std::string text_file_bytes(std::string_view text);
 
-// A system path on a POSIX system: a path that begins with a backslash is
-// taken from `root`, backslashes become slashes, and the name is UTF-8.
+// A system path on a POSIX system, in UTF-8. A path that begins with a
+// backslash is taken from `root`, its backslashes read as slashes. Any other
+// name is taken as given when something bears that name, backslashes and
+// all; otherwise its backslashes are read as slashes, as Windows reads them.
 std::string posix_native_path(std::string_view system_path, std::string_view root);
 
 }  // namespace velk0::platform
