@@ -93,6 +93,10 @@ if(WIN32)
                          PROPERTIES TIMEOUT 120)
   endif()
 
+  # What a Windows program reads on the clipboard, for the clipboard test.
+  add_executable(velk0_clipboard_text tests/windows/tools/clipboard_text.cpp)
+  velk0_warnings(velk0_clipboard_text)
+
   if(VELK0_RUN_TESTS AND CMAKE_CROSSCOMPILING_EMULATOR)
     file(GLOB VELK0_WINDOWS_E2E CONFIGURE_DEPENDS tests/windows/*.sh)
     list(FILTER VELK0_WINDOWS_E2E EXCLUDE REGEX "/lib\\.sh$")
