@@ -4,6 +4,7 @@
 # the last note has died away, a silent run that takes no real time, and, when
 # nothing can sound, the program's own message with one line that says why.
 source "$(dirname "$0")/lib.sh"
+measure_with_soundfont "$2"
 
 # Frames in a 16-bit stereo WAV file, read from its data size; fails when the
 # header's sizes disagree with the file's.

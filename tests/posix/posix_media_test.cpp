@@ -34,6 +34,7 @@ namespace fs = std::filesystem;
 using velk0::testing::kAudible;
 using velk0::testing::kRate;
 using velk0::testing::kSoundFont;
+using velk0::testing::kSoundFonts;
 
 std::string be(std::uint32_t value, int bytes) {
   std::string out;
@@ -91,7 +92,7 @@ int wav_peak(const fs::path& path, int from_ms, int to_ms) {
 class MediaTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(fs::exists(kSoundFont)) << "the General MIDI SoundFont is not installed";
+    ASSERT_TRUE(fs::exists(kSoundFont)) << kSoundFont << " is not installed";
   }
 
   std::string file(const std::string& name, const std::string& bytes) {
@@ -106,6 +107,12 @@ class MediaTest : public ::testing::Test {
   const fs::path& dir_ = scratch_.path();
   VirtualClock clock_;
 };
+
+// The tests that measure the sound, with each SoundFont.
+class MediaSound : public velk0::testing::MeasuredWith<MediaTest> {};
+
+INSTANTIATE_TEST_SUITE_P(SoundFonts, MediaSound, ::testing::ValuesIn(kSoundFonts),
+                         velk0::testing::soundfont_name);
 
 TEST_F(MediaTest, OnlyACompleteMidiFileOpens) {
   const std::string whole = midi_file({60, 62});
@@ -131,10 +138,10 @@ TEST_F(MediaTest, OnlyACompleteMidiFileOpens) {
     EXPECT_EQ(media.open(MediaType::sequencer, c.path), c.error) << c.path;
 }
 
-TEST_F(MediaTest, AMidiFileRendersWholeIntoTheWavFileAndAgainFromTheStart) {
+TEST_P(MediaSound, AMidiFileRendersWholeIntoTheWavFileAndAgainFromTheStart) {
   const fs::path wav = dir_ / "out.wav";
   {
-    PosixMidi midi({kSoundFont, AudioOutput::file, wav.string()}, clock_);
+    PosixMidi midi({GetParam(), AudioOutput::file, wav.string()}, clock_);
     PosixMedia media(midi, clock_, AudioOutput::file, same_path());
     ASSERT_EQ(media.open(MediaType::sequencer, file("song.mid", midi_file({60, 64, 67, 72}))), 0u);
     int port = -1;
@@ -209,13 +216,13 @@ std::vector<double> raw_onsets(const fs::path& path) {
 // driver keeps what the device played): each note sounds once, in its
 // order and spacing, nothing sounds while paused, and the program chosen
 // before the pause plays on, whatever was chosen meanwhile.
-TEST_F(MediaTest, APausedMidiFileResumesWhereItStopped) {
+TEST_P(MediaSound, APausedMidiFileResumesWhereItStopped) {
   const fs::path raw = dir_ / "played.raw";
   EnvironmentSet driver("SDL_AUDIODRIVER", "disk"), file("SDL_DISKAUDIOFILE", raw.string());
   const std::string song = organ_file({60, 64, 67, 72});
   auto listen = [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); };
   {
-    PosixMidi midi({kSoundFont, AudioOutput::system, ""}, clock_);
+    PosixMidi midi({GetParam(), AudioOutput::system, ""}, clock_);
     ASSERT_NE(midi.synthesizer(), nullptr);
     auto program = [&midi] {
       int font = 0, bank = 0, preset = -1;
@@ -246,12 +253,12 @@ TEST_F(MediaTest, APausedMidiFileResumesWhereItStopped) {
   EXPECT_GT(onsets[3] - onsets[2], 500 + 700 - 100);
 }
 
-TEST_F(MediaTest, ALongRestDoesNotStopThePiece) {
+TEST_P(MediaSound, ALongRestDoesNotStopThePiece) {
   // Longer than the silence after which the synthesizer stops rendering
   // sound for nothing: the file's player still moves on through it.
   const fs::path wav = dir_ / "out.wav";
   {
-    PosixMidi midi({kSoundFont, AudioOutput::file, wav.string()}, clock_);
+    PosixMidi midi({GetParam(), AudioOutput::file, wav.string()}, clock_);
     PosixMedia media(midi, clock_, AudioOutput::file, same_path());
     ASSERT_EQ(media.open(MediaType::sequencer, file("rest.mid", midi_file({60}, false, 10))), 0u);
     ASSERT_EQ(media.play(), 0u);
@@ -261,8 +268,8 @@ TEST_F(MediaTest, ALongRestDoesNotStopThePiece) {
   EXPECT_GT(wav_peak(wav, 5000, 5400), kAudible);
 }
 
-TEST_F(MediaTest, ANoteTheFileNeverReleasesStopsWithThePiece) {
-  PosixMidi midi({kSoundFont, AudioOutput::file, (dir_ / "out.wav").string()}, clock_);
+TEST_P(MediaSound, ANoteTheFileNeverReleasesStopsWithThePiece) {
+  PosixMidi midi({GetParam(), AudioOutput::file, (dir_ / "out.wav").string()}, clock_);
   PosixMedia media(midi, clock_, AudioOutput::file, same_path());
   ASSERT_EQ(media.open(MediaType::sequencer, file("held.mid", midi_file({60, 64}, true))), 0u);
   ASSERT_EQ(media.play(), 0u);

@@ -24,6 +24,7 @@ namespace fs = std::filesystem;
 using velk0::testing::kAudible;
 using velk0::testing::kRate;
 using velk0::testing::kSoundFont;
+using velk0::testing::kSoundFonts;
 constexpr int kQuiet = 60;
 // 16-bit sample magnitudes at some levels.
 constexpr int kMinus12Dbfs = 8231;
@@ -122,10 +123,11 @@ class StderrCapture {
 class SynthTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(fs::exists(kSoundFont)) << "the General MIDI SoundFont is not installed";
+    ASSERT_TRUE(fs::exists(kSoundFont)) << kSoundFont << " is not installed";
   }
 
-  SynthConfig to_file() const { return {kSoundFont, AudioOutput::file, wav_path().string()}; }
+  virtual const char* soundfont() const { return kSoundFont; }
+  SynthConfig to_file() const { return {soundfont(), AudioOutput::file, wav_path().string()}; }
   fs::path wav_path() const { return dir_ / "out.wav"; }
 
   // Plays each note for `ms` on device 0 and closes it.
@@ -144,6 +146,15 @@ class SynthTest : public ::testing::Test {
   VirtualClock clock_;
 };
 
+// The tests that measure the sound, with each SoundFont.
+class SynthSound : public velk0::testing::MeasuredWith<SynthTest> {
+ protected:
+  const char* soundfont() const override { return GetParam(); }
+};
+
+INSTANTIATE_TEST_SUITE_P(SoundFonts, SynthSound, ::testing::ValuesIn(kSoundFonts),
+                         velk0::testing::soundfont_name);
+
 TEST_F(SynthTest, TheSynthesizerReportsItsPolyphony) {
   PosixMidi midi({kSoundFont, AudioOutput::none, ""}, clock_);
   EXPECT_GE(midi.count(), 1u);
@@ -152,7 +163,7 @@ TEST_F(SynthTest, TheSynthesizerReportsItsPolyphony) {
   EXPECT_FALSE(midi.open(midi.count()));
 }
 
-TEST_F(SynthTest, AFileHoldsTheNotesInStepWithTheClockAndTheirRelease) {
+TEST_P(SynthSound, AFileHoldsTheNotesInStepWithTheClockAndTheirRelease) {
   {
     PosixMidi midi(to_file(), clock_);
     play(midi, {48, 50, 52, 53, 55, 57, 59, 60}, 1000);
@@ -180,7 +191,7 @@ TEST_F(SynthTest, AFileHoldsTheNotesInStepWithTheClockAndTheirRelease) {
   EXPECT_LE(wav.peak(length_ms - 10, length_ms + 1), kMinus90Dbfs);
 }
 
-TEST_F(SynthTest, EachMessageTakesEffectWithinABlockOfItsTime) {
+TEST_P(SynthSound, EachMessageTakesEffectWithinABlockOfItsTime) {
   // Notes far enough apart that each starts from silence.
   const std::vector<std::uint32_t> starts_ms = {0, 2001, 4003, 6007, 8011};
   {
@@ -203,7 +214,7 @@ TEST_F(SynthTest, EachMessageTakesEffectWithinABlockOfItsTime) {
   }
 }
 
-TEST_F(SynthTest, AThickChordAtFullVolumeStaysBelowFullScale) {
+TEST_P(SynthSound, AThickChordAtFullVolumeStaysBelowFullScale) {
   {
     PosixMidi midi(to_file(), clock_);
     ASSERT_TRUE(midi.open(0));
@@ -219,7 +230,7 @@ TEST_F(SynthTest, AThickChordAtFullVolumeStaysBelowFullScale) {
   EXPECT_GE(wav.peak(), kMinus3Dbfs);
 }
 
-TEST_F(SynthTest, EachOpeningStartsFromTheDefaultProgram) {
+TEST_P(SynthSound, EachOpeningStartsFromTheDefaultProgram) {
   // The same note on channel 1 before and after a program change that was
   // left behind by an earlier opening must sound the same.
   auto played = [&](PosixMidi& midi) {
@@ -249,7 +260,7 @@ TEST_F(SynthTest, EachOpeningStartsFromTheDefaultProgram) {
   }
 }
 
-TEST_F(SynthTest, ChannelTenPlaysTheDrumKitAfterEachOpening) {
+TEST_P(SynthSound, ChannelTenPlaysTheDrumKitAfterEachOpening) {
   // A closed hi-hat is over in a moment; a piano's F#2 held as long is not.
   constexpr MidiMessage kHiHat{0x99, 42, 127};
   {
@@ -269,7 +280,7 @@ TEST_F(SynthTest, ChannelTenPlaysTheDrumKitAfterEachOpening) {
   }
 }
 
-TEST_F(SynthTest, ARestIsSilentAndTheNoteAfterItSoundsOnTime) {
+TEST_P(SynthSound, ARestIsSilentAndTheNoteAfterItSoundsOnTime) {
   {
     PosixMidi midi(to_file(), clock_);
     ASSERT_TRUE(midi.open(0));
@@ -289,7 +300,7 @@ TEST_F(SynthTest, ARestIsSilentAndTheNoteAfterItSoundsOnTime) {
   EXPECT_GT(wav.peak(5000, 5100), kAudible);
 }
 
-TEST_F(SynthTest, TheFileIsCompleteAtEachCloseAndGoesOnAfterIt) {
+TEST_P(SynthSound, TheFileIsCompleteAtEachCloseAndGoesOnAfterIt) {
   PosixMidi midi(to_file(), clock_);
   play(midi, {60}, 1000);
   Wav first = read_wav(wav_path());
@@ -304,7 +315,7 @@ TEST_F(SynthTest, TheFileIsCompleteAtEachCloseAndGoesOnAfterIt) {
   EXPECT_GT(second.peak(2000, 2500), kAudible);
 }
 
-TEST_F(SynthTest, NothingReachesAClosedDevice) {
+TEST_P(SynthSound, NothingReachesAClosedDevice) {
   {
     PosixMidi midi(to_file(), clock_);
     ASSERT_TRUE(midi.open(0));
@@ -319,7 +330,7 @@ TEST_F(SynthTest, NothingReachesAClosedDevice) {
   EXPECT_LT(wav.peak(0, 1000), kQuiet);
 }
 
-TEST_F(SynthTest, ClosingLetsGoOfANoteLeftOn) {
+TEST_P(SynthSound, ClosingLetsGoOfANoteLeftOn) {
   {
     PosixMidi midi(to_file(), clock_);
     ASSERT_TRUE(midi.open(0));
