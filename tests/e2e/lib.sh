@@ -14,6 +14,18 @@ fail() {
   exit 1
 }
 
+# A script that measures sound calls this with its second argument, the
+# General MIDI SoundFont it measures with (it runs once with each, see
+# cmake/tests.cmake), which velk0 then plays with; one that is not installed
+# skips the test.
+measure_with_soundfont() {
+  [[ -r ${1:?} ]] || {
+    echo "skipped: $1 is not installed (scripts/install-deps.sh --tests installs it)"
+    exit 77
+  }
+  export VELK0_SOUNDFONT=$1
+}
+
 # Runs velk0 on a virtual clock with no audio, its trace in $tmp/trace.
 dry_run() {
   VELK0_CLOCK=virtual VELK0_AUDIO=none VELK0_TRACE="$tmp/trace" "$velk0" "$@" </dev/null

@@ -4,6 +4,7 @@
 # length; files that are no MIDI files refused with the program's own box,
 # at once.
 source "$(dirname "$0")/lib.sh"
+measure_with_soundfont "$2"
 cd "$tmp"
 
 # Four quarter notes at 120 beats a minute (the default tempo): 2 s.

@@ -4,6 +4,7 @@
 # the last note has died away, a silent run that takes no real time, and, when
 # nothing can sound, the program's own message with one line that says why.
 source "$(dirname "$0")/lib.sh"
+measure_with_soundfont "$2"
 
 # Frames in a 16-bit stereo WAV file, read from its data size; fails when the
 # header's sizes disagree with the file's.
@@ -72,22 +73,33 @@ rest=$(od -An -td2 -v -w2 -j$((44 + 4 * 52920)) -N$((4 * 12348)) "$tmp/rest.wav"
 # level, resampled from 22,050 Hz: @pt's cue after its last box, a wave file
 # named by $nom.wav after a tablature's two seconds, over the release of its
 # last note, and one given as an argument, before its box. The render's left
-# channel, every other frame, follows the cue.
+# channel, every other frame, less that of the same run without the cue
+# (when music sounds under it), follows the cue.
 mkdir -p "$tmp/kt3/wav"
-while IFS='|' read -r answers at_frame arguments; do
-  eval "args=($arguments)"
-  VELK0_CLOCK=virtual VELK0_AUDIO="$tmp/cue.wav" VELK0_ANSWERS=$answers "$velk0" "${args[@]}" \
-    </dev/null >/dev/null 2>"$tmp/err" || fail "$arguments: exit code $?"
+# Renders the run with the remaining arguments into $1 (an empty file with none).
+render() {
+  local out=$1
+  shift
+  : >"$out"
+  [[ $# -eq 0 ]] || VELK0_CLOCK=virtual VELK0_AUDIO="$out" VELK0_ANSWERS=$answers "$velk0" "$@" \
+    </dev/null >/dev/null 2>"$tmp/err" || fail "$*: exit code $?"
+}
+# The left channel of a render from frame $at_frame on, one sample a line.
+left() { [[ ! -s $1 ]] || od -An -td2 -v -w8 -j$((44 + 4 * at_frame)) "$1" | awk '{ print $1 }'; }
+while IFS='|' read -r answers at_frame arguments without; do
+  eval "with=($arguments) without=($without)"
+  render "$tmp/cue.wav" "${with[@]}"
+  render "$tmp/bare.wav" "${without[@]}"
   cp "$tmp/korvane/edition.wav" "$tmp/kt3/wav/bonjour.wav"  # made by the first run
-  paste <(od -An -td2 -v -w2 -j44 "$tmp/korvane/edition.wav") \
-    <(od -An -td2 -v -w8 -j$((44 + 4 * at_frame)) "$tmp/cue.wav" | awk '{ print $1 }') \
-    | awk 'NF == 2 { xy += $1 * $2; xx += $1 * $1; yy += $2 * $2 }
+  paste <(od -An -td2 -v -w2 -j44 "$tmp/korvane/edition.wav") <(left "$tmp/cue.wav") \
+    <(left "$tmp/bare.wav") \
+    | awk -F'\t' '$1 != "" && $2 != "" { y = $2 - $3; xy += $1 * y; xx += $1 * $1; yy += y * y }
            END { exit !(xy / sqrt(xx * yy) > 0.99 && yy / xx > 0.95 && yy / xx < 1.05) }' \
     || fail "$arguments: the cue is not at frame $at_frame"
 done <<'CASES'
-nnnn|0|@pt
-|88200|"o3 c d" '$bonjour.wav'
-n|0|"$tmp/kt3/wav/bonjour.wav"
+nnnn|0|@pt|
+|88200|"o3 c d" '$bonjour.wav'|"o3 c d"
+n|0|"$tmp/kt3/wav/bonjour.wav"|
 CASES
 
 # No output at all: thirty-two seconds of music in a moment, nothing printed.

@@ -26,6 +26,7 @@ namespace fs = std::filesystem;
 using velk0::testing::kAudible;
 using velk0::testing::kRate;
 using velk0::testing::kSoundFont;
+using velk0::testing::kSoundFonts;
 
 std::string read_file(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -43,11 +44,12 @@ std::vector<std::int16_t> wav_left(const fs::path& path) {
 }
 
 // The left channel of `mid` as FluidSynth's player renders it on its own.
-std::vector<std::int16_t> fluid_render(const fs::path& mid, int& total_ticks) {
+std::vector<std::int16_t> fluid_render(const fs::path& mid, const char* soundfont,
+                                       int& total_ticks) {
   fluid_settings_t* settings = new_fluid_settings();
   fluid_settings_setnum(settings, "synth.gain", 1.4);
   fluid_synth_t* synth = new_fluid_synth(settings);
-  fluid_synth_sfload(synth, kSoundFont, 1);
+  fluid_synth_sfload(synth, soundfont, 1);
   fluid_player_t* player = new_fluid_player(synth);
   fluid_player_add(player, mid.c_str());
   fluid_player_play(player);
@@ -126,8 +128,13 @@ void a_run(PosixMidi& midi, PosixMedia& media, Clock& clock, const std::string& 
   clock.wait_ms(1000);
 }
 
-TEST_F(MidiFileTest, FluidSynthReadsTheFileBackAsTheWavRenderSoundsIt) {
-  ASSERT_TRUE(fs::exists(kSoundFont)) << "the General MIDI SoundFont is not installed";
+// Measured with each SoundFont.
+class MidiFileSound : public velk0::testing::MeasuredWith<MidiFileTest> {};
+
+INSTANTIATE_TEST_SUITE_P(SoundFonts, MidiFileSound, ::testing::ValuesIn(kSoundFonts),
+                         velk0::testing::soundfont_name);
+
+TEST_P(MidiFileSound, FluidSynthReadsTheFileBackAsTheWavRenderSoundsIt) {
   const std::string song = (dir_ / "song.mid").string();
   std::ofstream(song, std::ios::binary) << std::string(
       "MThd\0\0\0\x06\0\0\0\x01\x01\xE0MTrk\0\0\0\x0E\x83\x60\x90\x3C\x6E\x83\x60\x80\x3C\0"
@@ -136,20 +143,21 @@ TEST_F(MidiFileTest, FluidSynthReadsTheFileBackAsTheWavRenderSoundsIt) {
   const fs::path wav = dir_ / "run.wav", mid = dir_ / "run.mid";
   VirtualClock wav_clock, mid_clock;
   {
-    PosixMidi midi({kSoundFont, AudioOutput::file, wav.string()}, wav_clock);
+    PosixMidi midi({GetParam(), AudioOutput::file, wav.string()}, wav_clock);
     PosixMedia media(midi, wav_clock, AudioOutput::file,
                      [](std::string_view p) { return std::string(p); });
     a_run(midi, media, wav_clock, song);
   }
   {
-    PosixMidi midi({kSoundFont, AudioOutput::none, ""}, mid_clock, nullptr, mid.string());
+    PosixMidi midi({GetParam(), AudioOutput::none, ""}, mid_clock, nullptr, mid.string());
     PosixMedia media(midi, mid_clock, AudioOutput::none,
                      [](std::string_view p) { return std::string(p); });
     a_run(midi, media, mid_clock, song);
     EXPECT_TRUE(midi.complete_output());
   }
   int total_ticks = 0;
-  const std::vector<std::int16_t> heard = wav_left(wav), read = fluid_render(mid, total_ticks);
+  const std::vector<std::int16_t> heard = wav_left(wav),
+                                  read = fluid_render(mid, GetParam(), total_ticks);
   EXPECT_EQ(static_cast<std::uint64_t>(total_ticks), mid_clock.now_ms());  // one tick a ms
   // Each note at its time after the first, as in the WAV render: within the
   // block that plays it. FluidSynth's player, which plays the piece into the

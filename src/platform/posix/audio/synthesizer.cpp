@@ -163,10 +163,4 @@ void Synthesizer::release_all(std::int64_t when_ns) {
   play({SynthEvent::Kind::all_notes_off, {}}, when_ns);
 }
 
-void Synthesizer::reset_programs() {
-  sink_->rebase();
-  play({SynthEvent::Kind::reset, {}}, kSentNow);
-  drum_kit_chosen_ = false;
-}
-
 }  // namespace velk0::platform::posix

@@ -71,9 +71,12 @@ class Synthesizer {
   // After close_file() failed: whether the file holds the sound up to the
   // last time the device closed before the failure (else it was not made).
   bool file_kept_part() const { return sink_->kept_part(); }
-  // Back to the programs a freshly opened device has (program 0 everywhere,
-  // drums on channel 10), as each opening promises.
-  void reset_programs();
+  // The device opens for a new piece: the sound to the speakers takes its
+  // pace anew. Programs and controllers stay as the last piece left them, as
+  // on a MIDI instrument, which an opening does not reset: an instrument
+  // chosen before a piece plays it, and the piece sounds as its MIDI file
+  // (VELK0_AUDIO=PATH.mid) does in a sequencer.
+  void begin_piece() { sink_->rebase(); }
 
   // The FluidSynth instance, for what the tests read of it.
   fluid_synth_t* fluid() { return engine_.fluid(); }
@@ -92,7 +95,7 @@ class Synthesizer {
   SynthEngine engine_;
   RenderCore core_{engine_, kSinkSampleRate};
   std::unique_ptr<AudioSink> sink_;  // where the sound goes, once started
-  bool drum_kit_chosen_ = false;     // since the last reset
+  bool drum_kit_chosen_ = false;     // since the start
 };
 
 }  // namespace velk0::platform::posix

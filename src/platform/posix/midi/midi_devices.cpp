@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "platform/common/text_encoding.h"
-#include "platform/posix/synth/synth_failure.h"
 #include "platform/posix/interrupt.h"
 #include "platform/posix/quiet_stderr.h"
+#include "platform/posix/synth/synth_failure.h"
 
 namespace velk0::platform::posix {
 namespace {
@@ -119,7 +119,7 @@ bool PosixMidi::open(unsigned index) {
   }
   if (index == 0) {
     if (!synth()) return false;
-    synth_->reset_programs();
+    synth_->begin_piece();
     open_ = 0;
     return true;
   }

@@ -179,20 +179,19 @@ SynthFailure SynthEngine::create(unsigned sample_rate, const std::string& soundf
     if (fluid_sfloader_t* loader = new_soundfont_loader(settings_))
       fluid_synth_add_sfloader(synth_, loader);
     if (fluid_synth_sfload(synth_, soundfont.c_str(), 0) == FLUID_FAILED) return failed_load();
-    reset();
+    start_programs();
     return SynthFailure::none;
   } catch (const std::bad_alloc&) {
     return SynthFailure::out_of_memory;
   }
 }
 
-// Programs and controllers as a freshly opened device has them, every voice
-// cut. The drum channel is left without its kit until its first note (see
+// Programs and controllers as a General MIDI instrument starts with them. The
+// drum channel is left without its kit until its first note (see
 // SynthEngine::kDrumChannel): the kit is as large as the piano, and most
 // pieces never use it.
-void SynthEngine::reset() {
+void SynthEngine::start_programs() {
   constexpr int kResetControllers = 121;
-  fluid_synth_all_sounds_off(synth_, -1);
   for (int channel = 0; channel < kMidiChannels; ++channel) {
     fluid_synth_cc(synth_, channel, kResetControllers, 0);
     if (channel == kDrumChannel) {
@@ -214,10 +213,6 @@ void SynthEngine::apply(const SynthEvent& event) {
   if (reads_samples(event)) reading.emplace();
   if (event.kind == SynthEvent::Kind::all_notes_off) {
     fluid_synth_all_notes_off(synth_, -1);
-    return;
-  }
-  if (event.kind == SynthEvent::Kind::reset) {
-    reset();
     return;
   }
   const MidiMessage message = event.message.seven_bit();
@@ -263,21 +258,15 @@ void SynthEngine::preload_program(int channel, int program) {
 }
 
 bool SynthEngine::reads_samples(const SynthEvent& event) {
-  return event.kind == SynthEvent::Kind::reset ||
-         (event.kind == SynthEvent::Kind::message &&
-          event.message.kind() == MidiKind::program_change);
+  return event.kind == SynthEvent::Kind::message &&
+         event.message.kind() == MidiKind::program_change;
 }
 
 void SynthEngine::preload(const SynthEvent& event) {
   if (!reads_samples(event)) return;
   Reading reading;
-  if (event.kind == SynthEvent::Kind::reset) {
-    for (int channel = 0; channel < kMidiChannels; ++channel)
-      if (channel != kDrumChannel) preload_program(channel, 0);
-  } else {
-    const MidiMessage change = event.message.seven_bit();
-    preload_program(static_cast<int>(change.channel()), change.data1);
-  }
+  const MidiMessage change = event.message.seven_bit();
+  preload_program(static_cast<int>(change.channel()), change.data1);
 }
 
 float SynthEngine::peak(const float* samples, std::size_t frames) {

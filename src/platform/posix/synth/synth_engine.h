@@ -20,7 +20,6 @@ struct SynthEvent {
   enum class Kind : std::uint8_t {
     message,        // a short MIDI message, `message`
     all_notes_off,  // every note on every channel is let go
-    reset,          // programs, controllers and voices back to their start
   };
   Kind kind = Kind::message;
   MidiMessage message;
@@ -29,7 +28,7 @@ struct SynthEvent {
 class SynthEngine {
  public:
   static constexpr int kChannels = 2;  // interleaved stereo
-  // After a reset the drum channel has no program until it is given one: its
+  // At the start the drum channel has no program until it is given one: its
   // first note needs a program change (to 0, the standard kit) before it.
   static constexpr int kDrumChannel = 9;
   // -90 dBFS: a rendered sample below it is silence (a 16-bit file holds
@@ -67,7 +66,7 @@ class SynthEngine {
   void render(float* samples, std::size_t frames);
 
  private:
-  void reset();
+  void start_programs();
   void preload_program(int channel, int program);
 
   fluid_settings_t* settings_ = nullptr;
