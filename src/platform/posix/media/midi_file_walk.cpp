@@ -2,6 +2,8 @@
 
 #include <optional>
 
+#include "platform/posix/synth/synth_engine.h"
+
 namespace velk0::platform::posix {
 namespace {
 
@@ -30,6 +32,7 @@ MidiFileWalk::~MidiFileWalk() { end(); }
 
 bool MidiFileWalk::start(const std::vector<char>& piece) {
   end();
+  silence_fluidsynth_log();
   settings_ = new_fluid_settings();
   if (!settings_) return false;
   fluid_settings_setnum(settings_, "synth.sample-rate", kWalkRate);
