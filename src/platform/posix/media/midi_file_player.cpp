@@ -7,6 +7,7 @@
 #include <iostream>
 #include <system_error>
 
+#include "platform/posix/interrupt.h"
 #include "platform/posix/media/midi_file_cut.h"
 #include "platform/posix/monotonic.h"
 
@@ -216,8 +217,11 @@ void MidiFilePlayer::render_to_end(Synthesizer* synth) {
   std::uint64_t after_last_event = 0;
   bool more = true;
   while (walk_.elapsed_ms() < kLongestRenderMs && after_last_event < kAfterLastEventMs &&
-         (more = walk_.step(take)))
+         (more = walk_.step(take))) {
+    // A signal stops the piece where it is, and the file keeps what came.
+    throw_if_interrupted();
     after_last_event = walk_.events_left() ? 0 : after_last_event + 1;
+  }
   wait_until(walk_.elapsed_ms());
   if (more && walk_.elapsed_ms() >= kLongestRenderMs)
     std::cerr << "velk0 : le fichier MIDI dure plus de " << kLongestRenderMs / 60000

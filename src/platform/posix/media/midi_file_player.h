@@ -6,7 +6,8 @@
 // the piece to its end at once, in step with the program's clock, as if the
 // user had listened to its end before answering; with no output at all,
 // nothing plays. When the run is written to a MIDI file, the piece goes to
-// the recorder instead, ahead like a WAV file.
+// the recorder instead, ahead like a WAV file. A signal stops such a render
+// where it is (it throws Interrupted), and the file keeps what came.
 //
 // Each start walks the file anew, cut at the position to play from, so
 // pausing and resuming never rely on a player being stopped and started
