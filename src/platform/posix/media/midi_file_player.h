@@ -32,8 +32,11 @@ namespace velk0::platform::posix {
 
 class MidiFilePlayer : public MediaDevice {
  public:
-  // Reads the regular file `native_path` whole and checks its chunks: 0, or
-  // the error code of a file that is not a complete MIDI file.
+  // Reads the regular file `native_path` whole into `bytes`, as the file
+  // FluidSynth's player is given (see playable_midi_file.h): 0, or the error
+  // code of a file that is not a complete MIDI file or of which nothing can
+  // be read. When only part of it can be read, a line on standard error
+  // says so, and the rest plays.
   static unsigned load(const std::string& native_path, std::vector<char>& bytes);
 
   // `synth` starts the synthesizer on first use (null when it cannot play);
