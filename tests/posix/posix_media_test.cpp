@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <csignal>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -19,6 +20,7 @@
 
 #include "platform/doubles/virtual_clock.h"
 #include "platform/posix/audio/sdl_audio.h"
+#include "platform/posix/interrupt.h"
 #include "platform/posix/media/media.h"
 #include "platform/posix/media/midi_file_player.h"
 #include "platform/posix/media/wave_device.h"
@@ -294,6 +296,113 @@ TEST_P(MediaSound, ANoteTheFileNeverReleasesStopsWithThePiece) {
   clock_.wait_ms(3000);
   midi.synthesizer()->catch_up();
   EXPECT_EQ(fluid_synth_get_active_voice_count(synth), 0);
+}
+
+// A virtual clock on which Ctrl-C comes once it has reached `at_ms`.
+class CtrlCAt : public Clock {
+ public:
+  explicit CtrlCAt(std::uint64_t at_ms) : at_ms_(at_ms) {}
+  std::uint64_t now_ms() override { return clock_.now_ms(); }
+  void wait_ms(std::uint32_t ms) override {
+    clock_.wait_ms(ms);
+    if (!sent_ && clock_.now_ms() >= at_ms_) {
+      sent_ = true;
+      std::raise(SIGINT);
+    }
+  }
+
+ private:
+  VirtualClock clock_;
+  std::uint64_t at_ms_;
+  bool sent_ = false;
+};
+
+// The channel messages of a MIDI file the recorder wrote (no running
+// status), as "ms status key"; "whole" last when its track ends with End of
+// Track where its length says.
+std::vector<std::string> recorded(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  const std::string b((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  auto at = [&b](std::size_t i) { return i < b.size() ? static_cast<unsigned char>(b[i]) : 0u; };
+  auto quantity = [&at](std::size_t& i) {
+    std::uint64_t v = 0;
+    for (unsigned c = 0x80; c & 0x80; v = v << 7 | (c & 0x7F)) c = at(i++);
+    return v;
+  };
+  std::vector<std::string> events;
+  std::uint64_t ms = 0;
+  for (std::size_t i = 22; i < b.size();) {
+    ms += quantity(i);
+    const unsigned status = at(i++);
+    if (status == 0xFF) {
+      const unsigned type = at(i++);
+      i += quantity(i);
+      const std::size_t length = at(18) << 24 | at(19) << 16 | at(20) << 8 | at(21);
+      if (type == 0x2F && i == b.size() && b.size() - 22 == length) events.push_back("whole");
+      continue;
+    }
+    events.push_back(std::to_string(ms) + ' ' + std::to_string(status) + ' ' +
+                     std::to_string(at(i)));
+    i += (status & 0xE0) == 0xC0 ? 1 : 2;
+  }
+  return events;
+}
+
+class MediaInterruptTest : public MediaTest {
+ protected:
+  void SetUp() override {
+    MediaTest::SetUp();
+    std::signal(SIGINT, SIG_DFL);  // a test run in the background inherits it ignored
+    install_interrupt_handlers();
+    clear_interrupt();
+  }
+  void TearDown() override {
+    clear_interrupt();
+    std::signal(SIGINT, SIG_DFL);
+  }
+};
+
+// Ctrl-C while a MIDI file renders into a WAV or a MIDI file stops the
+// render there, and the file is whole, with what was rendered up to then:
+// four notes of 500 ms of the ten in the piece, their endings after them.
+TEST_F(MediaInterruptTest, ASignalDuringARenderLeavesAWholeFileOfWhatCame) {
+  const std::string piece = file("song.mid", midi_file({60, 62, 64, 65, 67, 69, 71, 72, 74, 76}));
+  for (const bool to_midi_file : {false, true}) {
+    SCOPED_TRACE(to_midi_file ? "into a MIDI file" : "into a WAV file");
+    clear_interrupt();
+    CtrlCAt clock(1500);
+    const fs::path out = dir_ / (to_midi_file ? "out.mid" : "out.wav");
+    const AudioOutput output = to_midi_file ? AudioOutput::none : AudioOutput::file;
+    {
+      PosixMidi midi({kSoundFont, output, to_midi_file ? "" : out.string()}, clock, nullptr,
+                     to_midi_file ? out.string() : "");
+      PosixMedia media(midi, clock, output, same_path());
+      ASSERT_EQ(media.open(MediaType::sequencer, piece), 0u);
+      EXPECT_THROW(media.play(), Interrupted);
+      EXPECT_EQ(clock.now_ms(), 1500u);
+      media.close();
+      EXPECT_TRUE(midi.complete_output());
+    }
+    if (to_midi_file) {
+      EXPECT_EQ(recorded(out),
+                (std::vector<std::string>{"0 144 60", "500 128 60", "500 144 62", "1000 128 62",
+                                          "1000 144 64", "1500 128 64", "1500 144 65",
+                                          "1500 128 65", "whole"}));
+      continue;
+    }
+    const auto size = static_cast<std::uint32_t>(fs::file_size(out));
+    std::ifstream in(out, std::ios::binary);
+    std::uint32_t riff = 0, data = 0;  // the sizes the header gives (little-endian here)
+    in.seekg(4);
+    in.read(reinterpret_cast<char*>(&riff), 4);
+    in.seekg(40);
+    in.read(reinterpret_cast<char*>(&data), 4);
+    EXPECT_EQ(riff, size - 8);
+    EXPECT_EQ(data, size - 44);
+    EXPECT_GT(wav_peak(out, 1500, 1600), kAudible);  // the fourth note
+    // Its release, and no more: the piece had 3.5 s more to play.
+    EXPECT_LT(size - 44, 6500u * kRate / 1000 * 4);
+  }
 }
 
 TEST_F(MediaTest, WithoutASynthesizerTheSequencerHasNoPort) {

@@ -3,11 +3,13 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <iostream>
+#include <optional>
 #include <system_error>
 
+#include "platform/posix/interrupt.h"
 #include "platform/posix/media/midi_file_cut.h"
+#include "platform/posix/media/playable_midi_file.h"
 #include "platform/posix/monotonic.h"
 
 namespace velk0::platform::posix {
@@ -26,43 +28,7 @@ constexpr std::uint64_t kLongestRenderMs = 30 * 60 * 1000;
 constexpr std::int64_t kSendAheadNs = 40'000'000;
 constexpr std::int64_t kNsPerMs = 1'000'000;
 
-constexpr unsigned kChunkHeader = 8;  // four letters and a 32-bit length
 constexpr unsigned kSustainPedal = 64;
-
-std::uint32_t be32(const std::vector<char>& b, std::size_t at) {
-  auto u = [&b](std::size_t i) {
-    return static_cast<std::uint32_t>(static_cast<unsigned char>(b[i]));
-  };
-  return u(at) << 24 | u(at + 1) << 16 | u(at + 2) << 8 | u(at + 3);
-}
-
-unsigned be16(const std::vector<char>& b, std::size_t at) {
-  return static_cast<unsigned>(static_cast<unsigned char>(b[at])) << 8 |
-         static_cast<unsigned char>(b[at + 1]);
-}
-
-bool is_chunk(const std::vector<char>& b, std::size_t at, const char* name) {
-  return std::memcmp(b.data() + at, name, 4) == 0;
-}
-
-// A header chunk FluidSynth can play (format 0 to 2, at least one track,
-// ticks per quarter note) followed by every track it announces, whole.
-bool complete_midi_file(const std::vector<char>& b) {
-  if (b.size() < kChunkHeader + 6 || !is_chunk(b, 0, "MThd")) return false;
-  const std::uint32_t header = be32(b, 4);
-  if (header < 6 || header > b.size() - kChunkHeader) return false;
-  const unsigned format = be16(b, 8), tracks = be16(b, 10), division = be16(b, 12);
-  if (format > 2 || tracks == 0 || division == 0 || (division & 0x8000) != 0) return false;
-  std::size_t at = kChunkHeader + header;
-  for (unsigned found = 0; found < tracks;) {
-    if (b.size() - at < kChunkHeader) return false;
-    const std::uint32_t length = be32(b, at + 4);
-    if (length > b.size() - at - kChunkHeader) return false;
-    if (is_chunk(b, at, "MTrk")) ++found;
-    at += kChunkHeader + length;
-  }
-  return true;
-}
 
 // Every note the file left on goes, held by the sustain pedal or not, at
 // `when_ns` (see Synthesizer::send).
@@ -85,8 +51,16 @@ unsigned MidiFilePlayer::load(const std::string& native_path, std::vector<char>&
   std::fclose(in);
   if (failed || size == 0 || size > kLargestMidiFile) return media_error::kInvalidFile;
   bytes.resize(size);
-  bytes.shrink_to_fit();
-  return complete_midi_file(bytes) ? 0 : media_error::kInvalidFile;
+  std::optional<PlayableMidiFile> playable = playable_midi_file(bytes);
+  bytes.clear();
+  // A file of which nothing can be read is no MIDI file.
+  if (!playable || (!playable->whole && playable->messages == 0)) return media_error::kInvalidFile;
+  if (!playable->whole)
+    std::cerr << "velk0 : une partie du fichier MIDI " << native_path
+              << " ne peut être lue ; le reste est joué.\n"
+              << std::flush;
+  bytes = std::move(playable->bytes);
+  return 0;
 }
 
 MidiFilePlayer::MidiFilePlayer(std::vector<char> bytes, std::function<Synthesizer*()> synth,
@@ -216,8 +190,11 @@ void MidiFilePlayer::render_to_end(Synthesizer* synth) {
   std::uint64_t after_last_event = 0;
   bool more = true;
   while (walk_.elapsed_ms() < kLongestRenderMs && after_last_event < kAfterLastEventMs &&
-         (more = walk_.step(take)))
+         (more = walk_.step(take))) {
+    // A signal stops the piece where it is, and the file keeps what came.
+    throw_if_interrupted();
     after_last_event = walk_.events_left() ? 0 : after_last_event + 1;
+  }
   wait_until(walk_.elapsed_ms());
   if (more && walk_.elapsed_ms() >= kLongestRenderMs)
     std::cerr << "velk0 : le fichier MIDI dure plus de " << kLongestRenderMs / 60000

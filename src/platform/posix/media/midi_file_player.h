@@ -6,7 +6,8 @@
 // the piece to its end at once, in step with the program's clock, as if the
 // user had listened to its end before answering; with no output at all,
 // nothing plays. When the run is written to a MIDI file, the piece goes to
-// the recorder instead, ahead like a WAV file.
+// the recorder instead, ahead like a WAV file. A signal stops such a render
+// where it is (it throws Interrupted), and the file keeps what came.
 //
 // Each start walks the file anew, cut at the position to play from, so
 // pausing and resuming never rely on a player being stopped and started
@@ -31,8 +32,11 @@ namespace velk0::platform::posix {
 
 class MidiFilePlayer : public MediaDevice {
  public:
-  // Reads the regular file `native_path` whole and checks its chunks: 0, or
-  // the error code of a file that is not a complete MIDI file.
+  // Reads the regular file `native_path` whole into `bytes`, as the file
+  // FluidSynth's player is given (see playable_midi_file.h): 0, or the error
+  // code of a file that is not a complete MIDI file or of which nothing can
+  // be read. When only part of it can be read, a line on standard error
+  // says so, and the rest plays.
   static unsigned load(const std::string& native_path, std::vector<char>& bytes);
 
   // `synth` starts the synthesizer on first use (null when it cannot play);

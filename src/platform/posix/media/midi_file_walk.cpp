@@ -2,6 +2,8 @@
 
 #include <optional>
 
+#include "platform/posix/synth/synth_engine.h"
+
 namespace velk0::platform::posix {
 namespace {
 
@@ -30,9 +32,13 @@ MidiFileWalk::~MidiFileWalk() { end(); }
 
 bool MidiFileWalk::start(const std::vector<char>& piece) {
   end();
+  silence_fluidsynth_log();
   settings_ = new_fluid_settings();
   if (!settings_) return false;
   fluid_settings_setnum(settings_, "synth.sample-rate", kWalkRate);
+  // Nothing sounds here: effects would only cost time each millisecond.
+  fluid_settings_setint(settings_, "synth.reverb.active", 0);
+  fluid_settings_setint(settings_, "synth.chorus.active", 0);
   synth_ = new_fluid_synth(settings_);
   player_ = synth_ ? new_fluid_player(synth_) : nullptr;
   bool started =
@@ -49,7 +55,9 @@ bool MidiFileWalk::step(const Take& take) {
   take_ = &take;
   fluid_synth_write_float(synth_, kBlockFrames, left, 0, 1, right, 0, 1);
   take_ = nullptr;
-  ++elapsed_ms_;
+  // The player reads the piece in its first millisecond; counting its ticks
+  // goes through every event, so it is done once.
+  if (elapsed_ms_++ == 0) total_ticks_ = fluid_player_get_total_ticks(player_);
   return true;
 }
 
@@ -59,7 +67,7 @@ std::uint32_t MidiFileWalk::tick() const {
 }
 
 bool MidiFileWalk::events_left() const {
-  return player_ && fluid_player_get_current_tick(player_) < fluid_player_get_total_ticks(player_);
+  return player_ && fluid_player_get_current_tick(player_) < total_ticks_;
 }
 
 int MidiFileWalk::take_event(void* walk, fluid_midi_event_t* event) {
@@ -81,6 +89,7 @@ void MidiFileWalk::end() {
   synth_ = nullptr;
   settings_ = nullptr;
   elapsed_ms_ = 0;
+  total_ticks_ = 0;
 }
 
 }  // namespace velk0::platform::posix

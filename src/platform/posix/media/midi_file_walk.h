@@ -46,6 +46,7 @@ class MidiFileWalk {
   fluid_player_t* player_ = nullptr;
   const Take* take_ = nullptr;  // while stepping
   std::uint64_t elapsed_ms_ = 0;
+  int total_ticks_ = 0;  // the piece's length, once the player has read it
 };
 
 }  // namespace velk0::platform::posix

@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <iterator>
+#include <mutex>
 #include <new>
 #include <optional>
 
@@ -65,17 +66,6 @@ extern "C" void note_memory_failure(int, const char* message, void*) {
   if (message && std::strstr(message, "memory")) g_memory_ran_out.store(true);
 }
 
-// Its log is otherwise silent: the program's own line says what failed.
-void silence_library_log() {
-  static bool done = false;
-  if (done) return;
-  done = true;
-  for (int level = FLUID_PANIC; level < LAST_LOG_LEVEL; ++level)
-    fluid_set_log_function(level, nullptr, nullptr);
-  fluid_set_log_function(FLUID_PANIC, note_memory_failure, nullptr);
-  fluid_set_log_function(FLUID_ERR, note_memory_failure, nullptr);
-}
-
 // While samples or records are read (counted, for the threads that read),
 // a fault with no memory left prints this line and ends the program; any
 // other fault goes to the handler that was there before.
@@ -103,15 +93,15 @@ void watch_faults(const std::string& soundfont) {
   const std::string line = failure_line(SynthFailure::out_of_memory, soundfont, "");
   g_out_of_memory_size = std::min(line.size(), g_out_of_memory_line.size());
   std::copy_n(line.begin(), g_out_of_memory_size, g_out_of_memory_line.begin());
-  static bool installed = false;
-  if (installed) return;
-  installed = true;
-  struct sigaction action {};
-  action.sa_handler = on_fault;
-  sigemptyset(&action.sa_mask);
-  action.sa_flags = SA_ONSTACK;  // a fault may be a stack worn out by a library's recursion
-  for (std::size_t i = 0; i < std::size(kFaultSignals); ++i)
-    sigaction(kFaultSignals[i], &action, &g_previous[i]);
+  static std::once_flag installed;
+  std::call_once(installed, [] {
+    struct sigaction action {};
+    action.sa_handler = on_fault;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_ONSTACK;  // a fault may be a stack worn out by a library's recursion
+    for (std::size_t i = 0; i < std::size(kFaultSignals); ++i)
+      sigaction(kFaultSignals[i], &action, &g_previous[i]);
+  });
 }
 
 // The stack the fault handler runs on, for the thread that reads (kept for
@@ -148,6 +138,17 @@ SynthFailure failed_load() {
 
 }  // namespace
 
+void silence_fluidsynth_log() {
+  static std::once_flag done;
+  std::call_once(done, [] {
+    for (int level = FLUID_PANIC; level < LAST_LOG_LEVEL; ++level)
+      fluid_set_log_function(level, nullptr, nullptr);
+    // An allocation that fails is still noted.
+    fluid_set_log_function(FLUID_PANIC, note_memory_failure, nullptr);
+    fluid_set_log_function(FLUID_ERR, note_memory_failure, nullptr);
+  });
+}
+
 SynthEngine::~SynthEngine() {
   if (synth_) delete_fluid_synth(synth_);
   if (settings_) delete_fluid_settings(settings_);
@@ -155,7 +156,7 @@ SynthEngine::~SynthEngine() {
 
 SynthFailure SynthEngine::create(unsigned sample_rate, const std::string& soundfont) {
   try {
-    silence_library_log();
+    silence_fluidsynth_log();
     watch_faults(soundfont);
     g_memory_ran_out.store(false);
     Reading reading;

@@ -15,6 +15,12 @@
 
 namespace velk0::platform::posix {
 
+// Silences FluidSynth's own log, which would otherwise print English lines on
+// standard error: the program's own line says what failed. Safe from any
+// thread, and done once for the whole run; called before any of the
+// library's objects is made (the synthesizer's, a MIDI file's player).
+void silence_fluidsynth_log();
+
 // One thing for the synthesizer to do.
 struct SynthEvent {
   enum class Kind : std::uint8_t {
