@@ -34,7 +34,7 @@ done
 
 # A MIDI file whose name holds a backslash opens as given, with no x folder.
 {
-  printf 'MThd\0\0\0\6\0\0\0\1\1\340MTrk\0\0\0\x0c'
+  printf 'MThd\0\0\0\6\0\0\0\1\1\340MTrk\0\0\0\x0d'
   printf '\0\x90\x3c\x64\x83\x60\x80\x3c\0\0\xff\x2f\0'
 } >'x\y.mid'
 VELK0_ANSWERS=a dry_run 'x\y.mid' >out 2>err || fail "x\\y.mid: exit code $?"
