@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # Installs, on Debian, the packages the build and the tests need, when they
-# are missing (xclip: the clipboard on X11). With --tests it adds what only the tests need: the 32-bit
+# are missing (xclip: the clipboard on X11; libjack-jackd2-dev: JACK's
+# development files, jackd2's, which librtmidi-dev also accepts: had apt chosen
+# the other JACK's, libjack-dev, installing jackd2 would remove librtmidi-dev).
+# With --tests it adds what only the tests need: the 32-bit
 # Windows cross-compiler with what runs its tests (Wine, Xvfb, xdotool; the
 # 64-bit compiler and loader for machines that cannot run 32-bit code, NSIS for
 # the installer), clang with its fuzzer runtime, and what the desktop's boxes
@@ -11,7 +14,7 @@
 set -euo pipefail
 
 packages=(cmake g++ make pkg-config libgtest-dev libgmock-dev libfluidsynth-dev
-          timgm6mb-soundfont librtmidi-dev libsdl2-dev xclip)
+          timgm6mb-soundfont librtmidi-dev libjack-jackd2-dev libsdl2-dev xclip)
 if [[ "${1:-}" == "--tests" ]]; then
   packages+=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine32 wine64 nsis xvfb xauth xdotool
             clang libclang-rt-14-dev dpkg-dev lintian xsel
