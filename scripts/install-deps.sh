@@ -8,7 +8,8 @@
 # 64-bit compiler and loader for machines that cannot run 32-bit code, NSIS for
 # the installer), clang with its fuzzer runtime, and what the desktop's boxes
 # and entry are tested with (zenity, the accessibility bus and its Python bindings, a session bus,
-# the desktop entry and MIME tools). With --bench it adds what scripts/bench-sound.sh
+# the desktop entry and MIME tools, a JACK server and the JACK client for Python
+# that the sequencer's ports are tested with). With --bench it adds what scripts/bench-sound.sh
 # needs: a PulseAudio server with its tools, the larger FluidR3 SoundFont,
 # and GNU time.
 set -euo pipefail
@@ -18,7 +19,8 @@ packages=(cmake g++ make pkg-config libgtest-dev libgmock-dev libfluidsynth-dev
 if [[ "${1:-}" == "--tests" ]]; then
   packages+=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine32 wine64 nsis xvfb xauth xdotool
             clang libclang-rt-14-dev dpkg-dev lintian xsel
-            zenity at-spi2-core python3-pyatspi dbus-daemon desktop-file-utils shared-mime-info)
+            zenity at-spi2-core python3-pyatspi dbus-daemon desktop-file-utils shared-mime-info
+            jackd2 python3-jack-client)
 elif [[ "${1:-}" == "--bench" ]]; then
   packages+=(pulseaudio pulseaudio-utils fluid-soundfont-gm python3 time)
 fi
