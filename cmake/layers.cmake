@@ -41,7 +41,8 @@ set(VELK0_BACKEND_FLOORS
 )
 set(VELK0_SYSTEM_HEADERS
   windows.h mmsystem.h unistd.h fcntl.h poll.h termios.h pwd.h signal.h csignal time.h ctime
-  thread chrono fstream iostream fluidsynth.h SDL.h RtMidi.h)
+  thread chrono fstream iostream fluidsynth.h SDL.h RtMidi.h jack/jack.h jack/midiport.h
+  jack/ringbuffer.h)
 
 # The rank of each name of a table, 0 at the top, as <prefix>_<name>.
 function(velk0_ranks prefix)

@@ -2,12 +2,8 @@
 // checker of sanitized builds reports only ours. The hooks are read by the
 // sanitizer runtime when there is one, and are unused functions otherwise.
 
-// The sequencer library's JACK output keeps its ring buffers when no JACK
-// server is running: it frees them only along with a client it never got.
 // The PulseAudio client library keeps a small block after SDL has closed it.
-extern "C" const char* __lsan_default_suppressions() {
-  return "leak:jack_ringbuffer_create\nleak:libpulse.so\n";
-}
+extern "C" const char* __lsan_default_suppressions() { return "leak:libpulse.so\n"; }
 
 // A run's standard error stays as clean as in a normal build.
 extern "C" const char* __lsan_default_options() { return "print_suppressions=0"; }

@@ -7,6 +7,7 @@
 
 #include "platform/common/text_encoding.h"
 #include "platform/posix/interrupt.h"
+#include "platform/posix/midi/jack_output.h"
 #include "platform/posix/quiet_stderr.h"
 #include "platform/posix/synth/synth_failure.h"
 
@@ -56,32 +57,33 @@ Synthesizer* PosixMidi::synth() {
   return synth_.get();
 }
 
-RtMidiOut* PosixMidi::ports() {
-  if (ports_tried_) return ports_.get();
+void PosixMidi::find_ports() {
+  if (ports_tried_) return;
   ports_tried_ = true;
   QuietStderr quiet;
   SignalsHeld held;
-  // The first system that lists ports wins; failing that, the first that
-  // starts, so ports that appear later are still found.
-  for (RtMidi::Api api : {RtMidi::LINUX_ALSA, RtMidi::UNIX_JACK}) {
-    try {
-      auto out = std::make_unique<RtMidiOut>(api, "velk0");
-      bool has_ports = out->getPortCount() > 0;
-      if (!ports_ || has_ports) ports_ = std::move(out);
-      if (has_ports) break;
-    } catch (const RtMidiError&) {
-      // This system is not there: no ports from it.
-    }
+  // ALSA's ports when it lists some; failing that, JACK's; failing that, the
+  // first of the two that starts, so ports that appear later are still found.
+  try {
+    alsa_ = std::make_unique<RtMidiOut>(RtMidi::LINUX_ALSA, "velk0");
+    if (alsa_->getPortCount() > 0) return;
+  } catch (const RtMidiError&) {
+    alsa_.reset();  // ALSA's sequencer is not there
   }
-  return ports_.get();
+  jack_ = JackOutput::join("velk0");
+  if (jack_ && (!alsa_ || !jack_->port_names().empty()))
+    alsa_.reset();
+  else
+    jack_.reset();
 }
 
 unsigned PosixMidi::port_count() {
-  RtMidiOut* out = ports();
-  if (!out) return 0;
+  find_ports();
+  if (jack_) return static_cast<unsigned>(jack_->port_names().size());
+  if (!alsa_) return 0;
   QuietStderr quiet;
   try {
-    return out->getPortCount();
+    return alsa_->getPortCount();
   } catch (const RtMidiError&) {
     return 0;
   }
@@ -101,9 +103,13 @@ int PosixMidi::notes(unsigned index) {
 std::string PosixMidi::name(unsigned index) {
   if (index == 0) return kSynthesizerName;
   if (index - 1 >= port_count()) return {};
+  if (jack_) {
+    const std::vector<std::string> names = jack_->port_names();
+    return index - 1 < names.size() ? from_utf8(names[index - 1]) : std::string();
+  }
   QuietStderr quiet;
   try {
-    return from_utf8(ports_->getPortName(index - 1));
+    return from_utf8(alsa_->getPortName(index - 1));
   } catch (const RtMidiError&) {
     return {};
   }
@@ -126,12 +132,17 @@ bool PosixMidi::open(unsigned index) {
   if (index - 1 >= port_count()) return false;
   QuietStderr quiet;
   SignalsHeld held;
-  try {
-    ports_->openPort(index - 1, "velk0");
-  } catch (const RtMidiError&) {
-    return false;
+  if (jack_) {
+    const std::vector<std::string> names = jack_->port_names();
+    if (index - 1 >= names.size() || !jack_->open(names[index - 1])) return false;
+  } else {
+    try {
+      alsa_->openPort(index - 1, "velk0");
+    } catch (const RtMidiError&) {
+      return false;
+    }
+    if (!alsa_->isPortOpen()) return false;
   }
-  if (!ports_->isPortOpen()) return false;
   open_ = index;
   return true;
 }
@@ -152,10 +163,18 @@ void PosixMidi::send(MidiMessage message) {
   const MidiMessage read = message.seven_bit();
   std::vector<unsigned char> bytes = {read.status, read.data1, read.data2};
   bytes.resize(length);
+  send_to_port(bytes);
+}
+
+void PosixMidi::send_to_port(const std::vector<unsigned char>& bytes) {
+  // A port that went away: the note is simply not heard.
+  if (jack_) {
+    jack_->send(bytes.data(), bytes.size());
+    return;
+  }
   try {
-    ports_->sendMessage(&bytes);
+    alsa_->sendMessage(&bytes);
   } catch (const RtMidiError&) {
-    // A port that went away: the note is simply not heard.
   }
 }
 
@@ -169,16 +188,14 @@ void PosixMidi::close() {
   } else {
     // Whatever a channel still holds is let go before the port closes.
     for (unsigned channel = 0; channel < 16; ++channel) {
-      if (!channels_used_.test(channel)) continue;
-      std::vector<unsigned char> all_off = {static_cast<unsigned char>(0xB0 | channel),
-                                            kAllNotesOff, 0};
-      try {
-        ports_->sendMessage(&all_off);
-      } catch (const RtMidiError&) {
-      }
+      if (channels_used_.test(channel))
+        send_to_port({static_cast<unsigned char>(0xB0 | channel), kAllNotesOff, 0});
     }
     QuietStderr quiet;
-    ports_->closePort();
+    if (jack_)
+      jack_->close();
+    else
+      alsa_->closePort();
   }
   open_.reset();
 }

@@ -6,6 +6,7 @@
 #include <bitset>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "platform/platform.h"
 #include "platform/posix/audio/synthesizer.h"
@@ -14,6 +15,8 @@
 class RtMidiOut;
 
 namespace velk0::platform::posix {
+
+class JackOutput;
 
 class PosixMidi : public MidiDevices {
  public:
@@ -54,9 +57,11 @@ class PosixMidi : public MidiDevices {
 
  private:
   Synthesizer* synth();
-  // The sequencer's output ports; null on a machine without a sequencer.
-  RtMidiOut* ports();
+  // Looks, once, for the sequencer's output ports.
+  void find_ports();
   unsigned port_count();
+  // Sends one message to the open port.
+  void send_to_port(const std::vector<unsigned char>& bytes);
 
   SynthConfig config_;
   Clock& clock_;
@@ -66,7 +71,10 @@ class PosixMidi : public MidiDevices {
   std::unique_ptr<SmfRecorder> recorder_;
   bool output_failed_ = false;  // the WAV file was not written
   bool ports_tried_ = false;
-  std::unique_ptr<RtMidiOut> ports_;
+  // The sequencer's output ports, from ALSA (through RtMidi) or from JACK;
+  // both null on a machine without a sequencer.
+  std::unique_ptr<RtMidiOut> alsa_;
+  std::unique_ptr<JackOutput> jack_;
   std::optional<unsigned> open_;
   std::bitset<16> channels_used_;
 };
