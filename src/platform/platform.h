@@ -42,11 +42,12 @@ class MidiDevices {
   virtual ~MidiDevices() = default;
   // Number of MIDI output devices.
   virtual unsigned count() = 0;
-  // Simultaneous notes the device reports (0: it cannot play).
+  // Simultaneous notes the device reports (0: it cannot play, or there is
+  // no device of that index).
   virtual int notes(unsigned index) = 0;
   // The name the system gives the device ("" when it has none).
   virtual std::string name(unsigned index) = 0;
-  // Opens the device; false when it cannot be opened.
+  // Opens the device; false when it cannot be opened (or is not there).
   virtual bool open(unsigned index) = 0;
   // Sends one short message to the open device.
   virtual void send(MidiMessage message) = 0;

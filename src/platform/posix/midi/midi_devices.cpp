@@ -3,17 +3,26 @@
 #include <RtMidi.h>
 
 #include <iostream>
+#include <new>
 #include <vector>
 
 #include "platform/common/text_encoding.h"
-#include "platform/posix/synth/synth_failure.h"
 #include "platform/posix/interrupt.h"
 #include "platform/posix/quiet_stderr.h"
+#include "platform/posix/synth/synth_failure.h"
 
 namespace velk0::platform::posix {
 namespace {
 
 constexpr unsigned char kAllNotesOff = 123;
+
+// The sequencer's client libraries, which every call on the ports may start
+// again (JACK's, with no server, at each call), do not check every block of
+// memory they ask for and crash when one is refused: without a few megabytes
+// to spare, memory has run out before they are called.
+void need_memory_for_ports() {
+  if (!memory_left()) throw std::bad_alloc{};
+}
 
 }  // namespace
 
@@ -64,6 +73,7 @@ RtMidiOut* PosixMidi::ports() {
   // The first system that lists ports wins; failing that, the first that
   // starts, so ports that appear later are still found.
   for (RtMidi::Api api : {RtMidi::LINUX_ALSA, RtMidi::UNIX_JACK}) {
+    need_memory_for_ports();
     try {
       auto out = std::make_unique<RtMidiOut>(api, "velk0");
       bool has_ports = out->getPortCount() > 0;
@@ -79,6 +89,7 @@ RtMidiOut* PosixMidi::ports() {
 unsigned PosixMidi::port_count() {
   RtMidiOut* out = ports();
   if (!out) return 0;
+  need_memory_for_ports();
   QuietStderr quiet;
   try {
     return out->getPortCount();
@@ -101,6 +112,7 @@ int PosixMidi::notes(unsigned index) {
 std::string PosixMidi::name(unsigned index) {
   if (index == 0) return kSynthesizerName;
   if (index - 1 >= port_count()) return {};
+  need_memory_for_ports();
   QuietStderr quiet;
   try {
     return from_utf8(ports_->getPortName(index - 1));
@@ -124,6 +136,7 @@ bool PosixMidi::open(unsigned index) {
     return true;
   }
   if (index - 1 >= port_count()) return false;
+  need_memory_for_ports();
   QuietStderr quiet;
   SignalsHeld held;
   try {
