@@ -74,4 +74,19 @@ done <<'CASES'
 @hg|o|prvinfo.tab|ce n'est pas un fichier ordinaire
 CASES
 
+# A sound cue that cannot be written (the disk full before it): the command
+# goes on, and a line names the cue and says why.
+rm -rf korvane
+mkdir korvane
+while IFS='|' read -r command said; do
+  code=0
+  (ulimit -f 1 && VELK0_TRACE=trace "$velk0" "$command" </dev/null >out 2>err) || code=$?
+  [[ $code -eq 0 && $(tr '\n' ';' <err) == "$said;" ]] ||
+    fail "$command: exit code $code, standard error: $(cat err)"
+  grep -q '"ev":"sound"' trace || fail "$command played no cue"
+  [[ -z $(ls -A korvane) ]] || fail "$command left $(ls -A korvane)"
+done <<'CASES'
+@pd|velk0 : impossible d'écrire \korvane\edition.wav : fichier trop grand
+CASES
+
 echo "ok"

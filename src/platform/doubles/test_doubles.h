@@ -61,7 +61,7 @@ class FakeMedia : public platform::Media {
 // Sound cues that make no sound.
 class SilentSounds : public platform::SoundCues {
  public:
-  void play(std::string_view) override {}
+  platform::CueFile play(std::string_view) override { return {}; }
 };
 
 // Text files held in memory by their paths; with none, nothing can be
