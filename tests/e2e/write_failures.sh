@@ -75,7 +75,8 @@ done <<'CASES'
 CASES
 
 # A sound cue that cannot be written (the disk full before it): the command
-# goes on, and a line names the cue and says why.
+# goes on, a line names the cue and says why, and a companion that cannot
+# start has its own line.
 rm -rf korvane
 mkdir korvane
 while IFS='|' read -r command said; do
@@ -87,6 +88,7 @@ while IFS='|' read -r command said; do
   [[ -z $(ls -A korvane) ]] || fail "$command left $(ls -A korvane)"
 done <<'CASES'
 @pd|velk0 : impossible d'écrire \korvane\edition.wav : fichier trop grand
+@ste|velk0 : impossible d'écrire \korvane\entrez_u.wav : fichier trop grand;velk0 : impossible de démarrer quirel.exe
 CASES
 
 echo "ok"
