@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "commands/dialogue.h"
 #include "core/capacities.h"
 #include "core/messages.h"
 #include "core/settings.h"
@@ -45,12 +46,12 @@ bool is_command(std::string_view text) {
 
 // A wave name after its prefix plays as a cue: $ from the folder of words,
 // @ and # as it stands. The program waits for its end.
-void play_cue(platform::SoundCues& sounds, std::string& argument_text) {
+void play_wave_cue(RunState& run, std::string& argument_text) {
   const std::string_view name = std::string_view(argument_text).substr(1, kWorkTextCapacity);
   std::string path = argument_text[0] == '$' ? std::string(kCueFolder) : std::string();
   path += name;
   set_bounded(argument_text, path, kArgumentCapacity);
-  sounds.play(argument_text);
+  play_cue(run, argument_text);
 }
 
 // The whole text of a tablature file, read once; nothing (after the
@@ -136,7 +137,7 @@ bool handle_file_argument(RunState& run, std::string& argument_text, std::string
     argument_text.clear();
   } else if (contains(argument_text, ".wav", ".WAV")) {
     if (is_command(argument_text))
-      play_cue(*run.platform.sounds, argument_text);
+      play_wave_cue(run, argument_text);
     else
       play_wave_file(run.platform, argument_text);
     argument_text.clear();

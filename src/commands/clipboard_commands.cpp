@@ -10,6 +10,7 @@
 #include "core/text.h"
 #include "core/text_files.h"
 #include "platform/common/cue_sounds.h"
+#include "platform/common/error_line.h"
 #include "platform/platform.h"
 #include "tablature/notation.h"
 #include "tablature/player.h"
@@ -32,9 +33,13 @@ constexpr std::string_view kQuirel = "quirel.exe";
 constexpr std::string_view kQuimbol = "quimbol.exe";
 constexpr std::string_view kZentra = "zentra.exe";
 
-// True when the companion started; one that cannot start is not reported.
+// True when the companion started; one that cannot start is one line on
+// standard error that names it.
 bool start_companion(platform::Programs& programs, std::string_view command_line) {
-  return programs.start(command_line);
+  if (programs.start(command_line)) return true;
+  std::string line = "velk0 : impossible de d\xE9marrer ";
+  platform::report_error_line(line.append(command_line));
+  return false;
 }
 
 // Reads the clipboard, then asks whether to take it, showing it in the
@@ -106,7 +111,8 @@ void copy_information(RunState& run) {
   const bool reached = run.platform.clipboard->open_as_owner(copy);
   if (!reached) ask_choice(run.dialogs(), "Le presse papier n'est pas vide", "");
   // The cue says the copy is under way: not when the clipboard could not be
-  // reached or the copier could not start (it tells its own failures).
+  // reached or the copier could not start (once started, it tells its own
+  // failures).
   if (copy && !(start_companion(*run.platform.programs, kCopier) && reached)) return;
   edition_cue(run);
 }
@@ -122,8 +128,8 @@ void start_quimbol(RunState& run) {
 }
 
 void start_zentra(RunState& run) {
-  start_companion(*run.platform.programs, kZentra);
-  edition_cue(run);
+  // The cue says it is done: not after a start that failed.
+  if (start_companion(*run.platform.programs, kZentra)) edition_cue(run);
 }
 
 }  // namespace velk0

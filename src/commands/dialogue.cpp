@@ -5,6 +5,7 @@
 #include "core/messages.h"
 #include "core/settings.h"
 #include "platform/common/cue_sounds.h"
+#include "platform/common/file_writes.h"
 #include "platform/platform.h"
 
 namespace velk0 {
@@ -50,7 +51,10 @@ int run_stepper(platform::Dialogs& dialogs, const StepperRules& rules, int value
   }
 }
 
-void play_cue(RunState& run, std::string_view path) { run.platform.sounds->play(path); }
+void play_cue(RunState& run, std::string_view path) {
+  const platform::CueFile cue = run.platform.sounds->play(path);
+  if (!cue.written) platform::report_write_failure(cue.path, cue.written.failure);
+}
 
 void edition_cue(RunState& run) { play_cue(run, platform::kEditionCue); }
 

@@ -69,7 +69,8 @@ struct StepperRules {
 int run_stepper(platform::Dialogs& dialogs, const StepperRules& rules, int value,
                 const std::function<void(int)>& after_step = {});
 
-// Plays a sound cue to its end.
+// Plays a sound cue to its end; a cue's file that could not be written (see
+// SoundCues) is one line on standard error that names it and says why.
 void play_cue(RunState& run, std::string_view path);
 // The cue of a command that has done its work.
 void edition_cue(RunState& run);

@@ -35,26 +35,26 @@ platform::MidiMessage send(RunState& run, platform::MidiMessage message) {
 
 }  // namespace
 
-int open_midi_device(RunState& run) {
+bool open_midi_device(RunState& run) {
   MidiOut& out = run.out;
   platform::MidiDevices& devices = *run.platform.midi;
   close_midi_device(run);  // never leave a handle open behind a new one
-  unsigned count = devices.count();
-  int index = run.loop.device_index;
-  bool exists = index >= 0 && static_cast<unsigned>(index) < count;
-  // A device index that names no device, or a device that will not open,
+  // The devices are not counted: a system may have to look for its ports to
+  // count them, and device 0 needs none. An index that names no device
+  // reports no notes and does not open; with a device that will not open, it
   // counts as a device that cannot play, so that the user is told.
-  out.device_notes = exists ? devices.notes(static_cast<unsigned>(index)) : 0;
-  out.is_open = exists && devices.open(static_cast<unsigned>(index));
+  const int index = run.loop.device_index;
+  const bool named = index >= 0;
+  out.device_notes = named ? devices.notes(static_cast<unsigned>(index)) : 0;
+  out.is_open = named && devices.open(static_cast<unsigned>(index));
   if (!out.is_open) out.device_notes = 0;
-  if (out.device_notes == 0) return -1;
+  if (out.device_notes == 0) return false;
   reset_device_fields(run.settings);
-  return static_cast<int>(count);
+  return true;
 }
 
 bool open_midi_device_or_tell(RunState& run) {
-  open_midi_device(run);
-  if (run.out.device_notes != 0) return true;
+  if (open_midi_device(run)) return true;
   show_info(run.dialogs(), "", kNoMidiMessage);
   return false;
 }

@@ -13,9 +13,9 @@ namespace velk0 {
 constexpr const char* kNoMidiMessage = "votre environnement ne supporte pas ce midi mapper";
 
 // Chooses and opens the device and puts the device fields of the settings
-// back to their defaults (reset_device_fields); returns the device count, or
-// -1 when it cannot play (the settings are then left alone).
-int open_midi_device(RunState& run);
+// back to their defaults (reset_device_fields); false when it cannot play
+// (the settings are then left alone).
+bool open_midi_device(RunState& run);
 // Opens the device (which, as every opening does, puts the device fields of
 // the settings back) and tells the user when it cannot play; true when it
 // can.

@@ -42,11 +42,12 @@ class MidiDevices {
   virtual ~MidiDevices() = default;
   // Number of MIDI output devices.
   virtual unsigned count() = 0;
-  // Simultaneous notes the device reports (0: it cannot play).
+  // Simultaneous notes the device reports (0: it cannot play, or there is
+  // no device of that index).
   virtual int notes(unsigned index) = 0;
   // The name the system gives the device ("" when it has none).
   virtual std::string name(unsigned index) = 0;
-  // Opens the device; false when it cannot be opened.
+  // Opens the device; false when it cannot be opened (or is not there).
   virtual bool open(unsigned index) = 0;
   // Sends one short message to the open device.
   virtual void send(MidiMessage message) = 0;
@@ -63,12 +64,26 @@ class Clock {
   virtual void wait_ms(std::uint32_t ms) = 0;
 };
 
+// What became of a write: done, or why not.
+struct Written {
+  std::string failure;  // in French, in the program's bytes; empty when written
+  explicit operator bool() const { return failure.empty(); }
+};
+
+// The file of a sound cue that had to be written before it played (the
+// program's own cues are, when missing or damaged): its system path, and
+// what became of the write; with nothing to write, an empty path and done.
+struct CueFile {
+  std::string path;
+  Written written;
+};
+
 class SoundCues {
  public:
   virtual ~SoundCues() = default;
   // Plays a recorded sound and returns when it has ended. A missing file is
-  // not reported.
-  virtual void play(std::string_view system_path) = 0;
+  // not reported; a cue's file that could not be written is returned.
+  virtual CueFile play(std::string_view system_path) = 0;
 };
 
 // The media control interface: a MIDI file played on a sequencer, a wave
@@ -101,12 +116,6 @@ constexpr int kPageSize = 2048;
 struct TextPage {
   std::string text;  // the characters, zero bytes left out
   int count = 0;     // characters read, zero bytes included
-};
-
-// What became of a write: done, or why not.
-struct Written {
-  std::string failure;  // in French, in the program's bytes; empty when written
-  explicit operator bool() const { return failure.empty(); }
 };
 
 class Files {

@@ -93,13 +93,15 @@ printf '#!/bin/sh\necho "$0" >"%s/ran-$(basename "$0")"\nsleep 5\n' "$tmp" >"$tm
 cp "$tmp/bin/quirel" "$tmp/bin/zentra.exe"
 chmod +x "$tmp/bin/quirel" "$tmp/bin/zentra.exe"
 start=$(date +%s%N)
-PATH="$tmp/bin:$PATH" dry_run "@ste" "@pam" "@sta" >/dev/null
+PATH="$tmp/bin:$PATH" dry_run "@ste" "@pam" "@sta" >/dev/null 2>"$tmp/err"
 elapsed_ms=$((($(date +%s%N) - start) / 1000000))
 eventually test -e "$tmp/ran-quirel" || fail "quirel did not run"
 eventually test -e "$tmp/ran-zentra.exe" || fail "zentra.exe did not run"
 ((elapsed_ms < 4000)) || fail "velk0 waited for its companions (${elapsed_ms} ms)"
 grep -q '"ev":"exec","command":"quimbol.exe","started":false' "$tmp/trace" ||
   fail "the attempt to start a missing companion is not traced"
+[[ $(cat "$tmp/err") == "velk0 : impossible de démarrer quimbol.exe" ]] ||
+  fail "the missing companion: $(cat "$tmp/err")"
 [[ "$(grep -o '"ev":"[a-z]*"' "$tmp/trace" | tr '\n' ' ')" == '"ev":"midi" "ev":"open" "ev":"sound" "ev":"exec" "ev":"exec" "ev":"sound" "ev":"sound" "ev":"exec" "ev":"close" ' ]] ||
   fail "companions: $(grep -o '"ev":"[a-z]*"' "$tmp/trace" | tr '\n' ' ')"
 echo "ok"

@@ -58,6 +58,26 @@ wait "$run" && fail "velk0 went on after SIGTERM"
 sleep 0.2
 ! kill -0 "$(cat "$tmp/waiting")" 2>/dev/null || fail "the box stayed up after velk0 ended"
 
+# A zenity that never stops writing on its error output: velk0 keeps only
+# its last words, its memory stays where it was, and a signal still ends the
+# run and the box.
+mkdir "$tmp/noisy"
+printf '#!/bin/sh\necho $$ >"%s/noisy-pid"\nexec yes "Gtk-WARNING **: bruit" >&2\n' "$tmp" \
+  >"$tmp/noisy/zenity"
+chmod +x "$tmp/noisy/zenity"
+DISPLAY=:99 PATH="$tmp/noisy:$PATH" VELK0_DIALOGS=bureau VELK0_AUDIO=none "$velk0" @pt \
+  </dev/null >/dev/null 2>&1 &
+run=$!
+written() { awk '/^wchar/ { print $2 }' "/proc/$(cat "$tmp/noisy-pid")/io" 2>/dev/null || echo 0; }
+for _ in $(seq 300); do [[ -s $tmp/noisy-pid && $(written) -gt 300000000 ]] && break; sleep 0.05; done
+[[ $(written) -gt 300000000 ]] || fail "the noisy zenity wrote only $(written) bytes"
+peak_kb=$(awk '/^VmHWM/ { print $2 }' "/proc/$run/status")
+((peak_kb < 150000)) || fail "velk0 grew to $peak_kb kB reading zenity's error output"
+kill -TERM "$run"
+wait "$run" && fail "velk0 went on after SIGTERM"
+sleep 0.2
+! kill -0 "$(cat "$tmp/noisy-pid")" 2>/dev/null || fail "the noisy box stayed up after velk0 ended"
+
 for tool in zenity Xvfb xdotool dbus-run-session; do
   command -v "$tool" >/dev/null ||
     { echo "desktop dialogs: the real desktop run is skipped, $tool is not installed"; exit 0; }

@@ -83,32 +83,49 @@ if command -v pulseaudio >/dev/null; then
 fi
 
 # Memory: from too little to start at all to enough to play, the run either
-# plays, says memory ran out, or cannot even load its libraries; a file
-# output reads the SoundFont as no output does. Address space limits mean
-# nothing to a build with AddressSanitizer. (Not grep -q: ldd could then
-# write to a closed pipe, and pipefail would take that for no match.)
+# plays, says memory ran out, or cannot even load its libraries: with no
+# output, the system's (SDL's dummy driver, which needs more: thread stacks),
+# a WAV file, a MIDI file (no SoundFont read), and the runs that look for the
+# sequencer's ports (kalvesta's list, a port's number), whose client libraries
+# crash when memory is refused them. A file output reads the SoundFont as no
+# output does. Small steps from where the libraries load to where the
+# SoundFont is read (of 1 MB where the ports are looked for: the windows of
+# those faults are narrow), then a few larger limits.
+# Address space limits mean nothing to a build with AddressSanitizer. (Not
+# grep -q: ldd could then write to a closed pipe, and pipefail would take
+# that for no match.)
 if ldd "$velk0" | grep libasan >/dev/null; then
   echo "ok (memory limits skipped: sanitized build)"
   exit 0
 fi
-out_of_memory="mémoire insuffisante pour lire la banque de sons"
-said=0 played=0
-# The system's output (SDL's dummy driver) needs more: thread stacks.
-for output in none:24:8:128 system:24:16:256; do
-  IFS=: read -r output first step last <<<"$output"
-  for mb in $(seq "$first" "$step" "$last"); do
+kalvesta=$(dirname "$velk0")/kalvesta
+out_of_memory="mémoire insuffisante"
+said=0
+while IFS='|' read -r label step output program arguments; do
+  played=0
+  for mb in 24 $(seq 28 "$step" 64) 96 128 192 256; do
     code=0
-    env VELK0_AUDIO="${output/system/}" SDL_AUDIODRIVER=dummy VELK0_CLOCK=virtual \
-      timeout 20 prlimit --as=$((mb << 20)) "$velk0" "o3 c d e" </dev/null >/dev/null \
+    # shellcheck disable=SC2086 # the arguments are words
+    env VELK0_AUDIO="$output" SDL_AUDIODRIVER=dummy VELK0_CLOCK=virtual timeout 20 \
+      prlimit --as=$((mb << 20)) "${!program}" $arguments </dev/null >/dev/null \
       2>"$tmp/err" || code=$?
-    label="$output under $mb MB"
     case $code in
-      0) [[ ! -s $tmp/err ]] || fail "$label: $(cat "$tmp/err")"; played=1 ;;
-      1) grep -q "$out_of_memory" "$tmp/err" || fail "$label: $(cat "$tmp/err")"; said=1 ;;
-      127) grep -q "error while loading shared libraries" "$tmp/err" || fail "$label: code 127" ;;
-      *) fail "$label: exit code $code $(cat "$tmp/err")" ;;
+      0) [[ ! -s $tmp/err ]] || fail "$label under $mb MB: $(cat "$tmp/err")"; played=1 ;;
+      1) grep -q "$out_of_memory" "$tmp/err" || fail "$label under $mb MB: $(cat "$tmp/err")"
+         said=1 ;;
+      127) grep -q "error while loading shared libraries" "$tmp/err" ||
+        fail "$label under $mb MB: code 127" ;;
+      *) fail "$label under $mb MB: exit code $code $(cat "$tmp/err")" ;;
     esac
   done
-done
-((said && played)) || fail "the limits tried never ran out of memory, or never played"
+  ((played)) || fail "$label never played, even under 256 MB"
+done <<CASES
+no output|2|none|velk0|o3cde
+system output|2||velk0|o3cde
+WAV file|2|$tmp/out.wav|velk0|o3cde
+MIDI file|2|$tmp/out.mid|velk0|o3cde
+kalvesta's list|1||kalvesta|
+a port's number|1|$tmp/out.wav|velk0|#m1 o3cde
+CASES
+((said)) || fail "the limits tried never ran out of memory"
 echo "ok"

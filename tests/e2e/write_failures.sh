@@ -115,4 +115,21 @@ a loop|boucle.mid>boucle2.mid boucle2.mid>boucle.mid|VELK0_AUDIO=boucle.mid|velk
 a scratch file's loop|korvane/prv.tab>prv.tab|VELK0_AUDIO=none VELK0_ANSWERS=nn|velk0|@ojp|0|||velk0 : impossible d'écrire \korvane\prv.tab : trop de liens symboliques
 CASES
 
+# A sound cue that cannot be written (the disk full before it): the command
+# goes on, a line names the cue and says why, and a companion that cannot
+# start has its own line.
+rm -rf korvane
+mkdir korvane
+while IFS='|' read -r command said; do
+  code=0
+  (ulimit -f 1 && VELK0_TRACE=trace "$velk0" "$command" </dev/null >out 2>err) || code=$?
+  [[ $code -eq 0 && $(tr '\n' ';' <err) == "$said;" ]] ||
+    fail "$command: exit code $code, standard error: $(cat err)"
+  grep -q '"ev":"sound"' trace || fail "$command played no cue"
+  [[ -z $(ls -A korvane) ]] || fail "$command left $(ls -A korvane)"
+done <<'CASES'
+@pd|velk0 : impossible d'écrire \korvane\edition.wav : fichier trop grand
+@ste|velk0 : impossible d'écrire \korvane\entrez_u.wav : fichier trop grand;velk0 : impossible de démarrer quirel.exe
+CASES
+
 echo "ok"

@@ -83,5 +83,30 @@ TEST_F(Processes, RunToEndFeedsCollectsAndGivesUpInTime) {
   EXPECT_FALSE(run_to_end({(dir_ / "missing").string()}, {}, true, 200));
 }
 
+TEST_F(Processes, WhatIsKeptOfAProgramsOutputIsBounded) {
+  // 8 MB on each stream, then its last words: the first bytes of its output
+  // are kept, and the last of its error output.
+  auto sh = find_program("sh");
+  ASSERT_TRUE(sh);
+  const std::string flood = "head -c 8000000 /dev/zero | tr '\\0' ";
+  auto finished =
+      run_to_end({*sh, "-c", flood + "o; " + flood + "e >&2; echo 'dernier mot' >&2; exit 3"}, {},
+                 true, 20000);
+  ASSERT_TRUE(finished);
+  EXPECT_EQ(finished->status, 3);
+  EXPECT_EQ(finished->out, std::string(kMostKeptOutput, 'o'));
+  EXPECT_FALSE(finished->cut);
+  ASSERT_EQ(finished->err.size(), kMostKeptError);
+  EXPECT_TRUE(finished->err.ends_with("eeedernier mot\n"));
+
+  // One that never stops writing is still stopped in time, its words bounded.
+  const auto start = steady_clock::now();
+  finished = run_to_end({*sh, "-c", "while :; do echo bruit; done >&2"}, {}, true, 500);
+  ASSERT_TRUE(finished);
+  EXPECT_EQ(finished->status, -1);
+  EXPECT_LE(finished->err.size(), kMostKeptError);
+  EXPECT_LT(steady_clock::now() - start, std::chrono::seconds(5));
+}
+
 }  // namespace
 }  // namespace velk0::platform::posix

@@ -17,7 +17,9 @@ class PlatformTest::Backends : public platform::OsBackends {
   std::unique_ptr<platform::Dialogs> make_dialogs() override { return nullptr; }
   std::unique_ptr<platform::Clock> make_clock() override { return nullptr; }
   std::unique_ptr<platform::MidiDevices> make_midi(platform::Clock&) override {
-    return std::make_unique<FakeMidiDevices>(notes_);
+    auto made = std::make_unique<FakeMidiDevices>(notes_);
+    midi = made.get();
+    return made;
   }
   std::unique_ptr<platform::SoundCues> make_sounds() override {
     return std::make_unique<SilentSounds>();
@@ -47,6 +49,7 @@ class PlatformTest::Backends : public platform::OsBackends {
   int stop_after = -1, checks = 0;
 
   // Owned by the session.
+  FakeMidiDevices* midi = nullptr;
   FakeClipboard* clipboard = nullptr;
   FakePrograms* programs = nullptr;
 
@@ -178,6 +181,8 @@ void PlatformTest::write_file(const std::string& system_path, const std::string&
 FakeClipboard& PlatformTest::clipboard() { return *backends_->clipboard; }
 
 FakePrograms& PlatformTest::programs() { return *backends_->programs; }
+
+FakeMidiDevices& PlatformTest::midi_devices() { return *backends_->midi; }
 
 std::string PlatformTest::read_file(const std::string& system_path) const {
   std::ifstream in(backends_->native_path(system_path), std::ios::binary);

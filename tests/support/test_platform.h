@@ -86,6 +86,8 @@ class PlatformTest : public ::testing::Test {
   // programs it can start (none at first).
   FakeClipboard& clipboard();
   FakePrograms& programs();
+  // The MIDI output devices of the running session.
+  FakeMidiDevices& midi_devices();
 
  private:
   class Backends;

@@ -107,7 +107,7 @@ TEST_F(MidiOutTest, OpeningResetsThePlaybackFields) {
   settings().arma = "f+";
   settings().voix = 2;
   loop_settings().device_index = 2;
-  EXPECT_EQ(open_midi_device(state()), 3);
+  EXPECT_TRUE(open_midi_device(state()));
   EXPECT_EQ(midi_out().device_notes, 32);
   EXPECT_EQ(settings().tempo, 60);
   EXPECT_EQ(settings().canal, 1);
@@ -117,6 +117,9 @@ TEST_F(MidiOutTest, OpeningResetsThePlaybackFields) {
   ASSERT_EQ(events("open").size(), 1u);
   EXPECT_EQ(testing::number(events("open")[0], "device"), 2);
   EXPECT_EQ(testing::number(events("open")[0], "notes"), 32);
+  // Opening a device does not count them: a system may have to look for its
+  // ports to count them.
+  EXPECT_EQ(midi_devices().counted(), 0);
 }
 
 TEST_F(MidiOutTest, ADeviceThatCannotPlayIsReportedAndChangesNothing) {
@@ -128,7 +131,7 @@ TEST_F(MidiOutTest, ADeviceThatCannotPlayIsReportedAndChangesNothing) {
     start("", c.devices);
     settings().tempo = 90;
     loop_settings().device_index = c.index;
-    EXPECT_EQ(open_midi_device(state()), -1);
+    EXPECT_FALSE(open_midi_device(state()));
     EXPECT_EQ(settings().tempo, 90);
     check_midi_device(state());
     ASSERT_EQ(boxes().size(), 1u);

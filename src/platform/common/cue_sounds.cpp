@@ -132,14 +132,16 @@ bool needs_writing(const std::string& native_path) {
 
 // Writes the cue whole into its folder, when that folder is there (it is made
 // whole at the first use, see data_folder.h), through a symbolic link onto
-// the file it points to; a cue that cannot be written is not played, as any
+// the file it points to: empty when done or when there is no folder,
+// otherwise why not. A cue that cannot be written is not played, as any
 // missing cue.
-void install(const std::string& native_path, const std::string& bytes) {
+std::string install(const std::string& native_path, const std::string& bytes) {
   const std::filesystem::path path(native_path);
   std::error_code ignored;
-  if (!std::filesystem::is_directory(path.parent_path(), ignored)) return;
+  if (!std::filesystem::is_directory(path.parent_path(), ignored)) return {};
   const WriteTarget target = write_target(path);
-  if (target.failure.empty()) replace_file(target.path, bytes);
+  if (!target.failure.empty()) return target.failure;
+  return replace_file(target.path, bytes);
 }
 
 // The recipe of a shipped cue; null for any other name.
@@ -162,14 +164,16 @@ std::string render_cue(std::string_view system_path) {
   return recipe ? wav_file(synthesize(*recipe)) : std::string();
 }
 
-void ShippedCues::play(std::string_view system_path) {
+CueFile ShippedCues::play(std::string_view system_path) {
   std::string path(system_path);
+  CueFile installed;
   if (recipe_for(path) != nullptr) {
     if (is_bare_name(path) && !exists(native_(path))) path = std::string(kDataFolder) + path;
     if (!is_bare_name(path) && needs_writing(native_(path)))
-      install(native_(path), render_cue(path));
+      installed = {path, {install(native_(path), render_cue(path))}};
   }
   inner_->play(path);
+  return installed;
 }
 
 }  // namespace velk0::platform

@@ -34,7 +34,7 @@ class ShippedCues : public SoundCues {
  public:
   ShippedCues(std::unique_ptr<SoundCues> inner, PathMapper native)
       : inner_(std::move(inner)), native_(std::move(native)) {}
-  void play(std::string_view system_path) override;
+  CueFile play(std::string_view system_path) override;
 
  private:
   std::unique_ptr<SoundCues> inner_;

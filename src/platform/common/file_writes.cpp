@@ -3,9 +3,9 @@
 #include <array>
 #include <cerrno>
 #include <cstdio>
-#include <iostream>
 #include <random>
 
+#include "platform/common/error_line.h"
 #include "platform/system.h"
 
 namespace velk0::platform {
@@ -113,7 +113,7 @@ void report_write_failure(std::string_view system_path, std::string_view failure
       "velk0 : impossible d'\xE9"
       "crire ");
   line.append(system_path).append(" : ").append(failure);
-  std::cerr << error_output_bytes(line) << std::endl;
+  report_error_line(line);
 }
 
 WriteTarget write_target(const fs::path& path) {

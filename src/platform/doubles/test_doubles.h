@@ -16,21 +16,27 @@ namespace velk0::testing {
 
 // MIDI output devices with the given polyphony each (an empty list: no
 // device at all). Messages go nowhere, but a data byte of 128 or more, which
-// a device would read as a status byte, is counted.
+// a device would read as a status byte, is counted, and so are the times the
+// devices were counted.
 class FakeMidiDevices : public platform::MidiDevices {
  public:
   explicit FakeMidiDevices(std::vector<int> notes) : notes_(std::move(notes)) {}
-  unsigned count() override { return static_cast<unsigned>(notes_.size()); }
+  unsigned count() override {
+    ++counted_;
+    return static_cast<unsigned>(notes_.size());
+  }
   int notes(unsigned index) override { return index < notes_.size() ? notes_[index] : 0; }
   std::string name(unsigned index) override { return "sortie " + std::to_string(index); }
   bool open(unsigned index) override { return index < notes_.size(); }
   void send(platform::MidiMessage message) override;
   void close() override {}
   int bad_data_bytes() const { return bad_data_bytes_; }
+  int counted() const { return counted_; }
 
  private:
   std::vector<int> notes_;
   int bad_data_bytes_ = 0;
+  int counted_ = 0;
 };
 
 // Media devices that play nothing: every step succeeds unless it was told to
@@ -55,7 +61,7 @@ class FakeMedia : public platform::Media {
 // Sound cues that make no sound.
 class SilentSounds : public platform::SoundCues {
  public:
-  void play(std::string_view) override {}
+  platform::CueFile play(std::string_view) override { return {}; }
 };
 
 // Text files held in memory by their paths; with none, nothing can be

@@ -128,9 +128,9 @@ void TracedClock::wait_ms(std::uint32_t ms) {
   inner_.wait_ms(ms);
 }
 
-void TracedSounds::play(std::string_view path) {
+CueFile TracedSounds::play(std::string_view path) {
   trace_.sound(path);
-  inner_.play(path);
+  return inner_.play(path);
 }
 
 unsigned TracedMedia::step(std::string_view op, unsigned error) {

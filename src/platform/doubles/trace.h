@@ -87,7 +87,7 @@ class TracedClock : public Clock {
 class TracedSounds : public SoundCues {
  public:
   TracedSounds(SoundCues& inner, Trace& trace) : inner_(inner), trace_(trace) {}
-  void play(std::string_view path) override;
+  CueFile play(std::string_view path) override;
 
  private:
   SoundCues& inner_;

@@ -9,9 +9,10 @@
 
 namespace velk0::platform::win32 {
 
-void WaveSounds::play(std::string_view system_path) {
+CueFile WaveSounds::play(std::string_view system_path) {
   std::string path(system_path);
   sndPlaySoundA(path.c_str(), 0);
+  return {};
 }
 
 }  // namespace velk0::platform::win32

@@ -7,7 +7,7 @@ namespace velk0::platform::win32 {
 
 class WaveSounds : public SoundCues {
  public:
-  void play(std::string_view system_path) override;
+  CueFile play(std::string_view system_path) override;
 };
 
 }  // namespace velk0::platform::win32

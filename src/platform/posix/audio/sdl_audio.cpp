@@ -94,13 +94,13 @@ std::vector<float> load_stereo(const std::string& path, int rate) {
   return stereo;
 }
 
-void SdlSoundCues::play(std::string_view system_path) {
-  if (silent_) return;
+CueFile SdlSoundCues::play(std::string_view system_path) {
+  if (silent_) return {};
   std::string path = native_path_(system_path);
   if (render_) {
     std::vector<float> samples = load_stereo(path, static_cast<int>(kSinkSampleRate));
     if (!samples.empty()) render_(std::move(samples));
-    return;
+    return {};
   }
   SDL_AudioSpec format{};
   Uint8* samples = nullptr;
@@ -109,7 +109,7 @@ void SdlSoundCues::play(std::string_view system_path) {
   if (file_kind(path) != FileKind::regular ||
       !SDL_LoadWAV(path.c_str(), &format, &samples, &length)) {
     if (bell_) bell_();
-    return;
+    return {};
   }
 
   SdlAudio audio;
@@ -127,6 +127,7 @@ void SdlSoundCues::play(std::string_view system_path) {
   }
   SDL_FreeWAV(samples);
   if (interrupted) throw Interrupted{};
+  return {};
 }
 
 }  // namespace velk0::platform::posix

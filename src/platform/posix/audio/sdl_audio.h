@@ -70,7 +70,7 @@ class SdlSoundCues : public SoundCues {
         render_(std::move(render)) {}
   // Throws Interrupted (after stopping the sound) when a signal asks the
   // program to stop.
-  void play(std::string_view system_path) override;
+  CueFile play(std::string_view system_path) override;
 
  private:
   PathMapper native_path_;

@@ -3,6 +3,7 @@
 #include <RtMidi.h>
 
 #include <iostream>
+#include <new>
 #include <vector>
 
 #include "platform/common/text_encoding.h"
@@ -15,6 +16,14 @@ namespace velk0::platform::posix {
 namespace {
 
 constexpr unsigned char kAllNotesOff = 123;
+
+// The sequencer's client libraries, which every call on the ports may start
+// again (JACK's, with no server, at each call), do not check every block of
+// memory they ask for and crash when one is refused: without a few megabytes
+// to spare, memory has run out before they are called.
+void need_memory_for_ports() {
+  if (!memory_left()) throw std::bad_alloc{};
+}
 
 }  // namespace
 
@@ -64,12 +73,14 @@ void PosixMidi::find_ports() {
   SignalsHeld held;
   // ALSA's ports when it lists some; failing that, JACK's; failing that, the
   // first of the two that starts, so ports that appear later are still found.
+  need_memory_for_ports();
   try {
     alsa_ = std::make_unique<RtMidiOut>(RtMidi::LINUX_ALSA, "velk0");
     if (alsa_->getPortCount() > 0) return;
   } catch (const RtMidiError&) {
     alsa_.reset();  // ALSA's sequencer is not there
   }
+  need_memory_for_ports();
   jack_ = JackOutput::join("velk0");
   if (jack_ && (!alsa_ || !jack_->port_names().empty()))
     alsa_.reset();
@@ -81,6 +92,7 @@ unsigned PosixMidi::port_count() {
   find_ports();
   if (jack_) return static_cast<unsigned>(jack_->port_names().size());
   if (!alsa_) return 0;
+  need_memory_for_ports();
   QuietStderr quiet;
   try {
     return alsa_->getPortCount();
@@ -103,6 +115,7 @@ int PosixMidi::notes(unsigned index) {
 std::string PosixMidi::name(unsigned index) {
   if (index == 0) return kSynthesizerName;
   if (index - 1 >= port_count()) return {};
+  need_memory_for_ports();
   if (jack_) {
     const std::vector<std::string> names = jack_->port_names();
     return index - 1 < names.size() ? from_utf8(names[index - 1]) : std::string();
@@ -130,6 +143,7 @@ bool PosixMidi::open(unsigned index) {
     return true;
   }
   if (index - 1 >= port_count()) return false;
+  need_memory_for_ports();
   QuietStderr quiet;
   SignalsHeld held;
   if (jack_) {

@@ -137,9 +137,11 @@ class Exchange {
       // A child of the child may hold the pipes: once it has exited, what
       // is there is all that is waited for.
       if (exited_) drain(finished);
-      if (finished.out.size() > most_out_) stop_reading(finished);
+      keep_bounded(finished);
     }
-    if (finished.out.size() > most_out_) stop_reading(finished);
+    keep_bounded(finished);
+    if (finished.err.size() > kMostKeptError)
+      finished.err.erase(0, finished.err.size() - kMostKeptError);
     close_fd(in_);
     close_fd(out_);
     close_fd(err_);
@@ -198,6 +200,18 @@ class Exchange {
       exited_ = true;
       finished.status = done == child_ && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
+  }
+
+  // Past `most_out` the program is stopped; past what is kept, the rest of its
+  // output is dropped as it is read. Its error output is cut from the front,
+  // down to its last kMostKeptError bytes, once it holds twice as many.
+  void keep_bounded(Finished& finished) {
+    if (finished.out.size() > most_out_)
+      stop_reading(finished);
+    else if (finished.out.size() > kMostKeptOutput)
+      finished.out.resize(kMostKeptOutput);
+    if (finished.err.size() > 2 * kMostKeptError)
+      finished.err.erase(0, finished.err.size() - kMostKeptError);
   }
 
   // What is kept is there: the rest is neither read nor waited for.

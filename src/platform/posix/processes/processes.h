@@ -16,9 +16,15 @@ std::optional<std::string> find_program(const std::string& name);
 // How a program run to its end went.
 struct Finished {
   int status = -1;       // its exit status; -1 when it was killed or timed out
-  std::string out, err;  // what it wrote (when collected)
-  bool cut = false;      // it wrote more than was kept, and was stopped there
+  std::string out, err;  // what was kept of what it wrote (when collected)
+  bool cut = false;      // it wrote more than `most_out`, and was stopped there
 };
+
+// What is kept of a program's output however much it writes: the first
+// kMostKeptOutput bytes of its standard output and the last kMostKeptError
+// of its standard error (what it said last); the rest is read and dropped.
+constexpr std::size_t kMostKeptOutput = std::size_t{1} << 20;
+constexpr std::size_t kMostKeptError = std::size_t{4} << 10;
 
 constexpr int kUntilStopped = -1;
 
@@ -28,7 +34,8 @@ constexpr int kUntilStopped = -1;
 // it is then killed at once and its status is -1. With `collect`, its
 // standard output and error are kept; otherwise they go to /dev/null (a
 // program that leaves a child of its own running, as the clipboard tools do,
-// must not hold the pipes). Once it has written more than `most_out` bytes
+// must not hold the pipes), as far as kMostKeptOutput and kMostKeptError go.
+// Once it has written more than `most_out` bytes (at most kMostKeptOutput)
 // on its standard output, the first `most_out` are kept and it is killed.
 // `settings` ("NAME=value") are added to the environment it inherits, in place
 // of variables of the same names. Nothing when it could not be started.
