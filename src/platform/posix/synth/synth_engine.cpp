@@ -72,8 +72,10 @@ extern "C" void note_memory_failure(int, const char* message, void*) {
 std::atomic<int> g_reading{0};
 std::array<char, 512> g_out_of_memory_line{};
 std::size_t g_out_of_memory_size = 0;
-// A fault, or glib's abort when an allocation fails.
-constexpr int kFaultSignals[] = {SIGSEGV, SIGBUS, SIGABRT};
+// A fault, or glib's end when an allocation fails: an abort, or a trap (a
+// SoundFont that FluidSynth's own readers fail on goes on to libinstpatch's,
+// which allocates through glib).
+constexpr int kFaultSignals[] = {SIGSEGV, SIGBUS, SIGABRT, SIGTRAP};
 std::array<struct sigaction, std::size(kFaultSignals)> g_previous{};
 
 extern "C" void on_fault(int signal) {
@@ -84,9 +86,10 @@ extern "C" void on_fault(int signal) {
     _exit(kCannotGoOnStatus);
   }
   // The faulting instruction runs again (abort raises again), under the
-  // previous handler.
+  // previous handler; a trap instruction does not, so it is raised anew.
   for (std::size_t i = 0; i < std::size(kFaultSignals); ++i)
     if (kFaultSignals[i] == signal) sigaction(signal, &g_previous[i], nullptr);
+  if (signal == SIGTRAP) raise(SIGTRAP);
 }
 
 void watch_faults(const std::string& soundfont) {
