@@ -91,7 +91,17 @@ SynthFailure Synthesizer::start_sink(const SynthConfig& config, Clock& clock,
 
 SynthFailure Synthesizer::start_live(const std::string& soundfont, const RealClock* real_clock) {
   SynthFailure loaded = SynthFailure::none;
+  bool short_of_memory = false;
   std::unique_ptr<LiveOutput> live;
+  auto open = [&] {
+    try {
+      live = LiveOutput::open(core_, real_clock);
+      if (live) live->start();
+    } catch (const std::bad_alloc&) {
+      live.reset();
+      short_of_memory = true;
+    }
+  };
   {
     // The SoundFont readers complain on standard error about a file they
     // cannot read; the program's own message says the synthesizer cannot play.
@@ -107,15 +117,13 @@ SynthFailure Synthesizer::start_live(const std::string& soundfont, const RealClo
     }
     // The device runs in silence meanwhile: the sound server has settled
     // by the time the first note comes.
-    try {
-      live = LiveOutput::open(core_, real_clock);
-      if (live) live->start();
-    } catch (const std::bad_alloc&) {
-      live.reset();
-      loaded = SynthFailure::out_of_memory;
-    }
+    open();
     if (reader.joinable()) reader.join();
+    // A device refused while the SoundFont was being read may have lacked
+    // the memory the reading held then: asked again, it says why.
+    if (!live && !short_of_memory && loaded == SynthFailure::none) open();
   }
+  if (short_of_memory) return SynthFailure::out_of_memory;
   if (loaded != SynthFailure::none) return loaded;
   if (!live) return SynthFailure::no_audio_output;
   live->engine_ready();
