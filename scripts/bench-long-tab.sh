@@ -7,15 +7,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-velk0=${1:-}
-if [[ -z $velk0 ]]; then
-  cmake --preset release >/dev/null
-  cmake --build --preset release -j2 >/dev/null
-  velk0=build/release/velk0
-fi
-velk0=$(realpath "$velk0")
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+source scripts/bench-lib.sh
+bench_setup "${1:-}"
 
 # Lines of `pad` characters of lyrics, after an optional key signature; one
 # line in `every` begins with a measure of eight short notes (tempo 239,

@@ -11,15 +11,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-velk0=${1:-}
-if [[ -z $velk0 ]]; then
-  cmake --preset release >/dev/null
-  cmake --build --preset release -j2 >/dev/null
-  velk0=build/release/velk0
-fi
-velk0=$(realpath "$velk0")
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+source scripts/bench-lib.sh
+bench_setup "${1:-}"
 
 # make_file NAME SECONDS TRACKS NOTES CONTROLS: at 480 ticks a quarter note
 # and 120 beats a minute, each track plays NOTES notes a second on its own
