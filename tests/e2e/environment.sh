@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# VELK0_AUDIO takes none or a WAV file's path, in any case, and refuses
+# VELK0_AUDIO takes none, jack or a WAV file's path, in any case, and refuses
 # anything else before doing anything; a trace that cannot be written is
 # reported once on standard error and the run goes on.
 source "$(dirname "$0")/lib.sh"
@@ -15,12 +15,12 @@ VELK0_AUDIO=piece.WAV "$velk0" "c" </dev/null >out 2>err || fail "piece.WAV: exi
 [[ -s piece.WAV ]] || fail "piece.WAV was not written"
 [[ $(ls | sort | tr '\n' ' ') == "err korvane out piece.WAV " ]] || fail "files: $(ls)"
 
-for value in nothing piece.wv .wav "none "; do
+for value in nothing piece.wv .wav "none " "jack "; do
   code=0
   VELK0_AUDIO=$value VELK0_TRACE=trace "$velk0" "c" </dev/null >out 2>err || code=$?
   [[ $code -eq 2 ]] || fail "$value: exit code $code"
   [[ $(ls | sort | tr '\n' ' ') == "err korvane out piece.WAV " ]] || fail "$value: files: $(ls)"
-  [[ $(wc -l <err) -eq 1 ]] && grep -q "^velk0 : VELK0_AUDIO doit valoir none ou le chemin d'un fichier .wav" err \
+  [[ $(wc -l <err) -eq 1 ]] && grep -q "^velk0 : VELK0_AUDIO doit valoir none, jack ou le chemin d'un fichier .wav" err \
     || fail "$value: standard error: $(cat err)"
   [[ ! -s out ]] || fail "$value: output: $(cat out)"
 done

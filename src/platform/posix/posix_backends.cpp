@@ -74,6 +74,8 @@ PosixConfig PosixConfig::from_environment() {
     config.synth.output = AudioOutput::system;
   } else if (lowered == "none") {
     config.synth.output = AudioOutput::none;
+  } else if (lowered == "jack") {
+    config.synth.live = LiveDevice::jack;
   } else if (has_extension(lowered, kWavExtension)) {
     config.synth.output = AudioOutput::file;
     config.synth.wav_path = audio;
@@ -83,7 +85,7 @@ PosixConfig PosixConfig::from_environment() {
   } else {
     // A mistyped value must not become a file of that name.
     config.error =
-        "velk0 : VELK0_AUDIO doit valoir none ou le chemin d'un fichier .wav ou .mid, pas "
+        "velk0 : VELK0_AUDIO doit valoir none, jack ou le chemin d'un fichier .wav ou .mid, pas "
         "\xC2\xAB " +
         to_terminal(from_system_name(audio)) + " \xC2\xBB ; arr\xC3\xAAt du programme";
   }
@@ -123,8 +125,10 @@ std::unique_ptr<MidiDevices> PosixBackends::make_midi(Clock& clock) {
   return midi;
 }
 
-CueRender PosixBackends::mix_into_file() {
-  if (config_.synth.output != AudioOutput::file) return {};
+CueRender PosixBackends::mix_into_synth() {
+  const bool jack =
+      config_.synth.output == AudioOutput::system && config_.synth.live == LiveDevice::jack;
+  if (config_.synth.output != AudioOutput::file && !jack) return {};
   return [this](std::vector<float> samples) {
     if (Synthesizer* synth = midi_ ? midi_->synthesizer() : nullptr)
       synth->mix_cue(std::move(samples));
@@ -134,13 +138,13 @@ CueRender PosixBackends::mix_into_file() {
 std::unique_ptr<SoundCues> PosixBackends::make_sounds() {
   return std::make_unique<SdlSoundCues>([this](std::string_view path) { return native_path(path); },
                                         config_.synth.output == AudioOutput::none,
-                                        ring_terminal_bell, mix_into_file());
+                                        ring_terminal_bell, mix_into_synth());
 }
 
 std::unique_ptr<Media> PosixBackends::make_media(Clock& clock) {
   return std::make_unique<PosixMedia>(
       *midi_, clock, config_.synth.output,
-      [this](std::string_view path) { return native_path(path); }, mix_into_file());
+      [this](std::string_view path) { return native_path(path); }, mix_into_synth());
 }
 
 std::unique_ptr<Clipboard> PosixBackends::make_clipboard() {

@@ -1,12 +1,13 @@
 // The backends of a POSIX system, set up from the environment:
 //   VELK0_SOUNDFONT  the General MIDI SoundFont of the embedded synthesizer
 //                    (default: the distribution's, /usr/share/sounds/sf2/default-GM.sf2);
-//   VELK0_AUDIO      unset: the system's audio output; PATH.wav (any case): a
+//   VELK0_AUDIO      unset: the system's audio output; jack (any case): a JACK
+//                    server, with the sound cues mixed in; PATH.wav (any case): a
 //                    WAV file rendered in step with the clock; none (any case):
-//                    no sound at all (with a file or none, the sound cues stay
-//                    silent too); PATH.mid (any case): a Standard MIDI File of
-//                    what is sent to device 0, on the virtual clock, with no
-//                    sound and no cues; any other value is refused;
+//                    no sound at all (the sound cues stay silent too; into a
+//                    file or a JACK server they are mixed in); PATH.mid (any case): a Standard MIDI
+//                    File of what is sent to device 0, on the virtual clock, with no sound and no
+//                    cues; any other value is refused;
 //   VELK0_ROOT       the folder that stands for the drive root of system paths
 //                    such as \korvane\notaflux.ini (default: ~/.local/share/velk0);
 //   VELK0_DIALOGS    terminal, bureau (the desktop) or auto (default), in any
@@ -60,9 +61,9 @@ class PosixBackends : public OsBackends {
 
  private:
   // Into a WAV file, the sounds besides the music (cues, wave files) are
-  // mixed with it by the synthesizer; elsewhere, nothing (they have an output
-  // of their own, or none).
-  CueRender mix_into_file();
+  // mixed with it by the synthesizer, and so are the cues into a JACK
+  // server; elsewhere, nothing (they have an output of their own, or none).
+  CueRender mix_into_synth();
 
   PosixConfig config_;
   PosixMidi* midi_ = nullptr;

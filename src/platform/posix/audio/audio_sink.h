@@ -1,5 +1,6 @@
-// Where the embedded synthesizer's sound goes: the system's audio output
-// (LiveOutput), a WAV file (FileSink), or nowhere. The synthesizer picks one
+// Where the embedded synthesizer's sound goes: a live device, the system's
+// audio output or a JACK server (LiveOutput), a WAV file (FileSink), or
+// nowhere. The synthesizer picks one
 // when it starts and from then on only hands it what to play.
 #pragma once
 
@@ -12,7 +13,9 @@
 
 namespace velk0::platform::posix {
 
-// Every sink plays at this rate.
+// The rate of the WAV file and of the system's audio output (SDL converts it
+// to the device's), at which sound cues are handed over; a JACK server plays
+// at its own.
 inline constexpr unsigned kSinkSampleRate = 44100;
 // An event's time when it has none of its own: the moment it is played.
 inline constexpr std::int64_t kSentNow = INT64_MIN;
@@ -35,8 +38,9 @@ class AudioSink {
   // A new piece starts: the output may take its pace anew.
   virtual void rebase() {}
   // A sound cue (interleaved stereo at the sink's rate) mixed with the music
-  // from the present on, at its own level; returns once it has sounded. Only
-  // a file takes it: live, cues have an output of their own.
+  // from the present on, at its own level; returns once it has sounded. A
+  // file and a JACK server take it; through SDL, cues have an output of
+  // their own.
   virtual void mix_cue(std::vector<float> /*samples*/) {}
 };
 

@@ -1,25 +1,18 @@
 #include "platform/posix/audio/live_output.h"
 
-#include <SDL.h>
-
 #include <algorithm>
 #include <chrono>
+#include <functional>
+#include <iostream>
 #include <new>
 #include <system_error>
 
-#include "platform/posix/audio/sdl_audio.h"
 #include "platform/posix/interrupt.h"
 #include "platform/posix/monotonic.h"
-#include "platform/posix/quiet_stderr.h"
-#include "platform/posix/synth/synth_failure.h"
 
 namespace velk0::platform::posix {
 namespace {
 
-// Frames the device pulls at a time: the sound follows an event about this
-// long after it was sent, plus what is kept ready and the sound server's own
-// buffer. Smaller buffers leave the sound server short on a busy machine.
-constexpr Uint16 kDeviceBufferFrames = 1024;
 constexpr float kFadeSeconds = 0.01f;
 // On the way out, the last notes' release is let ring for at most this long.
 constexpr int kLastReleaseMs = 300;
@@ -27,52 +20,39 @@ constexpr int kLastReleaseMs = 300;
 constexpr int kStallMs = 200;
 // The rendering thread looks again this often when it has nothing to do.
 constexpr auto kIdleWait = std::chrono::milliseconds(10);
-
-// No output: nullptr when none is to be had, std::bad_alloc when memory ran
-// out on the way (a run under a memory limit says so, not that no sound
-// server answers).
-std::unique_ptr<LiveOutput> failed_open() {
-  if (sdl_lacked_memory() || !memory_left()) throw std::bad_alloc{};
-  return nullptr;
-}
+// The callback copies the ready sound out this many frames at a time.
+constexpr std::size_t kPullFrames = 256;
 
 }  // namespace
 
-LiveOutput::LiveOutput(RenderCore& core, const RealClock* real_clock, unsigned buffer_frames)
+LiveOutput::LiveOutput(RenderCore& core, std::unique_ptr<AudioDevice> device,
+                       const RealClock* real_clock)
     : core_(core),
+      device_(std::move(device)),
       real_clock_(real_clock),
-      buffer_frames_(buffer_frames),
-      timeline_(kSampleRate, buffer_frames + static_cast<unsigned>(kReadyFrames)) {}
+      rate_(device_->rate()),
+      period_(device_->period()),
+      timeline_(rate_, device_->period() + static_cast<unsigned>(ready_frames())) {}
 
-std::unique_ptr<LiveOutput> LiveOutput::open(RenderCore& core, const RealClock* real_clock) {
-  auto audio = std::make_unique<SdlAudio>();
-  if (!audio->ready()) return failed_open();
-  std::unique_ptr<LiveOutput> live(new LiveOutput(core, real_clock, kDeviceBufferFrames));
-  live->audio_ = std::move(audio);
-  SDL_AudioSpec wanted{};
-  wanted.freq = static_cast<int>(kSampleRate);
-  wanted.format = AUDIO_F32SYS;
-  wanted.channels = SynthEngine::kChannels;
-  wanted.samples = kDeviceBufferFrames;
-  wanted.callback = &LiveOutput::fill;
-  wanted.userdata = live.get();
-  {
-    QuietStderr quiet;
-    SignalsHeld held;
-    // Nothing obtained: SDL converts to whatever the device plays, and the
-    // callback always gets 44.1 kHz stereo floats, as many as it asked for.
-    live->device_ = SDL_OpenAudioDevice(nullptr, 0, &wanted, nullptr, 0);
-  }
-  if (live->device_ == 0) return failed_open();
+std::unique_ptr<LiveOutput> LiveOutput::open(RenderCore& core, std::unique_ptr<AudioDevice> device,
+                                             const RealClock* real_clock) {
+  std::unique_ptr<LiveOutput> live(new LiveOutput(core, std::move(device), real_clock));
+  if (!live->device_->open(*live)) return nullptr;
   return live;
 }
 
 LiveOutput::~LiveOutput() {
   if (ready_.load()) finish(kLastReleaseMs);
-  close_output(device_);
+  // The callback may still run a while, in silence.
   stopping_.store(true);
   pulled_.release();
   if (renderer_.joinable()) renderer_.join();
+  device_.reset();
+}
+
+std::size_t LiveOutput::ready_frames() const {
+  return std::clamp<std::size_t>(period_.load(std::memory_order_relaxed), kLeastReadyFrames,
+                                 kMostReadyFrames);
 }
 
 void LiveOutput::start() {
@@ -82,7 +62,15 @@ void LiveOutput::start() {
   } catch (const std::system_error&) {
     throw std::bad_alloc{};  // a thread is refused for want of memory
   }
-  SDL_PauseAudioDevice(device_, 0);
+  device_->start();
+}
+
+bool LiveOutput::lost() {
+  const std::string_view line = device_->lost();
+  if (line.empty()) return false;
+  if (!said_lost_) std::cerr << line << '\n' << std::flush;
+  said_lost_ = true;
+  return true;
 }
 
 bool LiveOutput::push(const TimedEvent& timed) {
@@ -98,6 +86,7 @@ bool LiveOutput::push(const TimedEvent& timed) {
 }
 
 void LiveOutput::play(const SynthEvent& event, std::int64_t when_ns) {
+  if (lost()) return;
   if (when_ns == kSentNow) when_ns = real_clock_ ? real_clock_->present_ns() : monotonic_ns();
   if (SynthEngine::reads_samples(event)) {
     std::lock_guard<std::mutex> lock(loading_);
@@ -107,35 +96,60 @@ void LiveOutput::play(const SynthEvent& event, std::int64_t when_ns) {
   push({last_frame_, event});
 }
 
+void LiveOutput::mix_cue(std::vector<float> samples) {
+  if (samples.empty() || lost()) return;
+  // The cue before it is still being rendered only after a signal or a
+  // stall: this one is not heard.
+  if (cue_state_.load(std::memory_order_acquire) != kNoCue) return;
+  const std::uint64_t frames = samples.size() / kChannels;
+  cue_ = std::move(samples);
+  cue_state_.store(kCueQueued, std::memory_order_release);
+  const long longest_ms = ms_in(frames + ready_frames()) + kStallMs;
+  for (long waited = 0; cue_state_.load(std::memory_order_acquire) != kNoCue; waited += 5) {
+    if (interrupt_requested() || lost() || waited >= longest_ms) return;
+    sleep_ms(5);
+  }
+  // Its last frames are on their way through the device.
+  sleep_ms(ms_in(ready_frames() + 2 * period_.load()));
+}
+
 void LiveOutput::finish(int ring_ms) {
+  if (lost()) return;
   // A piece that ended plays to its end; one cut short by a signal falls
   // silent at once.
   if (!interrupt_requested()) {
-    long due_ms = static_cast<long>(
-        (last_frame_ > played_.load() ? last_frame_ - played_.load() : 0) * 1000 / kSampleRate);
-    for (long waited = 0; played_.load() < last_frame_ && waited < due_ms + kStallMs; waited += 5)
+    const std::uint64_t played = played_.load();
+    const long due_ms = ms_in(last_frame_ > played ? last_frame_ - played : 0);
+    for (long waited = 0; played_.load() < last_frame_ && waited < due_ms + kStallMs; waited += 5) {
+      if (lost()) return;
       sleep_ms(5);
+    }
     for (int waited = 0; !silent_.load() && waited < ring_ms; waited += 10) sleep_ms(10);
   }
   fading_.store(true);
   for (int waited = 0; !faded_.load() && waited < kStallMs; waited += 5) sleep_ms(5);
   // What is ready and what the device still holds is near silence: let it
   // play out.
-  sleep_ms(static_cast<long>((2 * buffer_frames_ + kReadyFrames) * 1000 / kSampleRate));
+  if (!lost()) sleep_ms(ms_in(2 * period_.load() + ready_frames()));
 }
 
-void LiveOutput::fill(void* self, std::uint8_t* stream, int bytes) {
-  auto* live = static_cast<LiveOutput*>(self);
-  std::size_t frames = static_cast<std::size_t>(bytes) / (kChannels * sizeof(float));
-  live->pull(reinterpret_cast<float*>(stream), frames);
-}
-
-void LiveOutput::pull(float* samples, std::size_t frames) {
+void LiveOutput::pull(StereoOut out, std::size_t frames) {
   const std::uint64_t played = played_.load(std::memory_order_relaxed);
+  period_.store(frames, std::memory_order_relaxed);
   timeline_.callback(monotonic_ns(), played);
-  const std::size_t got = ready_sound_.pop_run(samples, frames * kChannels) / kChannels;
+  std::array<float, kPullFrames * kChannels> run;
+  std::size_t got = 0;
+  while (got < frames) {
+    const std::size_t wanted = std::min(frames - got, kPullFrames);
+    const std::size_t taken = ready_sound_.pop_run(run.data(), wanted * kChannels) / kChannels;
+    for (std::size_t i = 0; i < taken; ++i, ++got) {
+      out.left[got * out.step] = run[2 * i];
+      out.right[got * out.step] = run[2 * i + 1];
+    }
+    if (taken < wanted) break;
+  }
   if (got < frames) {
-    std::fill(samples + got * kChannels, samples + frames * kChannels, 0.0f);
+    for (std::size_t i = got; i < frames; ++i) out.left[i * out.step] = out.right[i * out.step] = 0;
     skipped_.fetch_add(frames - got, std::memory_order_relaxed);
   }
   played_.store(played + frames, std::memory_order_release);
@@ -143,11 +157,9 @@ void LiveOutput::pull(float* samples, std::size_t frames) {
 }
 
 void LiveOutput::run_renderer() {
-  // As SDL asks for its own audio thread, which rendered before: on a busy
-  // machine a lesser priority lets the ready sound run out.
-  SDL_SetThreadPriority(SDL_THREAD_PRIORITY_TIME_CRITICAL);
+  device_->prioritize_renderer();
   while (!stopping_.load(std::memory_order_relaxed)) {
-    const bool full = ready_sound_.size() + block_.size() > kReadyFrames * kChannels;
+    const bool full = ready_sound_.size() + block_.size() > ready_frames() * kChannels;
     if (full || !ready_.load(std::memory_order_acquire)) {
       (void)pulled_.try_acquire_for(kIdleWait);
       continue;
@@ -180,14 +192,27 @@ void LiveOutput::render(float* samples, std::size_t frames) {
   apply_due(samples, frames, done);
   core_.voices(samples, done, frames);
   core_.finish(samples, frames);
+  if (cue_state_.load(std::memory_order_acquire) == kCueQueued) add_cue(samples, frames);
   if (fading_.load(std::memory_order_relaxed)) fade(samples, frames);
   rendered_ += frames;
   silent_.store(SynthEngine::peak(samples, frames) < SynthEngine::kSilence,
                 std::memory_order_relaxed);
 }
 
+// The cue joins the music past the limiter, as a cue joins it in a sound
+// server.
+void LiveOutput::add_cue(float* samples, std::size_t frames) {
+  const std::size_t count = std::min(frames * kChannels, cue_.size() - cue_at_);
+  std::transform(samples, samples + count, cue_.begin() + static_cast<std::ptrdiff_t>(cue_at_),
+                 samples, std::plus<float>());
+  cue_at_ += count;
+  if (cue_at_ < cue_.size()) return;
+  cue_at_ = 0;
+  cue_state_.store(kNoCue, std::memory_order_release);
+}
+
 void LiveOutput::fade(float* samples, std::size_t frames) {
-  const float step = 1.0f / (kFadeSeconds * kSampleRate);
+  const float step = 1.0f / (kFadeSeconds * static_cast<float>(rate_));
   for (std::size_t i = 0; i < frames; ++i) {
     fade_gain_ = std::max(0.0f, fade_gain_ - step);
     samples[2 * i] *= fade_gain_;

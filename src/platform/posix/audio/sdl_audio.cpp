@@ -100,6 +100,7 @@ CueFile SdlSoundCues::play(std::string_view system_path) {
   if (render_) {
     std::vector<float> samples = load_stereo(path, static_cast<int>(kSinkSampleRate));
     if (!samples.empty()) render_(std::move(samples));
+    throw_if_interrupted();  // a live output cut the cue short
     return {};
   }
   SDL_AudioSpec format{};

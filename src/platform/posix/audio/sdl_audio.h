@@ -52,14 +52,15 @@ std::vector<float> to_stereo(const SDL_AudioSpec& format, const Uint8* samples, 
 // as a WAV file.
 std::vector<float> load_stereo(const std::string& path, int rate);
 
-// Where cues go when the synthesizer's sound goes to a file: the samples as
-// load_stereo gives them at the file's rate.
+// Where cues go when the synthesizer's sound goes to a file or a JACK server:
+// the samples as load_stereo gives them at kSinkSampleRate; returns once the
+// cue has sounded (or after a signal).
 using CueRender = std::function<void(std::vector<float>)>;
 
 // Plays a WAV file to its end before returning; a missing file rings `bell`
 // instead, and a machine without audio output plays nothing. When the
 // synthesizer's sound goes elsewhere, so do the cues: into `render` when it
-// is given (a file), nowhere when `silent`.
+// is given (a file, a JACK server), nowhere when `silent`.
 class SdlSoundCues : public SoundCues {
  public:
   SdlSoundCues(PathMapper native_path, bool silent, std::function<void()> bell = {},

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <climits>
 #include <condition_variable>
 #include <mutex>
 #include <new>
@@ -11,7 +12,10 @@
 #include <thread>
 
 #include "platform/posix/audio/file_sink.h"
+#include "platform/posix/audio/jack_device.h"
 #include "platform/posix/audio/live_output.h"
+#include "platform/posix/audio/sdl_audio.h"
+#include "platform/posix/audio/sdl_device.h"
 #include "platform/posix/interrupt.h"
 #include "platform/posix/quiet_stderr.h"
 
@@ -25,9 +29,9 @@ constexpr auto kLongestStart = std::chrono::seconds(5);
 
 class StartDeadline {
  public:
-  explicit StartDeadline(const std::string& soundfont)
+  StartDeadline(const std::string& soundfont, SynthFailure unreachable)
       : no_memory_(failure_line(SynthFailure::out_of_memory, soundfont, "")),
-        no_server_(failure_line(SynthFailure::no_audio_output, soundfont, "")) {
+        no_server_(failure_line(unreachable, soundfont, "")) {
     try {
       watch_ = std::thread([this] { watch(); });
     } catch (const std::system_error&) {
@@ -62,6 +66,13 @@ class StartDeadline {
   std::thread watch_;
 };
 
+// The live device asked for, not open yet; null when it is a JACK server and
+// none runs.
+std::unique_ptr<AudioDevice> live_device(LiveDevice device) {
+  if (device == LiveDevice::jack) return JackDevice::join();
+  return std::make_unique<SdlDevice>();
+}
+
 }  // namespace
 
 SynthStart Synthesizer::start(const SynthConfig& config, Clock& clock,
@@ -80,7 +91,7 @@ SynthFailure Synthesizer::start_sink(const SynthConfig& config, Clock& clock,
                                      const RealClock* real_clock) {
   switch (config.output) {
     case AudioOutput::system:
-      return start_live(config.soundfont, real_clock);
+      return start_live(config, real_clock);
     case AudioOutput::file:
       return start_file(config, clock);
     case AudioOutput::none:
@@ -89,13 +100,15 @@ SynthFailure Synthesizer::start_sink(const SynthConfig& config, Clock& clock,
   return start_silent(config.soundfont);
 }
 
-SynthFailure Synthesizer::start_live(const std::string& soundfont, const RealClock* real_clock) {
+SynthFailure Synthesizer::start_live(const SynthConfig& config, const RealClock* real_clock) {
+  const SynthFailure unreachable = config.live == LiveDevice::jack ? SynthFailure::no_jack_server
+                                                                   : SynthFailure::no_audio_output;
   SynthFailure loaded = SynthFailure::none;
   bool short_of_memory = false;
   std::unique_ptr<LiveOutput> live;
-  auto open = [&] {
+  auto open = [&](std::unique_ptr<AudioDevice> device) {
     try {
-      live = LiveOutput::open(core_, real_clock);
+      live = LiveOutput::open(*core_, std::move(device), real_clock);
       if (live) live->start();
     } catch (const std::bad_alloc&) {
       live.reset();
@@ -107,8 +120,13 @@ SynthFailure Synthesizer::start_live(const std::string& soundfont, const RealClo
     // cannot read; the program's own message says the synthesizer cannot play.
     QuietStderr quiet;
     SignalsHeld held;
-    StartDeadline deadline(soundfont);
-    auto load = [&] { loaded = engine_.create(LiveOutput::kSampleRate, soundfont); };
+    StartDeadline deadline(config.soundfont, unreachable);
+    std::unique_ptr<AudioDevice> device = live_device(config.live);
+    if (!device) return unreachable;
+    rate_ = device->rate();
+    if (!SynthEngine::renders_at(rate_)) return SynthFailure::rate_unplayable;
+    core_.emplace(engine_, rate_);
+    auto load = [&] { loaded = engine_.create(rate_, config.soundfont); };
     std::thread reader;
     try {
       reader = std::thread(load);
@@ -117,15 +135,17 @@ SynthFailure Synthesizer::start_live(const std::string& soundfont, const RealClo
     }
     // The device runs in silence meanwhile: the sound server has settled
     // by the time the first note comes.
-    open();
+    open(std::move(device));
     if (reader.joinable()) reader.join();
     // A device refused while the SoundFont was being read may have lacked
     // the memory the reading held then: asked again, it says why.
-    if (!live && !short_of_memory && loaded == SynthFailure::none) open();
+    if (!live && !short_of_memory && loaded == SynthFailure::none)
+      if (device = live_device(config.live); device && device->rate() == rate_)
+        open(std::move(device));
   }
   if (short_of_memory) return SynthFailure::out_of_memory;
   if (loaded != SynthFailure::none) return loaded;
-  if (!live) return SynthFailure::no_audio_output;
+  if (!live) return unreachable;
   live->engine_ready();
   sink_ = std::move(live);
   return SynthFailure::none;
@@ -134,13 +154,15 @@ SynthFailure Synthesizer::start_live(const std::string& soundfont, const RealClo
 SynthFailure Synthesizer::start_file(const SynthConfig& config, Clock& clock) {
   if (SynthFailure loaded = start_silent(config.soundfont); loaded != SynthFailure::none)
     return loaded;
-  sink_ = FileSink::open(core_, clock, config.wav_path);
+  sink_ = FileSink::open(*core_, clock, config.wav_path);
   return sink_ ? SynthFailure::none : SynthFailure::wav_unwritable;
 }
 
 SynthFailure Synthesizer::start_silent(const std::string& soundfont) {
   QuietStderr quiet;
-  SynthFailure loaded = engine_.create(FileSink::kSampleRate, soundfont);
+  rate_ = FileSink::kSampleRate;
+  core_.emplace(engine_, rate_);
+  SynthFailure loaded = engine_.create(rate_, soundfont);
   if (loaded == SynthFailure::none) sink_ = std::make_unique<NoSink>();
   return loaded;
 }
@@ -169,6 +191,19 @@ void Synthesizer::send(MidiMessage message, std::int64_t when_ns) {
 
 void Synthesizer::release_all(std::int64_t when_ns) {
   play({SynthEvent::Kind::all_notes_off, {}}, when_ns);
+}
+
+void Synthesizer::mix_cue(std::vector<float> samples) {
+  const std::size_t bytes = samples.size() * sizeof(float);
+  if (rate_ != kSinkSampleRate && bytes <= INT_MAX) {
+    SDL_AudioSpec format{};
+    format.freq = static_cast<int>(kSinkSampleRate);
+    format.format = AUDIO_F32SYS;
+    format.channels = SynthEngine::kChannels;
+    samples = to_stereo(format, reinterpret_cast<const Uint8*>(samples.data()),
+                        static_cast<Uint32>(bytes), static_cast<int>(rate_));
+  }
+  sink_->mix_cue(std::move(samples));
 }
 
 }  // namespace velk0::platform::posix

@@ -3,8 +3,9 @@
 // sink is picked once, when it starts; the synthesizer then renders the same
 // way for each.
 //
-// To the speakers, each message is played at the moment the program sent it,
-// a fixed delay later (LiveOutput). A file is rendered in step with the
+// To the speakers (the system's audio output, or a JACK server), each message
+// is played at the moment the program sent it, a fixed delay later
+// (LiveOutput), at the device's rate. A file is rendered in step with the
 // program's clock (FileSink). With no output at all the SoundFont is still
 // loaded (a dry run fails as a real one would) but nothing is synthesized.
 //
@@ -15,6 +16,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,11 +30,15 @@
 namespace velk0::platform::posix {
 
 enum class AudioOutput { system, file, none };
+// Where the sound of AudioOutput::system goes: the system's audio output
+// (through SDL), or a JACK server.
+enum class LiveDevice { sdl, jack };
 
 struct SynthConfig {
   std::string soundfont;
   AudioOutput output = AudioOutput::system;
-  std::string wav_path;  // for AudioOutput::file
+  std::string wav_path;               // for AudioOutput::file
+  LiveDevice live = LiveDevice::sdl;  // for AudioOutput::system
 };
 
 class Synthesizer;
@@ -81,19 +87,21 @@ class Synthesizer {
   // The FluidSynth instance, for what the tests read of it.
   fluid_synth_t* fluid() { return engine_.fluid(); }
 
-  // A sound cue mixed into the sound when it goes to a file (see AudioSink).
-  void mix_cue(std::vector<float> samples) { sink_->mix_cue(std::move(samples)); }
+  // A sound cue (interleaved stereo at kSinkSampleRate) mixed into the sound
+  // when it goes to a file or a JACK server (see AudioSink).
+  void mix_cue(std::vector<float> samples);
 
  private:
   Synthesizer() = default;
   SynthFailure start_sink(const SynthConfig& config, Clock& clock, const RealClock* real_clock);
-  SynthFailure start_live(const std::string& soundfont, const RealClock* real_clock);
+  SynthFailure start_live(const SynthConfig& config, const RealClock* real_clock);
   SynthFailure start_file(const SynthConfig& config, Clock& clock);
   SynthFailure start_silent(const std::string& soundfont);
   void play(const SynthEvent& event, std::int64_t when_ns) { sink_->play(event, when_ns); }
 
   SynthEngine engine_;
-  RenderCore core_{engine_, kSinkSampleRate};
+  unsigned rate_ = kSinkSampleRate;  // the sink's, which the engine renders at
+  std::optional<RenderCore> core_;   // made once the rate is known
   std::unique_ptr<AudioSink> sink_;  // where the sound goes, once started
   bool drum_kit_chosen_ = false;     // since the start
 };

@@ -43,6 +43,8 @@ class SynthEngine {
 
   // The largest magnitude among `frames` frames of interleaved stereo.
   static float peak(const float* samples, std::size_t frames);
+  // Whether FluidSynth renders at `rate` frames a second (8,000 to 96,000).
+  static bool renders_at(unsigned rate) { return rate >= 8000 && rate <= 96000; }
   // Whether applying `event` chooses a program, and so may read samples
   // (see preload).
   static bool reads_samples(const SynthEvent& event);

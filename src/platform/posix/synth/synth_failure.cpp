@@ -41,6 +41,16 @@ std::string failure_line(SynthFailure failure, std::string_view soundfont,
           "aucun serveur de son joignable (PulseAudio, PipeWire ou ALSA). Pour écouter plus "
           "tard, enregistrez le son dans un fichier avec VELK0_AUDIO=fichier.wav.");
       break;
+    case SynthFailure::no_jack_server:
+      line.append(
+          "aucun serveur JACK joignable (VELK0_AUDIO=jack). Démarrez-en un, ou laissez "
+          "VELK0_AUDIO vide pour jouer sur la sortie son du système.");
+      break;
+    case SynthFailure::rate_unplayable:
+      line.append(
+          "le serveur JACK tourne à une fréquence que le synthétiseur ne sait pas produire. "
+          "Redémarrez-le à 48 000 Hz, par exemple avec jackd -r 48000.");
+      break;
     case SynthFailure::out_of_memory:
       line.append("mémoire insuffisante pour lire la banque de sons (SoundFont) ")
           .append(soundfont);

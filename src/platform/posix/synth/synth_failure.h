@@ -13,6 +13,8 @@ enum class SynthFailure {
   soundfont_missing,     // no file at the SoundFont's path
   soundfont_unreadable,  // a file that cannot be read, or is no SoundFont
   no_audio_output,       // no sound server (or device) answers
+  no_jack_server,        // JACK was asked for, and no JACK server runs
+  rate_unplayable,       // the JACK server runs at a rate FluidSynth cannot render at
   wav_unwritable,        // the WAV file cannot be created
   out_of_memory,         // memory ran out while the SoundFont was read
 };

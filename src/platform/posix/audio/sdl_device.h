@@ -1,0 +1,43 @@
+// The system's audio output (PipeWire, PulseAudio or ALSA, whichever answers)
+// under the live output, through SDL: 44.1 kHz stereo floats, pulled a device
+// buffer at a time (SDL converts them to whatever the device plays).
+#pragma once
+
+#include <SDL.h>
+
+#include <memory>
+
+#include "platform/posix/audio/audio_device.h"
+#include "platform/posix/audio/audio_sink.h"
+#include "platform/posix/audio/sdl_audio.h"
+
+namespace velk0::platform::posix {
+
+class SdlDevice final : public AudioDevice {
+ public:
+  SdlDevice() = default;
+  ~SdlDevice() override { close_output(device_); }
+  SdlDevice(const SdlDevice&) = delete;
+  SdlDevice& operator=(const SdlDevice&) = delete;
+
+  unsigned rate() const override { return kSinkSampleRate; }
+  unsigned period() const override { return kBufferFrames; }
+  // Opens the default output device, paused. Prints nothing.
+  bool open(SoundSource& source) override;
+  void start() override { SDL_PauseAudioDevice(device_, 0); }
+  void prioritize_renderer() override;
+
+ private:
+  // Frames the device pulls at a time: the sound follows an event about this
+  // long after it was sent, plus what is kept ready and the sound server's
+  // own buffer. Smaller buffers leave the sound server short on a busy
+  // machine.
+  static constexpr Uint16 kBufferFrames = 1024;
+
+  static void fill(void* source, std::uint8_t* stream, int bytes);
+
+  std::unique_ptr<SdlAudio> audio_;
+  SDL_AudioDeviceID device_ = 0;
+};
+
+}  // namespace velk0::platform::posix
