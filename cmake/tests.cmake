@@ -43,11 +43,12 @@ if(CMAKE_CROSSCOMPILING AND WIN32)
   endif()
 endif()
 
-# The test doubles and the whole-platform fixture, shared by every test.
+# The whole-platform fixture on the test doubles, shared by every test.
 file(GLOB VELK0_TEST_SUPPORT CONFIGURE_DEPENDS tests/support/*.cpp)
+list(FILTER VELK0_TEST_SUPPORT EXCLUDE REGEX "/test_doubles\\.cpp$")
 add_library(velk0_test_support STATIC ${VELK0_TEST_SUPPORT})
 target_include_directories(velk0_test_support PUBLIC tests/support)
-target_link_libraries(velk0_test_support PUBLIC velk0_core velk0_platform_common ${VELK0_GTEST})
+target_link_libraries(velk0_test_support PUBLIC velk0_core velk0_test_doubles ${VELK0_GTEST})
 velk0_warnings(velk0_test_support)
 
 file(GLOB VELK0_UNIT_TESTS CONFIGURE_DEPENDS tests/unit/*.cpp)
