@@ -14,15 +14,30 @@ fail() {
   exit 1
 }
 
+# Ends a script that cannot run here with ctest's skip code (77, see
+# cmake/tests.cmake) and one line saying why: never as a pass.
+skip() {
+  echo "skipped: $*"
+  exit 77
+}
+
+# A check that cannot be made here (a tool of scripts/install-deps.sh --tests
+# missing) is noted and the script goes on; it then ends with `passed`, which
+# says "ok" only when every check was made, and skips naming the ones that
+# were not otherwise (a fault found by the others still fails the script).
+unchecked=()
+not_checked() { unchecked+=("$*"); }
+passed() {
+  ((${#unchecked[@]} == 0)) || skip "$(printf '%s; ' "${unchecked[@]}")the rest passed"
+  echo "ok"
+}
+
 # A script that measures sound calls this with its second argument, the
 # General MIDI SoundFont it measures with (it runs once with each, see
 # cmake/tests.cmake), which velk0 then plays with; one that is not installed
 # skips the test.
 measure_with_soundfont() {
-  [[ -r ${1:?} ]] || {
-    echo "skipped: $1 is not installed (scripts/install-deps.sh --tests installs it)"
-    exit 77
-  }
+  [[ -r ${1:?} ]] || skip "$1 is not installed (scripts/install-deps.sh --tests installs it)"
   export VELK0_SOUNDFONT=$1
 }
 
