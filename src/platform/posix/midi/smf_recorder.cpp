@@ -15,7 +15,7 @@ constexpr unsigned kAllNotesOff = 123;
 
 }  // namespace
 
-SmfRecorder::SmfRecorder(std::string path) : path_(std::move(path)) {
+SmfRecorder::SmfRecorder(std::string path, Clock& clock) : path_(std::move(path)), clock_(clock) {
   const WriteTarget target = write_target(path_);
   std::string failure = target.failure;
   if (failure.empty()) {
@@ -29,7 +29,7 @@ SmfRecorder::SmfRecorder(std::string path) : path_(std::move(path)) {
             << std::flush;
 }
 
-void SmfRecorder::send(MidiMessage message, std::uint64_t ms) {
+void SmfRecorder::keep(MidiMessage message, std::uint64_t ms) {
   if (failed_ || message.length() == 0) return;
   messages_.push_back({ms, message});
   const MidiMessage read = message.seven_bit();
@@ -42,15 +42,17 @@ void SmfRecorder::send(MidiMessage message, std::uint64_t ms) {
 
 void SmfRecorder::end_notes(std::uint64_t ms) {
   for (unsigned at = 0; at < sounding_.size(); ++at)
-    while (sounding_[at] > 0) send(MidiMessage::make(MidiKind::note_off, at / 128, at % 128), ms);
+    while (sounding_[at] > 0) keep(MidiMessage::make(MidiKind::note_off, at / 128, at % 128), ms);
 }
 
-void SmfRecorder::close(std::uint64_t ms, const std::bitset<16>& used) {
+void SmfRecorder::close(const std::bitset<16>& used) {
+  const std::uint64_t ms = clock_.now_ms();
   end_notes(ms);
   for (unsigned channel = 0; channel < 16; ++channel)
     if (used.test(channel))
-      send(MidiMessage::make(MidiKind::control_change, channel, kAllNotesOff), ms);
-  save(ms);
+      keep(MidiMessage::make(MidiKind::control_change, channel, kAllNotesOff), ms);
+  // A failure is said once, here, and again by the end of the run.
+  (void)save(ms);
 }
 
 bool SmfRecorder::save(std::uint64_t end_ms) {
@@ -75,11 +77,12 @@ bool SmfRecorder::save(std::uint64_t end_ms) {
   return false;
 }
 
-void SmfRecorder::end_piece(std::uint64_t ms) {
+void SmfRecorder::end_piece(std::int64_t) {
+  const std::uint64_t ms = clock_.now_ms();
   end_notes(ms);
   for (unsigned channel = 0; channel < 16; ++channel)
     if (pedal_down_.test(channel))
-      send(MidiMessage::make(MidiKind::control_change, channel, kSustainPedal), ms);
+      keep(MidiMessage::make(MidiKind::control_change, channel, kSustainPedal), ms);
 }
 
 }  // namespace velk0::platform::posix
