@@ -41,20 +41,10 @@ std::vector<std::unique_ptr<MidiPorts>> join_sequencer(const char* client) {
   QuietStderr quiet;
   SignalsHeld held;
   std::vector<std::unique_ptr<MidiPorts>> joined;
-  // ALSA's ports when it lists some; failing that, JACK's; failing that, the
-  // first of the two that starts, so ports that appear later are still found.
   need_memory_for_ports();
-  std::unique_ptr<AlsaPorts> alsa = AlsaPorts::join(client);
-  if (alsa && alsa->count() > 0) {
-    joined.push_back(std::move(alsa));
-    return joined;
-  }
+  if (auto alsa = AlsaPorts::join(client)) joined.push_back(std::move(alsa));
   need_memory_for_ports();
-  std::unique_ptr<JackOutput> jack = JackOutput::join(client);
-  if (jack && (!alsa || jack->count() > 0))
-    joined.push_back(std::move(jack));
-  else if (alsa)
-    joined.push_back(std::move(alsa));
+  if (auto jack = JackOutput::join(client)) joined.push_back(std::move(jack));
   return joined;
 }
 

@@ -35,9 +35,10 @@ class SequencerPorts : public MidiPorts {
 // to spare, memory has run out (std::bad_alloc) before they are called.
 void need_memory_for_ports();
 
-// The sequencer's interface whose ports are listed, as a client of the
-// program's own named `client`: ALSA's when it lists ports, else JACK's (when
-// a JACK server runs); none when neither starts.
+// The interfaces of the sequencer that start here, each as a client of the
+// program's own named `client`: ALSA's, then JACK's (when a JACK server
+// runs). An interface that starts with no port yet is kept, so that ports
+// that appear later are found.
 std::vector<std::unique_ptr<MidiPorts>> join_sequencer(const char* client);
 
 }  // namespace velk0::platform::posix
