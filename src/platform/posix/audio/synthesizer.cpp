@@ -10,6 +10,7 @@
 #include <system_error>
 #include <thread>
 
+#include "platform/console.h"
 #include "platform/posix/audio/file_sink.h"
 #include "platform/posix/audio/live_output.h"
 #include "platform/posix/interrupt.h"
@@ -26,8 +27,8 @@ constexpr auto kLongestStart = std::chrono::seconds(5);
 class StartDeadline {
  public:
   explicit StartDeadline(const std::string& soundfont)
-      : no_memory_(failure_line(SynthFailure::out_of_memory, soundfont, "")),
-        no_server_(failure_line(SynthFailure::no_audio_output, soundfont, "")) {
+      : no_memory_(error_line_bytes(failure_line(SynthFailure::out_of_memory, soundfont, ""))),
+        no_server_(error_line_bytes(failure_line(SynthFailure::no_audio_output, soundfont, ""))) {
     try {
       watch_ = std::thread([this] { watch(); });
     } catch (const std::system_error&) {
@@ -147,7 +148,7 @@ SynthFailure Synthesizer::start_silent(const std::string& soundfont) {
 
 Synthesizer::~Synthesizer() = default;
 
-std::string Synthesizer::close_file() { return sink_->close(); }
+Written Synthesizer::close_file() { return sink_->close(); }
 
 int Synthesizer::polyphony() { return engine_.polyphony(); }
 

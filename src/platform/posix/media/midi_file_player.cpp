@@ -3,11 +3,12 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
-#include <iostream>
 #include <optional>
+#include <string>
 #include <system_error>
 
 #include "platform/common/text_encoding.h"
+#include "platform/console.h"
 #include "platform/posix/audio/audio_sink.h"
 #include "platform/posix/interrupt.h"
 #include "platform/posix/media/midi_file_cut.h"
@@ -48,9 +49,8 @@ unsigned MidiFilePlayer::load(const std::string& native_path, std::vector<char>&
   // A file of which nothing can be read is no MIDI file.
   if (!playable || (!playable->whole && playable->messages == 0)) return media_error::kInvalidFile;
   if (!playable->whole)
-    std::cerr << "velk0 : une partie du fichier MIDI " << native_path
-              << " ne peut être lue ; le reste est joué.\n"
-              << std::flush;
+    print_error_line("velk0 : une partie du fichier MIDI " + from_system_name(native_path) +
+                     " ne peut \xEAtre lue ; le reste est jou\xE9.");
   bytes = std::move(playable->bytes);
   return 0;
 }
@@ -174,9 +174,9 @@ void MidiFilePlayer::render_to_end() {
   }
   wait_until(walk_.elapsed_ms());
   if (more && walk_.elapsed_ms() >= kLongestRenderMs)
-    std::cerr << "velk0 : le fichier MIDI dure plus de " << kLongestRenderMs / 60000
-              << " minutes ; le fichier " << to_utf8(port_.rendered_into()) << " s'arrête là.\n"
-              << std::flush;
+    print_error_line("velk0 : le fichier MIDI dure plus de " +
+                     std::to_string(kLongestRenderMs / 60000) + " minutes ; le fichier " +
+                     std::string(port_.rendered_into()) + " s'arr\xEAte l\xE0.");
 }
 
 }  // namespace velk0::platform::posix

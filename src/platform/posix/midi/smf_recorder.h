@@ -60,6 +60,8 @@ class SmfRecorder final : public PiecePort {
   // Writes the file, `end_ms` long, every note ended; false when it could not
   // be written, after one French line on standard error (the first time).
   bool save(std::uint64_t end_ms);
+  // The start of the line that says the file could not be written, and why.
+  std::string unwritten(const Written& written) const;
 
   std::string path_;
   Clock& clock_;

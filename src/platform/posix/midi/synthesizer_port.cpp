@@ -1,8 +1,6 @@
 #include "platform/posix/midi/synthesizer_port.h"
 
-#include <iostream>
-
-#include "platform/common/text_encoding.h"
+#include "platform/console.h"
 #include "platform/posix/synth/synth_failure.h"
 
 namespace velk0::platform::posix {
@@ -21,7 +19,8 @@ Synthesizer* SynthesizerPort::synthesizer() {
     SynthStart started = Synthesizer::start(config_, clock_, real_clock_);
     synth_ = std::move(started.synth);
     file_failed_ = started.failure == SynthFailure::wav_unwritable;
-    std::cerr << failure_line(started.failure, config_.soundfont, config_.wav_path) << std::flush;
+    const std::string line = failure_line(started.failure, config_.soundfont, config_.wav_path);
+    if (!line.empty()) print_error_line(line);
     if (started.failure == SynthFailure::out_of_memory) throw OutOfMemory{};
   }
   return synth_.get();
@@ -75,10 +74,10 @@ void SynthesizerPort::end_piece(std::int64_t when_ns) {
 
 bool SynthesizerPort::complete() {
   if (!synth_) return !file_failed_;
-  std::string failure = synth_->close_file();
-  if (!failure.empty()) {
-    std::cerr << write_failure_line(config_.wav_path, to_utf8(failure), synth_->file_kept_part())
-              << std::flush;
+  const Written written = synth_->close_file();
+  if (!written) {
+    print_error_line(
+        write_failure_line(config_.wav_path, written.failure, synth_->file_kept_part()));
     file_failed_ = true;
   }
   return !file_failed_;
