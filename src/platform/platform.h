@@ -64,8 +64,9 @@ class Clock {
   virtual void wait_ms(std::uint32_t ms) = 0;
 };
 
-// What became of a write: done, or why not.
-struct Written {
+// What became of a write: done, or why not. Every writer returns it, and
+// its caller looks at it.
+struct [[nodiscard]] Written {
   std::string failure;  // in French, in the program's bytes; empty when written
   explicit operator bool() const { return failure.empty(); }
 };

@@ -4,7 +4,10 @@
 #include <iostream>
 
 #include "platform/common/cue_sounds.h"
+#include "platform/common/file_writes.h"
 #include "platform/common/std_files.h"
+#include "platform/common/text_encoding.h"
+#include "platform/console.h"
 #include "platform/doubles/scripted_dialogs.h"
 #include "platform/doubles/virtual_clipboard.h"
 #include "platform/doubles/virtual_clock.h"
@@ -96,9 +99,7 @@ class StopCheckedMedia : public Media {
 };
 
 void report_trace_failure(const std::string& path) {
-  std::cerr << "velk0 : impossible d'\xC3\xA9"
-               "crire la trace "
-            << path << '\n';
+  print_error_line(unwritable_line("velk0", "la trace " + from_system_name(path)));
 }
 
 }  // namespace

@@ -38,7 +38,7 @@ class OsBackends {
   // Once nothing more plays: completes what the run wrote besides its files
   // (the WAV file of its sound); false when that could not be written, after
   // one French line on standard error.
-  virtual bool complete_output() { return true; }
+  [[nodiscard]] virtual bool complete_output() { return true; }
 };
 
 struct SessionOptions {

@@ -10,6 +10,7 @@
 #include "platform/common/case_folding.h"
 #include "platform/common/std_files.h"
 #include "platform/common/text_encoding.h"
+#include "platform/console.h"
 #include "platform/doubles/virtual_clock.h"
 #include "platform/posix/audio/sdl_audio.h"
 #include "platform/posix/interrupt.h"
@@ -86,16 +87,16 @@ PosixConfig PosixConfig::from_environment() {
     // A mistyped value must not become a file of that name.
     config.error =
         "velk0 : VELK0_AUDIO doit valoir none, jack ou le chemin d'un fichier .wav ou .mid, pas "
-        "\xC2\xAB " +
-        to_terminal(from_system_name(audio)) + " \xC2\xBB ; arr\xC3\xAAt du programme";
+        "\xAB " +
+        from_system_name(audio) + " \xBB ; arr\xEAt du programme";
   }
   config.root = env_or("VELK0_ROOT", home_folder() + "/.local/share/velk0");
   const std::string dialogs = env_or("VELK0_DIALOGS", "");
   if (auto place = dialogs_place(lower_ascii(dialogs)))
     config.dialogs = *place;
   else if (config.error.empty())
-    config.error = "velk0 : VELK0_DIALOGS doit valoir terminal, bureau ou auto, pas \xC2\xAB " +
-                   to_terminal(from_system_name(dialogs)) + " \xC2\xBB ; arr\xC3\xAAt du programme";
+    config.error = "velk0 : VELK0_DIALOGS doit valoir terminal, bureau ou auto, pas \xAB " +
+                   from_system_name(dialogs) + " \xBB ; arr\xEAt du programme";
   return config;
 }
 
@@ -104,7 +105,7 @@ std::unique_ptr<Dialogs> PosixBackends::make_dialogs() {
   const bool attached = isatty(STDIN_FILENO) || isatty(STDOUT_FILENO) || isatty(STDERR_FILENO);
   DialogsChoice choice =
       choose_dialogs(config_.dialogs, attached, display_set(), find_program("zenity"));
-  if (!choice.note.empty()) std::cerr << choice.note << '\n';
+  if (!choice.note.empty()) print_error_line(choice.note);
   if (!choice.zenity) return terminal;
   return std::make_unique<DesktopDialogs>(*choice.zenity, std::move(terminal));
 }
