@@ -6,6 +6,7 @@
 #include "platform/common/cue_sounds.h"
 #include "platform/common/std_files.h"
 #include "platform/doubles/scripted_dialogs.h"
+#include "platform/doubles/scripted_midi_inputs.h"
 #include "platform/doubles/virtual_clipboard.h"
 #include "platform/doubles/virtual_clock.h"
 #include "platform/system.h"
@@ -17,6 +18,16 @@ std::optional<std::string> env(const char* name) {
   const char* value = std::getenv(name);
   if (!value) return std::nullopt;
   return std::string(value);
+}
+
+// Whether a message only silences: a note-off, or a sustain or sostenuto
+// pedal lifted. Those still go out once a stop is asked for, so that the way
+// out can let go of what a keyboard held.
+bool only_silences(MidiMessage message) {
+  const MidiMessage read = message.seven_bit();
+  if (read.is_note_off()) return true;
+  return read.kind() == MidiKind::control_change && (read.data1 == 64 || read.data1 == 66) &&
+         read.data2 < 64;
 }
 
 // Decorators that ask the system, before each call that could sound, wait or
@@ -32,7 +43,7 @@ class StopCheckedMidi : public MidiDevices {
     return inner_.open(index);
   }
   void send(MidiMessage message) override {
-    os_.check_stop();
+    if (!only_silences(message)) os_.check_stop();
     inner_.send(message);
   }
   void close() override { inner_.close(); }
@@ -40,6 +51,36 @@ class StopCheckedMidi : public MidiDevices {
  private:
   MidiDevices& inner_;
   OsBackends& os_;
+};
+
+class StopCheckedMidiInputs : public MidiInputs {
+ public:
+  StopCheckedMidiInputs(MidiInputs& inner, OsBackends& os) : inner_(inner), os_(os) {}
+  unsigned count() override { return inner_.count(); }
+  std::string name(unsigned index) override { return inner_.name(index); }
+  bool open(unsigned index, MidiSink& sink) override {
+    os_.check_stop();
+    return inner_.open(index, sink);
+  }
+  Awoken wait(std::optional<std::uint64_t> until_ms) override {
+    os_.check_stop();
+    return inner_.wait(until_ms);
+  }
+  void close() override { inner_.close(); }
+
+ private:
+  MidiInputs& inner_;
+  OsBackends& os_;
+};
+
+// A system without MIDI inputs.
+class NoMidiInputs : public MidiInputs {
+ public:
+  unsigned count() override { return 0; }
+  std::string name(unsigned) override { return {}; }
+  bool open(unsigned, MidiSink&) override { return false; }
+  Awoken wait(std::optional<std::uint64_t>) override { return Awoken::quit; }
+  void close() override {}
 };
 
 class StopCheckedClock : public Clock {
@@ -109,6 +150,8 @@ SessionOptions SessionOptions::from_environment() {
   options.virtual_clock = env("VELK0_CLOCK").value_or("") == "virtual";
   auto trace = env("VELK0_TRACE");
   if (trace && !trace->empty()) options.trace = trace;
+  options.midi_in = env("VELK0_MIDI_IN");
+  if (options.midi_in && options.midi_in->empty()) options.midi_in.reset();
   options.clipboard = env("VELK0_CLIPBOARD");
   if (options.clipboard) options.clipboard = environment_text(*options.clipboard);
   return options;
@@ -128,6 +171,8 @@ Session::Session(const SessionOptions& options, OsBackends& os) {
   checked_clock_ = std::make_unique<StopCheckedClock>(*platform_.clock, os);
   checked_dialogs_ = std::make_unique<StopCheckedDialogs>(*platform_.dialogs, os);
   checked_media_ = std::make_unique<StopCheckedMedia>(*platform_.media, os);
+  checked_midi_in_ = std::make_unique<StopCheckedMidiInputs>(*platform_.midi_in, os);
+  platform_.midi_in = checked_midi_in_.get();
   platform_.midi = checked_midi_.get();
   platform_.media = checked_media_.get();
   platform_.clock = checked_clock_.get();
@@ -169,6 +214,12 @@ void Session::make_services(const SessionOptions& options, OsBackends& os) {
   else
     clipboard_ = os.make_clipboard();
   programs_ = os.make_programs();
+  if (options.midi_in)
+    midi_in_ = std::make_unique<ScriptedMidiInputs>(*options.midi_in, *clock_);
+  else
+    midi_in_ = os.make_midi_inputs(*clock_);
+  if (!midi_in_) midi_in_ = std::make_unique<NoMidiInputs>();
+  notices_ = os.make_notices();
 
   platform_.dialogs = dialogs_.get();
   platform_.clock = clock_.get();
@@ -177,6 +228,8 @@ void Session::make_services(const SessionOptions& options, OsBackends& os) {
   platform_.files = files_.get();
   platform_.clipboard = clipboard_.get();
   platform_.programs = programs_.get();
+  platform_.midi_in = midi_in_.get();
+  platform_.notices = notices_.get();
 }
 
 MidiDevices& Session::trace_services() {
@@ -188,6 +241,12 @@ MidiDevices& Session::trace_services() {
   traced_files_ = std::make_unique<TracedFiles>(*files_, *trace_);
   traced_clipboard_ = std::make_unique<TracedClipboard>(*clipboard_, *trace_);
   traced_programs_ = std::make_unique<TracedPrograms>(*programs_, *trace_);
+  traced_midi_in_ = std::make_unique<TracedMidiInputs>(*midi_in_, *trace_);
+  platform_.midi_in = traced_midi_in_.get();
+  if (notices_) {
+    traced_notices_ = std::make_unique<TracedNotices>(*notices_, *trace_);
+    platform_.notices = traced_notices_.get();
+  }
   platform_.dialogs = traced_dialogs_.get();
   platform_.clock = traced_clock_.get();
   platform_.sounds = traced_sounds_.get();
@@ -199,6 +258,7 @@ MidiDevices& Session::trace_services() {
 }
 
 void Session::shutdown() {
+  if (platform_.midi_in) platform_.midi_in->close();
   if (guard_ && guard_->is_open()) guard_->close();
   if (platform_.media) platform_.media->close();
 }
