@@ -11,74 +11,19 @@ here=$(dirname "$0")
 kalvesta=$(dirname "$velk0")/kalvesta
 export VELK0_AUDIO=none VELK0_CLOCK=virtual
 client=essai port=écoute
-skip() {
-  echo "jack_ports: skipped, $*"
-  exit 77
-}
+find_jack_python
 
-command -v jackd >/dev/null || skip "jackd is not installed (scripts/install-deps.sh --tests)"
-python=
-for candidate in python3 /usr/bin/python3; do
-  "$candidate" -c "import jack" 2>/dev/null && { python=$candidate; break; }
-done
-[[ -n $python ]] || skip "python3-jack-client is not installed (scripts/install-deps.sh --tests)"
-
-# Waits up to $1 tenths of a second for process $2 to end.
-ended_within() {
-  for _ in $(seq "$1"); do
-    kill -0 "$2" 2>/dev/null || return 0
-    sleep 0.1
-  done
-  ! kill -0 "$2" 2>/dev/null
-}
-# Ends process $1 (if any), a `timeout` in front of the real one: lets it end
-# by itself for $2 tenths of a second, then asks it to (SIGTERM, which
-# `timeout` passes on), then, five seconds later, kills both.
-end() {
-  [[ -n $1 ]] || return 0
-  ended_within "$2" "$1" || kill "$1" 2>/dev/null || true
-  ended_within 50 "$1" || kill -KILL $(pgrep -P "$1") "$1" 2>/dev/null || true
-  wait "$1" 2>/dev/null || true
-}
 # The receiving client leaves first, at the end of its input, so that the
-# server, stopped with no client left, frees its entry in JACK's registry of
-# servers (eight entries for the whole machine).
-server='' receiver=''
+# server, stopped with no client left, frees its entry in JACK's registry.
+receiver=''
 stop() {
   exec 3>&- 2>/dev/null || true
-  end "$receiver" 50
-  end "$server" 0
+  end_process "$receiver" 50
+  stop_jack_server
   rm -rf "$tmp"
 }
 trap stop EXIT
-
-# A server of this run's own, so that runs side by side never meet: the
-# first of four names that no running server holds (a server that was killed
-# leaves its entry in the registry, and the next server of its name takes it
-# back). No real-time scheduling, so that any user can start it; each cycle
-# waits for every client (-S), so that a client the busy machine runs late
-# still reads what the cycle carried; no client starts a server of its own.
-# Each background process ends by itself, should this script be killed.
-export JACK_NO_START_SERVER=1
-for slot in 1 2 3 4; do
-  export JACK_DEFAULT_SERVER=velk0-e2e-$slot
-  timeout 100 jackd -r -S -t 5000 -n "$JACK_DEFAULT_SERVER" -d dummy -r 48000 -p 1024 \
-    >"$tmp/jackd.log" 2>&1 &
-  server=$!
-  for _ in $(seq 100); do
-    grep -q "server starting" "$tmp/jackd.log" && break
-    kill -0 "$server" 2>/dev/null || break
-    sleep 0.1
-  done
-  grep -q "server already active" "$tmp/jackd.log" || break
-  wait "$server" || true
-  server=''
-done
-if [[ -z $server ]] || ! kill -0 "$server" 2>/dev/null ||
-  ! timeout 15 jack_wait -w -t 10 >/dev/null 2>&1 || ! kill -0 "$server" 2>/dev/null; then
-  skip "no JACK server starts here: $(grep -v -i 'copyright\|warranty\|free software\|conditions' \
-    "$tmp/jackd.log" | tr '\n' ' ')"
-fi
+start_jack_server
 
 # The test's client: one line per message received in $tmp/received, and
 # "end" once everything received before a line on descriptor 3 is there.
