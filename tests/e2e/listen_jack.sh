@@ -6,7 +6,7 @@
 # every message through, byte for byte and in order, to the output kalvesta
 # chose (a port of the same client). Stopped by SIGTERM while a key and the
 # sustain pedal are down, it lifts the pedal and lets go of the key before
-# the output closes. Skipped (77) where no JACK server can start, or where
+# the output closes; in a terminal, Escape ends it. Skipped (77) where no JACK server can start, or where
 # the ALSA sequencer has ports of its own, which are then the ones listed.
 source "$(dirname "$0")/lib.sh"
 here=$(dirname "$0")
@@ -116,4 +116,25 @@ done
 got=$(grep -vx end "$tmp/received")
 want=$(printf '%s\n' "${sent[@]}" "176 64 0" "128 62 0" "176 123 0" "178 123 0")
 [[ $got == "$want" ]] || fail "the output received:"$'\n'"$got"$'\n'"rather than:"$'\n'"$want"
+
+# In a terminal, keys typed need no Enter: an arrow key does not end the
+# listening, Escape does.
+mkfifo "$tmp/typed"
+timeout 30 script -qefc "$ecoute 0" /dev/null <"$tmp/typed" >"$tmp/tty" 2>&1 &
+listener=$!
+exec 4>"$tmp/typed"
+for _ in $(seq 100); do
+  grep -q "q ou Échap pour finir" "$tmp/tty" && break
+  sleep 0.1
+done
+printf '\033[A' >&4
+sleep 0.5
+kill -0 "$listener" 2>/dev/null || fail "an arrow key ended the listening: $(cat "$tmp/tty")"
+printf '\033' >&4
+status=0
+wait "$listener" || status=$?
+listener=''
+exec 4>&-
+[[ $status -eq 0 ]] || fail "Escape: exit code $status: $(cat "$tmp/tty")"
+grep -q "fin de l'écoute" "$tmp/tty" || fail "Escape did not end the listening: $(cat "$tmp/tty")"
 echo "ok"
