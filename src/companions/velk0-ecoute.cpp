@@ -196,12 +196,9 @@ int run_listener(platform::Platform& platform, const std::vector<std::string>& a
                   "e %u (%s), %s ; q ou \xC9"
                   "chap pour finir",
                   *index, name.c_str(), played.c_str()));
-  try {
-    listen(platform, listening);
-  } catch (...) {
-    listening.silence();  // a stop asked for: what the keyboard left sounding goes first
-    throw;
-  }
+  // A stop asked for (a signal) ends the run here, and the platform's note
+  // guard lets go of the pedals and the notes on the way out.
+  listen(platform, listening);
   inputs.close();
   listening.silence();
   platform.midi->close();

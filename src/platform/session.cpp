@@ -20,16 +20,6 @@ std::optional<std::string> env(const char* name) {
   return std::string(value);
 }
 
-// Whether a message only silences: a note-off, or a sustain or sostenuto
-// pedal lifted. Those still go out once a stop is asked for, so that the way
-// out can let go of what a keyboard held.
-bool only_silences(MidiMessage message) {
-  const MidiMessage read = message.seven_bit();
-  if (read.is_note_off()) return true;
-  return read.kind() == MidiKind::control_change && (read.data1 == 64 || read.data1 == 66) &&
-         read.data2 < 64;
-}
-
 // Decorators that ask the system, before each call that could sound, wait or
 // ask, whether the user wants the program to stop.
 class StopCheckedMidi : public MidiDevices {
@@ -43,7 +33,7 @@ class StopCheckedMidi : public MidiDevices {
     return inner_.open(index);
   }
   void send(MidiMessage message) override {
-    if (!only_silences(message)) os_.check_stop();
+    os_.check_stop();
     inner_.send(message);
   }
   void close() override { inner_.close(); }

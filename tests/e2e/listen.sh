@@ -4,8 +4,8 @@
 # the device choice file names, or the synthesizer in its place; every
 # message but the pitch bend played through on its channel; a keyboard
 # unplugged (what it held let go, one line) and plugged in again; the end on
-# Escape, on q, at the end of the script, each with the pedal lifted and the
-# keys let go; with no terminal and a display, each line also a desktop
+# Escape, on q, at the end of the script, or on SIGTERM, each with the pedal
+# lifted and the keys let go; with no terminal and a display, each line also a desktop
 # notice.
 source "$(dirname "$0")/lib.sh"
 ecoute=$(dirname "$velk0")/velk0-ecoute
@@ -105,6 +105,20 @@ fin de l'écoute" "unplugged"
   fail "not let go at Escape: $(sent_to 0)"
 grep -q '"t":1300,"ev":"input","op":"quit"' "$tmp/trace" || fail "Escape not traced"
 ! grep -q '"bytes":\[144,60,90\]' <(grep '"t":2000' "$tmp/trace") || fail "heard after Escape"
+
+# A termination request while the pedal and a key are down, on the real
+# clock: both let go on the way out.
+printf 'input Clavier\n0 176 64 127\n0 144 60 90\n60000 144 62 90\n' >"$keyboard"
+rm -f "$tmp/trace"
+VELK0_CLOCK='' timeout 30 "$ecoute" 0 </dev/null >"$tmp/out" 2>"$tmp/err" &
+listener=$!
+for _ in $(seq 100); do grep -q '"bytes":\[144,60,90\]' "$tmp/trace" 2>/dev/null && break; sleep 0.1; done
+kill -TERM "$listener"
+status=0
+wait "$listener" || status=$?
+[[ $status -eq 143 ]] || fail "SIGTERM: exit code $status: $(cat "$tmp/err")"
+[[ $(sent_to 0) == $'176 64 127\n144 60 90\n176 64 0\n128 60 0' ]] ||
+  fail "not let go at SIGTERM: $(sent_to 0)"
 
 # With no terminal and a display, each line said is also a desktop notice.
 mkdir -p "$tmp/bin"
