@@ -6,17 +6,19 @@ a dummy JACK server and a null sink; this script plays a keyboard (a JACK
 client of its own, tests/e2e/jack_client.py) into velk0-ecoute and measures:
 
   line    from the last key of a chord to its line on velk0-ecoute's output
-          (the time the key was handed to the keyboard's client, which sends
-          it at the start of the next JACK cycle, to the time the line was
-          read from the pipe)
+          (from the JACK cycle that sent the key, as the keyboard's process
+          callback saw the monotonic clock, to the time the line was read
+          from the pipe); a chord whose line did not come is counted apart
   midi    the thru to a JACK port: from the cycle that carried a note-on into
           velk0-ecoute's input to the frame at which it reached the port
           kalvesta chose (exact, from JACK's frame times)
   sdl     the thru to the embedded synthesizer's live output (SDL, into the
-          null sink): from the note-on handed to the keyboard's client to the
-          first sound of a woodblock in the sink's monitor
-  wav     the thru into a WAV file: from the note-on's arrival (velk0's clock,
-          in the trace) to the first sound of the woodblock in the file
+          null sink): from the JACK cycle that sent a note-on to the first
+          sound of the woodblock in the sink's monitor
+  wav     the thru into a WAV file, which velk0 renders in step with its
+          clock: how far each woodblock's sound lies from where its arrival
+          (velk0's clock, in the trace) puts it, the first note's giving the
+          file's origin
 
 Each prints the median and the worst of its notes. Only the standard library,
 python3-jack-client and the two helpers are used.
@@ -40,7 +42,7 @@ from bench_sound import RATE, Recorder, mono_peaks, read_wav  # noqa: E402
 from jack_client import TestClient  # noqa: E402
 
 WOODBLOCK = 115
-LOUD = 300  # a sample this far from silence is sound
+WINDOW = RATE // 5  # where a note's sound is looked for: 200 ms from its time
 
 
 class Listener:
@@ -93,29 +95,37 @@ def chords_and_thru(args, keyboard, root):
     """Chord lines and the thru to a JACK port, in one run."""
     env = env_for(args, root, VELK0_AUDIO="none")
     listener = Listener(args, env, port_number(args, env, "clavier:retour"))
-    chords = [(48, 52, 55), (53, 57, 60)]
-    handed, lines = [], []
+    chords = [((48, 52, 55), "majeur : o4 c e g"), ((53, 57, 60), "majeur : o4 f a >c")]
     keyboard.take_sent(), keyboard.take_received()
     for i in range(args.notes):
-        keys = chords[i % 2]
-        for key in keys:
+        for key in chords[i % 2][0]:
             keyboard.send("touches", [0x90, key, 90])
-        handed.append(time.monotonic())
         time.sleep(0.25)
-        for key in keys:
+        for key in chords[i % 2][0]:
             keyboard.send("touches", [0x80, key, 0])
         time.sleep(0.1)
     keyboard.barrier()
+    time.sleep(0.2)
     listener.stop()
-    said = [t for t, line in listener.lines if " : o" in line]
-    if len(said) != len(handed):
-        raise RuntimeError("%d lines for %d chords" % (len(said), len(handed)))
-    lines = [(s - h) * 1000 for s, h in zip(said, handed)]
-    sent = [f for _, f, d in keyboard.take_sent() if d[0] == 0x90]
+    sent = [(f, t) for _, f, d, t in keyboard.take_sent() if d[0] == 0x90]
     came = [f for _, f, d in keyboard.take_received() if d[0] == 0x90]
+    # Each chord's last key, and the first line after it that names it.
+    lines, missed = [], 0
+    said = [(t, line) for t, line in listener.lines if " : o" in line]
+    for i in range(args.notes):
+        struck = sent[3 * i + 2][1]
+        after = [t for t, line in said if t >= struck and line == chords[i % 2][1]]
+        if after and (i + 1 == args.notes or after[0] < sent[3 * i + 3][1]):
+            lines.append((after[0] - struck) * 1000)
+        else:
+            missed += 1
     # The first key of each chord.
-    thru = [(c - s) * 1000 / args.jack_rate for s, c in zip(sent[::3], came[::3])]
+    thru = [(c - s[0]) * 1000 / args.jack_rate for s, c in zip(sent[::3], came[::3])]
     summary("line: last key to its line (settle time %d ms)" % args.settle_ms, lines)
+    if missed:
+        print("line: %d chords of %d had no line of their own" % (missed, args.notes))
+    if len(came) != len(sent):
+        print("midi: %d note-ons sent, %d came back" % (len(sent), len(came)))
     summary("midi: note-on on the JACK input to the JACK output port", thru)
 
 
@@ -123,22 +133,25 @@ def woodblocks(keyboard, count):
     """Plays `count` woodblock notes 250 ms apart; the times they were handed."""
     keyboard.send("touches", [0xC0, WOODBLOCK])
     time.sleep(0.5)
-    handed = []
+    keyboard.take_sent()
     for _ in range(count):
         keyboard.send("touches", [0x90, 72, 110])
-        handed.append(time.monotonic())
         time.sleep(0.05)
         keyboard.send("touches", [0x80, 72, 0])
         time.sleep(0.2)
-    return handed
+    keyboard.barrier()
+    return [t for _, _, d, t in keyboard.take_sent() if d[0] == 0x90]
 
 
-def first_sound(frames, at, within):
-    """The first frame from `at` on (within `within` frames) that is sound."""
-    for i in range(max(0, at), min(len(frames), at + within)):
-        if frames[i] >= LOUD:
-            return i
-    return None
+def first_sound(frames, at):
+    """The onset of the note whose sound starts after frame `at`: the first
+    frame that reaches half the loudest of the next 200 ms (the tail of the
+    note before is far below it)."""
+    window = frames[max(0, at) : max(0, at) + WINDOW]
+    if not window or max(window) < 100:
+        return None
+    half = max(window) / 2
+    return max(0, at) + next(i for i, v in enumerate(window) if v >= half)
 
 
 def thru_to_sdl(args, keyboard, root):
@@ -152,10 +165,10 @@ def thru_to_sdl(args, keyboard, root):
     listener.stop()
     delays = []
     for t in handed:
-        found = first_sound(frames, int((t - origin) * RATE), RATE // 5)
+        found = first_sound(frames, int((t - origin) * RATE))
         if found is not None:
             delays.append((found / RATE + origin - t) * 1000)
-    summary("sdl: note-on handed to the JACK input to its first sound (null sink)", delays)
+    summary("sdl: note-on on the JACK input to its first sound (null sink)", delays)
 
 
 def thru_to_wav(args, keyboard, root):
@@ -170,12 +183,14 @@ def thru_to_wav(args, keyboard, root):
         events = [json.loads(line) for line in f]
     arrivals = [e["at"] for e in events if e["ev"] == "heard" and e["bytes"][0] == 0x90]
     frames = mono_peaks(read_wav(wav))
+    loudest = max(frames)
+    first = first_sound(frames, next(i for i, v in enumerate(frames) if v >= loudest / 4) - 440)
     delays = []
     for at in arrivals:
-        found = first_sound(frames, at * RATE // 1000 - RATE // 200, RATE // 5)
+        found = first_sound(frames, first + (at - arrivals[0] - 5) * RATE // 1000)
         if found is not None:
-            delays.append(found * 1000 / RATE - at)
-    summary("wav: note-on's arrival to its first sound in the file", delays)
+            delays.append((found - first) * 1000 / RATE - (at - arrivals[0]))
+    summary("wav: each sound from where its arrival puts it, the first note's the origin", delays)
 
 
 def main():
@@ -184,7 +199,7 @@ def main():
     parser.add_argument("--kalvesta", required=True)
     parser.add_argument("--source", help="the null sink's monitor (no SDL figures without)")
     parser.add_argument("--soundfont", default="/usr/share/sounds/sf2/TimGM6mb.sf2")
-    parser.add_argument("--notes", type=int, default=200)
+    parser.add_argument("--notes", type=int, default=int(os.environ.get("BENCH_NOTES", 200)))
     parser.add_argument("--jack-rate", type=int, default=48000)
     parser.add_argument("--settle-ms", type=int, default=80)
     args = parser.parse_args()

@@ -25,7 +25,7 @@ class TestClient:
         self.outputs = {n: self.client.midi_outports.register(n) for n in outputs}
         self.received = queue.Queue()  # (port name, frame time, bytes)
         self.pending = {n: collections.deque() for n in outputs}
-        self.sent = queue.Queue()  # (port name, frame time, bytes)
+        self.sent = queue.Queue()  # (port name, frame time, bytes, monotonic time)
         self.lock = threading.Lock()
         self.cycles = 0
         self.cycle_done = threading.Condition()
@@ -35,13 +35,14 @@ class TestClient:
 
     def _process(self, frames):
         start = self.client.last_frame_time
+        now = time.monotonic()
         with self.lock:
             for name, port in self.outputs.items():
                 port.clear_buffer()
                 while self.pending[name]:
                     data = self.pending[name].popleft()
                     port.write_midi_event(0, data)
-                    self.sent.put((name, start, data))
+                    self.sent.put((name, start, data, now))
         for name, port in self.inputs.items():
             for offset, data in port.incoming_midi_events():
                 self.received.put((name, start + offset, bytes(data)))

@@ -67,7 +67,8 @@ find_jack_python() {
 }
 
 # Starts a dummy JACK server of this run's own, its process in $jack_server,
-# its period $1 frames (1024 by default), or skips the test when none starts.
+# its period $1 frames (1024 by default), for $2 seconds at most (100 by
+# default), or skips the test when none starts.
 # The server has the first of four names that no running server holds, so
 # that runs side by side never meet (a server that was killed leaves its
 # entry in the registry, and the next server of its name takes it back). No
@@ -83,7 +84,7 @@ start_jack_server() {
   local slot
   for slot in 1 2 3 4; do
     export JACK_DEFAULT_SERVER=velk0-e2e-$slot
-    timeout 100 jackd -r -S -t 5000 -n "$JACK_DEFAULT_SERVER" -d dummy -r 48000 -p "${1:-1024}" \
+    timeout "${2:-100}" jackd -r -S -t 5000 -n "$JACK_DEFAULT_SERVER" -d dummy -r 48000 -p "${1:-1024}" \
       >"$tmp/jackd.log" 2>&1 &
     jack_server=$!
     for _ in $(seq 100); do
