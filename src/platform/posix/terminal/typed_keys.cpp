@@ -26,7 +26,11 @@ bool more_within(int fd, int ms) {
 
 }  // namespace
 
-TypedKeys::TypedKeys(int fd) : fd_(fd), raw_(fd) { watched_ = raw_.active(); }
+// Only in the terminal's foreground: a program started in the background
+// (velk0-ecoute &) that set the terminal's mode or read it would be stopped.
+TypedKeys::TypedKeys(int fd) : fd_(fd), raw_(isatty(fd) && tcgetpgrp(fd) == getpgrp() ? fd : -1) {
+  watched_ = raw_.active();
+}
 
 bool TypedKeys::quit_typed() {
   if (!watched_) return false;

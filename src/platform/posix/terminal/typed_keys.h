@@ -9,8 +9,9 @@ namespace velk0::platform::posix {
 
 class TypedKeys {
  public:
-  // Watches `fd` when it is a terminal; anything else (a file, a pipe, no
-  // standard input at all) is not read.
+  // Watches `fd` when it is a terminal and the program runs in its
+  // foreground; anything else (a file, a pipe, no standard input at all, a
+  // program started in the background) is not read.
   explicit TypedKeys(int fd);
 
   // The descriptor to wait on, -1 when nothing is watched.
