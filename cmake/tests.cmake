@@ -97,7 +97,7 @@ if(NOT CMAKE_CROSSCOMPILING AND TARGET velk0)
   # Alone: its X server, buses and dialogs would slow the timed runs beside it.
   set_tests_properties(e2e.desktop_dialogs e2e.desktop_dialogs_accessible PROPERTIES RUN_SERIAL ON)
   # Skipped where no JACK server can start.
-  set_tests_properties(e2e.jack_ports PROPERTIES TIMEOUT 120)
+  set_tests_properties(e2e.jack_ports e2e.listen_jack PROPERTIES TIMEOUT 120)
   # One dummy JACK server at a time: a run's client can fail to join a server
   # while several others start and stop beside it.
   if(jack_tests)

@@ -44,7 +44,8 @@ for program in $programs; do
   gzip -t "/usr/share/man/man1/$name.1.gz" 2>/dev/null || fail "no manual page for $name"
 done
 # What opens MIDI files and tablatures from the file manager.
-for file in applications/velk0.desktop icons/hicolor/scalable/apps/velk0.svg mime/packages/velk0.xml; do
+for file in applications/velk0.desktop applications/velk0-ecoute.desktop \
+  icons/hicolor/scalable/apps/velk0.svg mime/packages/velk0.xml; do
   [[ -s /usr/share/$file ]] || fail "no /usr/share/$file"
 done
 out=$(VELK0_CLOCK=virtual VELK0_AUDIO=none VELK0_TRACE=- VELK0_ROOT=$(mktemp -d) \

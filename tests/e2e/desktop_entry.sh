@@ -12,8 +12,10 @@ cmake --install "$(dirname "$velk0")" --prefix "$prefix" >"$tmp/install.log" ||
   fail "cmake --install: $(cat "$tmp/install.log")"
 entry=$prefix/share/applications/velk0.desktop
 [[ -s $prefix/share/icons/hicolor/scalable/apps/velk0.svg ]] || fail "no icon installed"
+listener=$prefix/share/applications/velk0-ecoute.desktop
+grep -qx "Exec=velk0-ecoute" "$listener" || fail "no entry that listens to a keyboard"
 if command -v desktop-file-validate >/dev/null; then
-  desktop-file-validate "$entry" || fail "desktop-file-validate finds faults"
+  desktop-file-validate "$entry" "$listener" || fail "desktop-file-validate finds faults"
 else
   not_checked "the entry's validity: desktop-file-validate is not installed" \
     "(scripts/install-deps.sh --tests)"

@@ -11,25 +11,25 @@ here=$(dirname "$0")
 kalvesta=$(dirname "$velk0")/kalvesta
 export VELK0_AUDIO=none VELK0_CLOCK=virtual
 client=essai port=écoute
-need_jack
+find_jack_python
 
-# The receiving client leaves first, then the server (see start_jack_server).
-jack_server='' receiver=''
+# The receiving client leaves first, at the end of its input, so that the
+# server, stopped with no client left, frees its entry in JACK's registry.
+receiver=''
 stop() {
   exec 3>&- 2>/dev/null || true
-  end "$receiver" 50
-  end "$jack_server" 0
+  end_process "$receiver" 50
+  stop_jack_server
   rm -rf "$tmp"
 }
 trap stop EXIT
-
-start_jack_server 1024
+start_jack_server
 
 # The test's client: one line per message received in $tmp/received, and
 # "end" once everything received before a line on descriptor 3 is there.
 mkfifo "$tmp/barrier"
 touch "$tmp/received"
-timeout 100 "$jack_python" "$here/jack_ports.py" "$client" "$port" "$tmp/received" \
+timeout 100 "$python" "$here/jack_ports.py" "$client" "$port" "$tmp/received" \
   <"$tmp/barrier" >"$tmp/receiver.out" 2>"$tmp/receiver.err" &
 receiver=$!
 exec 3>"$tmp/barrier"

@@ -13,9 +13,11 @@
 #include "platform/console.h"
 #include "platform/doubles/virtual_clock.h"
 #include "platform/posix/audio/sdl_audio.h"
+#include "platform/posix/desktop/desktop_notices.h"
 #include "platform/posix/interrupt.h"
 #include "platform/posix/media/media.h"
 #include "platform/posix/midi/midi_devices.h"
+#include "platform/posix/midi/midi_inputs.h"
 #include "platform/posix/processes/clipboard_tools.h"
 #include "platform/posix/processes/companions.h"
 #include "platform/posix/processes/processes.h"
@@ -158,6 +160,18 @@ std::unique_ptr<Programs> PosixBackends::make_programs() {
 
 std::string PosixBackends::native_path(std::string_view system_path) {
   return posix_native_path(system_path, config_.root);
+}
+
+std::unique_ptr<MidiInputs> PosixBackends::make_midi_inputs(Clock& clock) {
+  return std::make_unique<PosixMidiInputs>(clock);
+}
+
+std::unique_ptr<Notices> PosixBackends::make_notices() {
+  const bool attached = isatty(STDIN_FILENO) || isatty(STDOUT_FILENO) || isatty(STDERR_FILENO);
+  const bool desktop = config_.dialogs == DialogsPlace::desktop ||
+                       (config_.dialogs == DialogsPlace::automatic && !attached);
+  if (!desktop || !display_set()) return nullptr;
+  return std::make_unique<DesktopNotices>("velk0");
 }
 
 void PosixBackends::check_stop() { throw_if_interrupted(); }

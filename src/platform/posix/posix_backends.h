@@ -56,6 +56,12 @@ class PosixBackends : public OsBackends {
   // Companion programs, detached.
   std::unique_ptr<Programs> make_programs() override;
   std::string native_path(std::string_view system_path) override;
+  // The sequencer's input ports (ALSA's or JACK's).
+  std::unique_ptr<MidiInputs> make_midi_inputs(Clock& clock) override;
+  // Desktop notifications where the boxes would be desktop dialogs (see
+  // DialogsPlace), whatever zenity: no terminal, or VELK0_DIALOGS=bureau,
+  // with a display.
+  std::unique_ptr<Notices> make_notices() override;
   // Throws Interrupted once a signal has asked the program to stop.
   void check_stop() override;
   [[nodiscard]] bool complete_output() override;
