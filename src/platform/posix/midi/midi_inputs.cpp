@@ -12,9 +12,9 @@
 #include "platform/common/text_encoding.h"
 #include "platform/console.h"
 #include "platform/posix/interrupt.h"
+#include "platform/posix/midi/sequencer_ports.h"
 #include "platform/posix/monotonic.h"
 #include "platform/posix/quiet_stderr.h"
-#include "platform/posix/synth/synth_failure.h"
 
 namespace velk0::platform::posix {
 namespace {
@@ -22,12 +22,6 @@ namespace {
 constexpr const char* kClient = "velk0-ecoute";
 constexpr const char* kPort = "entree";
 constexpr std::int64_t kLookEveryNs = 500'000'000;
-
-// The sequencer's client libraries crash when memory is refused them (see
-// midi_devices.cpp): without some to spare, memory has run out before.
-void need_memory_for_ports() {
-  if (!memory_left()) throw std::bad_alloc{};
-}
 
 // A port's name without the numbers ALSA gives its client and port ("20:0"),
 // which may change when the keyboard is plugged in again.
@@ -52,7 +46,7 @@ PosixMidiInputs::~PosixMidiInputs() {
   try {
     close();
     QuietStderr quiet;
-    in_.reset();
+    for (auto& in : ins_) in.reset();
   } catch (...) {
     // Nothing more can be let go on the way out.
   }
@@ -65,47 +59,43 @@ void PosixMidiInputs::find_ports() {
   ports_tried_ = true;
   QuietStderr quiet;
   SignalsHeld held;
-  need_memory_for_ports();
-  try {
-    in_ = std::make_unique<RtMidiIn>(RtMidi::LINUX_ALSA, kClient);
-    if (in_->getPortCount() == 0) {
-      // Failing ALSA's ports, JACK's; failing those, the first of the two
-      // that starts, so that ports that appear later are still found.
-      need_memory_for_ports();
-      auto jack = std::make_unique<RtMidiIn>(RtMidi::UNIX_JACK, kClient);
-      if (jack->getPortCount() > 0) in_ = std::move(jack);
+  // ALSA's ports, then JACK's, as the outputs are listed; a sequencer that
+  // starts with no port yet is kept, so that ports that appear later are
+  // found.
+  const RtMidi::Api apis[] = {RtMidi::LINUX_ALSA, RtMidi::UNIX_JACK};
+  for (std::size_t i = 0; i < ins_.size(); ++i) {
+    need_memory_for_ports();
+    try {
+      ins_[i] = std::make_unique<RtMidiIn>(apis[i], kClient);
+      // Called only while a port is open; set once for every opening.
+      ins_[i]->setCallback(&PosixMidiInputs::on_message, this);
+    } catch (const RtMidiError&) {
+      ins_[i].reset();  // this sequencer is not there
     }
-  } catch (const RtMidiError&) {
-    in_.reset();  // ALSA's sequencer is not there
-  }
-  try {
-    if (!in_) in_ = std::make_unique<RtMidiIn>(RtMidi::UNIX_JACK, kClient);
-    // Called only while a port is open; set once for every opening.
-    in_->setCallback(&PosixMidiInputs::on_message, this);
-  } catch (const RtMidiError&) {
-    in_.reset();
   }
 }
 
-std::vector<std::string> PosixMidiInputs::port_names() {
-  std::vector<std::string> names;
+std::vector<PosixMidiInputs::Port> PosixMidiInputs::ports() {
+  std::vector<Port> found;
   find_ports();
-  if (!in_) return names;
-  need_memory_for_ports();
   QuietStderr quiet;
-  try {
-    const unsigned count = in_->getPortCount();
-    for (unsigned i = 0; i < count; ++i) names.push_back(in_->getPortName(i));
-  } catch (const RtMidiError&) {
+  for (const auto& in : ins_) {
+    if (!in) continue;
+    need_memory_for_ports();
+    try {
+      const unsigned count = in->getPortCount();
+      for (unsigned i = 0; i < count; ++i) found.push_back({in->getPortName(i), in.get(), i});
+    } catch (const RtMidiError&) {
+    }
   }
-  return names;
+  return found;
 }
 
-unsigned PosixMidiInputs::count() { return static_cast<unsigned>(port_names().size()); }
+unsigned PosixMidiInputs::count() { return static_cast<unsigned>(ports().size()); }
 
 std::string PosixMidiInputs::name(unsigned index) {
-  const std::vector<std::string> names = port_names();
-  return index < names.size() ? from_utf8(names[index]) : std::string();
+  const std::vector<Port> found = ports();
+  return index < found.size() ? from_utf8(found[index].name) : std::string();
 }
 
 void PosixMidiInputs::on_message(double, std::vector<unsigned char>* bytes, void* self) {
@@ -125,27 +115,27 @@ void PosixMidiInputs::on_message(double, std::vector<unsigned char>* bytes, void
   (void)ignored;
 }
 
-bool PosixMidiInputs::open_port(unsigned index) {
+bool PosixMidiInputs::open_port(const Port& port) {
+  close_port();
   need_memory_for_ports();
   QuietStderr quiet;
   SignalsHeld held;
   try {
-    if (in_->isPortOpen()) in_->closePort();
-    in_->openPort(index, kPort);
+    port.in->openPort(port.index, kPort);
   } catch (const RtMidiError&) {
     return false;
   }
-  return in_->isPortOpen();
+  return port.in->isPortOpen();
 }
 
 bool PosixMidiInputs::open(unsigned index, MidiSink& sink) {
   close();
-  const std::vector<std::string> names = port_names();
-  if (index >= names.size() || wake_[0] < 0 || !open_port(index)) return false;
+  const std::vector<Port> found = ports();
+  if (index >= found.size() || wake_[0] < 0 || !open_port(found[index])) return false;
   for (Arrival stale; queue_.pop(stale);) {
   }
   sink_ = &sink;
-  port_ = names[index];
+  port_ = found[index].name;
   lost_ = false;
   next_look_ns_ = monotonic_ns() + kLookEveryNs;
   keys_ = std::make_unique<TypedKeys>(STDIN_FILENO);
@@ -169,19 +159,19 @@ bool PosixMidiInputs::hand_on() {
 bool PosixMidiInputs::watch_port() {
   if (!sink_ || monotonic_ns() < next_look_ns_) return false;
   next_look_ns_ = monotonic_ns() + kLookEveryNs;
-  const std::vector<std::string> names = port_names();
-  const auto same = [this](const std::string& name) {
-    return lasting_name(name) == lasting_name(port_);
+  const std::vector<Port> now = ports();
+  const auto same = [this](const Port& port) {
+    return lasting_name(port.name) == lasting_name(port_);
   };
-  const auto found = std::find_if(names.begin(), names.end(), same);
-  if (!lost_ && found == names.end()) {
+  const auto found = std::find_if(now.begin(), now.end(), same);
+  if (!lost_ && found == now.end()) {
     lost_ = true;
     sink_->port_lost();
     return true;
   }
-  if (lost_ && found != names.end() && open_port(static_cast<unsigned>(found - names.begin()))) {
+  if (lost_ && found != now.end() && open_port(*found)) {
     lost_ = false;
-    port_ = *found;
+    port_ = found->name;
     sink_->port_back();
     return true;
   }
@@ -224,16 +214,20 @@ Awoken PosixMidiInputs::wait(std::optional<std::uint64_t> until_ms) {
   }
 }
 
-void PosixMidiInputs::close() {
-  keys_.reset();
-  sink_ = nullptr;
-  if (in_ && in_->isPortOpen()) {
-    QuietStderr quiet;
+void PosixMidiInputs::close_port() {
+  QuietStderr quiet;
+  for (const auto& in : ins_) {
     try {
-      in_->closePort();
+      if (in && in->isPortOpen()) in->closePort();
     } catch (const RtMidiError&) {
     }
   }
+}
+
+void PosixMidiInputs::close() {
+  keys_.reset();
+  sink_ = nullptr;
+  close_port();
   for (Arrival arrival; queue_.pop(arrival);) {
   }
 }

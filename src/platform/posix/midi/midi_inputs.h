@@ -1,8 +1,8 @@
 // The MIDI inputs of a POSIX system: the sequencer's ports that a keyboard
-// plays into, ALSA's (through RtMidi) when ALSA lists any, else JACK's
-// (through RtMidi too: its JACK input connects within the server before
-// openPort returns, so that the first message sent after the opening comes
-// in, unlike its JACK output, see jack_output.h).
+// plays into, ALSA's then JACK's, as the outputs are listed, both through
+// RtMidi (its JACK input connects within the server before openPort
+// returns, so that the first message sent after the opening comes in,
+// unlike its JACK output, see jack_output.h).
 //
 // Messages come in on the library's thread (JACK's process thread, or
 // ALSA's), which stamps them on the clock and queues them without a lock
@@ -12,6 +12,7 @@
 // the same name, whatever numbers ALSA gives it), which is then listened to.
 #pragma once
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <memory>
@@ -49,11 +50,18 @@ class PosixMidiInputs : public MidiInputs {
     std::uint64_t ms = 0;
   };
   static void on_message(double, std::vector<unsigned char>* bytes, void* self);
-  // Looks, once, for the sequencer (ALSA's or JACK's).
+  // A port now: its name in the sequencer's own bytes, its sequencer and
+  // its place there.
+  struct Port {
+    std::string name;
+    RtMidiIn* in = nullptr;
+    unsigned index = 0;
+  };
+  // Joins, once, the sequencers that are there (ALSA's, JACK's).
   void find_ports();
-  // The names of the ports now, in the sequencer's own bytes.
-  std::vector<std::string> port_names();
-  bool open_port(unsigned index);
+  std::vector<Port> ports();
+  bool open_port(const Port& port);
+  void close_port();
   // Hands the sink what came; false when nothing did.
   bool hand_on();
   // Looks whether the open port went away or came back, when it is time to;
@@ -66,7 +74,7 @@ class PosixMidiInputs : public MidiInputs {
 
   Clock& clock_;
   bool ports_tried_ = false;
-  std::unique_ptr<RtMidiIn> in_;
+  std::array<std::unique_ptr<RtMidiIn>, 2> ins_;  // ALSA's, JACK's
   SpscQueue<Arrival, 4096> queue_;
   std::atomic<unsigned> dropped_{0};
   int wake_[2] = {-1, -1};
