@@ -37,7 +37,7 @@ DISPLAY= "$vantrel" 2>"$tmp/err" && fail "vantrel succeeded without information"
 grep -qx "vantrel : impossible de lire l'information courante (\\\\korvane\\\\prvinfo.tab), rien n'a été copié" \
   "$tmp/err" || fail "vantrel without information said: $(cat "$tmp/err")"
 
-Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp 3>"$tmp/display" >/dev/null 2>&1 &
+Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp -noreset 3>"$tmp/display" >/dev/null 2>&1 &
 xvfb=$!
 eventually test -s "$tmp/display" || fail "Xvfb did not start"
 export DISPLAY=":$(head -1 "$tmp/display")"

@@ -22,8 +22,10 @@ done
 [[ -n $python ]] || skip "python3-pyatspi is not installed (scripts/install-deps.sh --tests)"
 
 # The real run: a private X server and session bus, whose accessibility bus
-# starts when zenity's toolkit asks for it.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$tmp/display" 2>"$tmp/xvfb.log" &
+# starts when zenity's toolkit asks for it. The server must not reset when its
+# last client leaves: the next box's zenity, connecting meanwhile, would find
+# no display.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$tmp/display" 2>"$tmp/xvfb.log" &
 xvfb=$!
 trap 'kill "$xvfb" 2>/dev/null; rm -rf "$tmp"' EXIT
 for _ in $(seq 100); do [[ -s $tmp/display ]] && break; sleep 0.1; done

@@ -58,7 +58,7 @@ start_display() {
   for tool in Xvfb xdotool; do
     command -v "$tool" >/dev/null || { echo "$tool is not installed" >&2; exit 1; }
   done
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" \
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$work/display" \
     >"$work/xvfb.log" 2>&1 &
   xvfb_pid=$!
   local i
