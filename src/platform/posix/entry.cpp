@@ -68,11 +68,10 @@ void shut_down(velk0::platform::Session& session) {
 // the sound server let go, once it returns.
 int run_session(velk0::platform::Program program, const std::vector<std::string>& args,
                 velk0::platform::posix::PosixConfig config,
-                std::span<const velk0::platform::SeedFile> first_use) {
+                std::span<const velk0::platform::SeedFile> first_use,
+                const std::string& out_of_memory) {
   namespace platform = velk0::platform;
   namespace posix = velk0::platform::posix;
-  // Ready before memory can run out.
-  const std::string out_of_memory = platform::error_line_bytes(kOutOfMemory);
   posix::PosixBackends os(std::move(config));
   platform::Session session(platform::SessionOptions::from_environment(), os);
   if (!first_use.empty())
@@ -123,7 +122,20 @@ int run_entry(int argc, char** argv, Program program, std::span<const SeedFile> 
   args.reserve(static_cast<std::size_t>(argc > 0 ? argc : 0));
   for (int i = 0; i < argc; ++i) args.push_back(platform::from_system_name(argv[i]));
 
-  int code = run_session(program, args, std::move(config), first_use);
+  // Ready before memory can run out.
+  const std::string out_of_memory = platform::error_line_bytes(kOutOfMemory);
+  int code = 0;
+  try {
+    code = run_session(program, args, std::move(config), first_use, out_of_memory);
+  } catch (const posix::Interrupted&) {
+    // Told by the status below.
+  } catch (const posix::OutOfMemory&) {
+    code = posix::kCannotGoOnStatus;  // said where it was found
+  } catch (const std::bad_alloc&) {
+    // While the services were made, before the program began.
+    std::fputs(out_of_memory.c_str(), stderr);
+    code = posix::kCannotGoOnStatus;
+  }
   // Conventional exit status of a run cut short by a signal.
   if (posix::interrupt_requested()) code = 128 + posix::interrupt_signal();
   return code;
