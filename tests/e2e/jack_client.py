@@ -7,7 +7,9 @@ The server is the one JACK_DEFAULT_SERVER names; none is started.
 """
 
 import collections
+import os
 import queue
+import sys
 import threading
 import time
 
@@ -80,6 +82,18 @@ class TestClient:
         while not self.received.empty():
             out.append(self.received.get())
         return out
+
+    def log_received(self, log, who):
+        """After a barrier, writes each message received so far to `log`, one
+        line of its bytes each, then "end"; ends the process when the server
+        stopped running cycles."""
+        if not self.barrier():
+            print(who + ": the server stopped running cycles", file=sys.stderr)
+            os._exit(1)
+        for _, _, data in self.take_received():
+            log.write(" ".join(str(b) for b in data) + "\n")
+        log.write("end\n")
+        log.flush()
 
     def take_sent(self):
         out = []

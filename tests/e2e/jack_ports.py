@@ -11,7 +11,6 @@ says the port is there. Exits at the end of standard input, or with status 1
 when the server goes away or a barrier does not come within ten seconds.
 """
 
-import os
 import sys
 
 from jack_client import TestClient
@@ -24,13 +23,7 @@ def main():
     with open(log_path, "a", encoding="ascii") as log:
         print("ready", flush=True)
         for _ in sys.stdin:
-            if not client.barrier():
-                print("jack_ports.py: the server stopped running cycles", file=sys.stderr)
-                os._exit(1)
-            for _, _, data in client.take_received():
-                log.write(" ".join(str(b) for b in data) + "\n")
-            log.write("end\n")
-            log.flush()
+            client.log_received(log, "jack_ports.py")
     client.close()
 
 

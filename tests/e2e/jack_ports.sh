@@ -33,12 +33,7 @@ timeout 100 "$python" "$here/jack_ports.py" "$client" "$port" "$tmp/received" \
   <"$tmp/barrier" >"$tmp/receiver.out" 2>"$tmp/receiver.err" &
 receiver=$!
 exec 3>"$tmp/barrier"
-for _ in $(seq 100); do
-  grep -qx ready "$tmp/receiver.out" && break
-  kill -0 "$receiver" 2>/dev/null || fail "the receiving client stopped: $(cat "$tmp/receiver.err")"
-  sleep 0.1
-done
-grep -qx ready "$tmp/receiver.out" || fail "the receiving client never registered its port"
+wait_for_client "$receiver" "$tmp/receiver.out" "$tmp/receiver.err" "the receiving client"
 
 # Runs one command (no terminal, 20 s at most), then writes into $tmp/got
 # every message the port received from it, the All Notes Off that end it

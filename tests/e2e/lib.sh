@@ -65,6 +65,17 @@ end_process() {
   wait "$1" 2>/dev/null || true
 }
 
+# Waits until the test's JACK client (process $1) wrote "ready" in its output
+# file $2, its errors in $3; fails, naming it $4, when it stopped or never did.
+wait_for_client() {
+  for _ in $(seq 100); do
+    grep -qx ready "$2" && return 0
+    kill -0 "$1" 2>/dev/null || fail "$4 stopped: $(cat "$3")"
+    sleep 0.1
+  done
+  fail "$4 never registered its ports"
+}
+
 # A Python with the JACK client module, in $python, or the test is skipped.
 find_jack_python() {
   command -v jackd >/dev/null || skip "jackd is not installed (scripts/install-deps.sh --tests)"

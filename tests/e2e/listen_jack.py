@@ -14,7 +14,6 @@ Exits at the end of standard input, or with status 1 when the server goes
 away or a barrier does not come within ten seconds.
 """
 
-import os
 import sys
 import time
 
@@ -34,13 +33,7 @@ def main():
             if words[0] == "sleep":
                 time.sleep(int(words[1]) / 1000)
             elif words[0] == "barrier":
-                if not client.barrier():
-                    print("listen_jack.py: the server stopped running cycles", file=sys.stderr)
-                    os._exit(1)
-                for _, _, data in client.take_received():
-                    log.write(" ".join(str(b) for b in data) + "\n")
-                log.write("end\n")
-                log.flush()
+                client.log_received(log, "listen_jack.py")
             else:
                 client.send("touches", [int(w) for w in words])
     client.close()

@@ -33,12 +33,7 @@ timeout 100 "$python" "$here/listen_jack.py" "$client" "$tmp/received" \
   <"$tmp/commands" >"$tmp/keyboard.out" 2>"$tmp/keyboard.err" &
 keyboard=$!
 exec 3>"$tmp/commands"
-for _ in $(seq 100); do
-  grep -qx ready "$tmp/keyboard.out" && break
-  kill -0 "$keyboard" 2>/dev/null || fail "the keyboard stopped: $(cat "$tmp/keyboard.err")"
-  sleep 0.1
-done
-grep -qx ready "$tmp/keyboard.out" || fail "the keyboard never registered its ports"
+wait_for_client "$keyboard" "$tmp/keyboard.out" "$tmp/keyboard.err" "the keyboard"
 
 # The sound module's port is the output velk0 plays on.
 timeout 20 "$kalvesta" >"$tmp/out" 2>"$tmp/err" || fail "kalvesta: exit code $?"
