@@ -9,8 +9,10 @@ server with a null sink; this script only plays, records and measures:
   level     peak and RMS of a C major scale and of a ten-note string chord,
             live (recorded) and rendered into a WAV file
   tail      how a WAV file ends after the last note-off
-  latency   launch to first audible sound (recorded), launch to first note-on
-            (read from the trace with audio off)
+  latency   launch to first audible sound (recorded), with where the time goes
+            (each step of the start, noted by start_marks.c preloaded into
+            velk0, and the note-on as it leaves, read from the trace), launch
+            to first note-on (read from the trace with audio off)
   memory    resident memory at its peak, with audio off and with sound
   callback  memory blocks taken on the audio thread while a piece with
             program changes plays (SDL's disk driver, a counting malloc)
@@ -318,19 +320,104 @@ def first_note_on(args, soundfont):
     return (seen - launched) * 1000, cpu, peak_memory_mb(args)
 
 
+# The steps of a start, as start_marks.c notes them, in the order they are
+# printed: (name, from, to), each mark in ms after the launch.
+STEPS = (
+    ("libraries loaded", "launch", "loaded"),
+    ("to the synthesizer's start", "loaded", "start"),
+    ("SoundFont: settings and synthesizer", "settings", "sfload_begin"),
+    ("SoundFont: presets and instruments", "sfload_begin", "sfload_end"),
+    ("SoundFont: samples of the first programs", "sfload_end", "programs_end"),
+    ("device: audio subsystem", "audio_init_begin", "audio_init_end"),
+    ("device: opening", "open_begin", "open_end"),
+    ("start done to the note-on sent", "start_done", "note_on_sent"),
+    ("note-on sent to applied (lead, what is ready)", "note_on_sent", "first_note_on"),
+    ("applied to heard (ready sound, device, server)", "first_note_on", "audible"),
+    ("note-on sent to heard", "note_on_sent", "audible"),
+    ("launch to heard", "launch", "audible"),
+)
+
+
+def start_marks(args, path, launched):
+    """The marks of a run, in ms after its launch."""
+    marks = {"launch": 0.0}
+    if os.path.exists(path):
+        with open(path) as f:
+            for line in f:
+                name, seconds = line.split()
+                marks[name] = (float(seconds) - launched) * 1000
+        os.remove(path)
+    start = [marks[m] for m in ("settings", "audio_init_begin", "open_begin") if m in marks]
+    done = [marks[m] for m in ("programs_end", "started") if m in marks]
+    if start:
+        marks["start"] = min(start)
+    if done:
+        marks["start_done"] = max(done)
+    return marks
+
+
+class TraceWatch:
+    """Notes when the first note-on comes in a run's trace (standard error)."""
+
+    def __init__(self, stream):
+        self.seen = None
+        self.thread = threading.Thread(target=self._read, args=(stream,), daemon=True)
+        self.thread.start()
+
+    def _read(self, stream):
+        for line in stream:
+            if self.seen is None and NOTE_ON.search(line):
+                self.seen = time.monotonic()
+
+
+def first_sound(args, soundfont):
+    """One live run of the first note, with its start's marks; returns them,
+    in ms after the launch, with the first audible sample's, and the run's
+    peak memory in MB."""
+    shim = built_tool(args, "start_marks", "-shared", "-fPIC")
+    marks_file = os.path.join(args.root, "marks")
+    env = velk0_env(args, soundfont, trace="-")
+    env.update(LD_PRELOAD=shim, VELK0_BENCH_MARKS=marks_file)
+    rec = Recorder(args.source)
+    time.sleep(0.3)
+    launched = time.monotonic()
+    proc = subprocess.Popen(measured(args, FIRST_NOTE), env=env, stdin=subprocess.DEVNULL,
+                            stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+    watch = TraceWatch(proc.stderr)
+    if proc.wait() != 0:
+        sys.exit("velk0 ended with status %d" % proc.returncode)
+    watch.thread.join()
+    time.sleep(0.3)
+    frames, origin = rec.stop()
+    marks = start_marks(args, marks_file, launched)
+    if watch.seen is not None:
+        marks["note_on_sent"] = (watch.seen - launched) * 1000
+    first = next((i for i, v in enumerate(frames) if v >= 33), None)
+    if first is not None:
+        marks["audible"] = (first / RATE + origin - launched) * 1000
+    return marks, peak_memory_mb(args)
+
+
 def latency(args, soundfont):
-    audible, note_on, cpu, memory_live, memory_off = [], [], [], [], []
+    runs, note_on, cpu, memory_live, memory_off = [], [], [], [], []
     for _ in range(args.latency_runs):
-        frames, launched, memory = record_live(args, soundfont, FIRST_NOTE)
-        first = next((i for i, v in enumerate(frames) if v >= 33), None)
-        audible.append((first / RATE - launched) * 1000 if first is not None else float("inf"))
+        marks, memory = first_sound(args, soundfont)
+        runs.append(marks)
         memory_live.append(memory)
         ms, processor, memory = first_note_on(args, soundfont)
         note_on.append(ms)
         cpu.append(processor)
         memory_off.append(memory)
+    audible = [m.get("audible", float("inf")) for m in runs]
     print("latency: launch to first audible sound: median %.0f ms (%.0f to %.0f), %d runs"
           % (statistics.median(audible), min(audible), max(audible), len(audible)))
+    print("latency: where the time goes, median of the runs (ms; the device opens while"
+          " the SoundFont is read):")
+    for name, begin, end in STEPS:
+        spans = [m[end] - m[begin] for m in runs if begin in m and end in m]
+        if spans:
+            print("  %-48s %6.1f  (%.1f to %.1f)"
+                  % (name, statistics.median(spans), min(spans), max(spans)))
     print("latency: launch to first note-on, audio off: median %.0f ms (%.0f to %.0f); "
           "processor time of the run %.0f ms"
           % (statistics.median(note_on), min(note_on), max(note_on), statistics.median(cpu)))
