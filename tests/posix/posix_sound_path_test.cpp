@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/posix/audio/live_output.h"
 #include "platform/posix/audio/stream_timeline.h"
 #include "platform/posix/synth/limiter.h"
 
@@ -23,41 +24,75 @@ struct DeviceCase {
   std::int64_t (*call_at)(std::int64_t k);
   // Largest change of spacing between two messages sent 62 ms apart, in frames.
   std::int64_t spacing_slack;
+  // Whether the threads run in real time (the pace: see LiveOutput), and the
+  // longest a message may then wait for the callback that takes its frame.
+  bool real_time;
+  std::int64_t most_delay_ms;
 };
+
+StreamTimeline timeline_for(bool real_time) {
+  const LiveOutput::Pace pace = LiveOutput::pace_for(
+      kBuffer, kRate,
+      real_time ? LiveOutput::Rendering::real_time : LiveOutput::Rendering::held_back);
+  return StreamTimeline(
+      kRate, kBuffer + static_cast<unsigned>(std::max(pace.least_ready, std::size_t{kBuffer})),
+      pace.lead_ns, pace.margin_ns);
+}
 
 void PrintTo(const DeviceCase& c, std::ostream* out) { *out << c.name; }
 
 // A jitter of up to 4 ms, the same on every run.
 std::int64_t jitter(std::int64_t k) { return (k * 7919 % 41) * kMs / 10; }
 
+std::int64_t steady(std::int64_t k) { return k * kBufferNs; }
+std::int64_t jittery(std::int64_t k) { return k * kBufferNs + jitter(k); }
+// A device whose clock runs 0.05 % fast calls earlier and earlier.
+std::int64_t fast_clock(std::int64_t k) { return k * kBufferNs * 9995 / 10000 + jitter(k); }
+
 const DeviceCase kDevices[] = {
-    {"Steady", [](std::int64_t k) { return k * kBufferNs; }, 1},
+    {"Steady", steady, 1, false, 54},
     // Two buffers filled at once, then the regular pace.
-    {"BurstAtStart", [](std::int64_t k) { return k < 2 ? k * kMs / 10 : (k - 1) * kBufferNs; }, 1},
-    {"Jittery", [](std::int64_t k) { return k * kBufferNs + jitter(k); }, 1},
+    {"BurstAtStart", [](std::int64_t k) { return k < 2 ? k * kMs / 10 : (k - 1) * kBufferNs; }, 1,
+     false, 54},
+    {"Jittery", jittery, 1, false, 57},
     // One call 15 ms earlier than any before, within the piece's lead.
-    {"OneEarlyCall", [](std::int64_t k) { return k * kBufferNs - (k == 200 ? 15 * kMs : 0); }, 1},
-    // A device whose clock runs 0.05 % fast calls earlier and earlier.
-    {"FastClock", [](std::int64_t k) { return k * kBufferNs * 9995 / 10000 + jitter(k); }, 2},
+    {"OneEarlyCall", [](std::int64_t k) { return k * kBufferNs - (k == 200 ? 15 * kMs : 0); }, 1,
+     false, 54},
+    {"FastClock", fast_clock, 2, false, 56},
+    // The threads in real time: a delay of about three buffers and a margin.
+    {"RealTimeSteady", steady, 1, true, 38},
+    {"RealTimeJittery", jittery, 1, true, 42},
+    {"RealTimeFastClock", fast_clock, 2, true, 41},
 };
 
 class Timeline : public ::testing::TestWithParam<DeviceCase> {};
 
-// Messages every 62 ms for ten seconds, sent between the device's calls.
+// Messages every 62 ms for ten seconds, sent between the device's calls, in a
+// piece that begins once the device has run a moment (as the device opens
+// for it, the timeline is rebased).
 TEST_P(Timeline, MessagesKeepTheirSpacingAndArriveBeforeTheirFrame) {
   const std::int64_t start = 1'000'000'000'000;
-  StreamTimeline timeline(kRate, kBuffer);
+  StreamTimeline timeline = timeline_for(GetParam().real_time);
   timeline.start(start);
   std::int64_t k = 0;
-  std::vector<std::uint64_t> frames;
-  for (std::int64_t sent = start + kMs; sent < start + 10'000 * kMs; sent += 62 * kMs) {
-    while (start + GetParam().call_at(k) <= sent)
+  auto run_until = [&](std::int64_t t) {
+    while (start + GetParam().call_at(k) <= t)
       timeline.callback(start + GetParam().call_at(k), k * kBuffer), ++k;
+  };
+  run_until(start + 100 * kMs);
+  timeline.rebase();
+  std::vector<std::uint64_t> frames;
+  std::int64_t most_delay = 0;
+  for (std::int64_t sent = start + 101 * kMs; sent < start + 10'000 * kMs; sent += 62 * kMs) {
+    run_until(sent);
     std::uint64_t frame = timeline.frame_at(sent);
     // The first call after the message renders from frame k x buffer on.
     EXPECT_GE(frame, static_cast<std::uint64_t>(k) * kBuffer) << "sent at " << (sent - start) / kMs;
+    const auto call = static_cast<std::int64_t>(frame / kBuffer);
+    most_delay = std::max(most_delay, start + GetParam().call_at(call) - sent);
     frames.push_back(frame);
   }
+  EXPECT_LE(most_delay, GetParam().most_delay_ms * kMs);
   const std::int64_t spacing = 62 * kRate / 1000;
   for (std::size_t i = 1; i < frames.size(); ++i) {
     std::int64_t gap = static_cast<std::int64_t>(frames[i] - frames[i - 1]);
@@ -72,7 +107,7 @@ TEST(TimelineTest, ARebaseShedsTheDelayOfADeviceThatRunsSlow) {
   const std::int64_t start = 1'000'000'000'000;
   // 0.1 % slow: after a minute the calls come 60 ms later than the frames say.
   auto call_at = [&](std::int64_t k) { return start + k * kBufferNs * 1001 / 1000; };
-  StreamTimeline timeline(kRate, kBuffer);
+  StreamTimeline timeline = timeline_for(false);
   timeline.start(start);
   std::int64_t k = 0;
   auto run_until = [&](std::int64_t t) {
@@ -88,7 +123,10 @@ TEST(TimelineTest, ARebaseShedsTheDelayOfADeviceThatRunsSlow) {
   run_until(later);
   EXPECT_GT(delay_ms(later), 60);
   timeline.rebase();
-  EXPECT_LT(delay_ms(later), 25 + StreamTimeline::kLeadNs / kMs);
+  // A buffer taken, one ready, the margin and the lead.
+  const LiveOutput::Pace pace =
+      LiveOutput::pace_for(kBuffer, kRate, LiveOutput::Rendering::held_back);
+  EXPECT_LE(delay_ms(later), (2 * kBufferNs + pace.margin_ns + pace.lead_ns) / kMs + 1);
   EXPECT_GE(delay_ms(later), 0);
 }
 
