@@ -124,7 +124,8 @@ bool LiveOutput::push(const TimedEvent& timed) {
 void LiveOutput::play(const SynthEvent& event, std::int64_t when_ns) {
   if (lost()) return;
   // A message that no wait of the program's clock timed came as it was
-  // played: the soonest frame it can have is its own.
+  // played: the soonest frame it can have is its own (frame 0: the next
+  // rendered).
   bool untimed = false;
   if (when_ns == kSentNow) {
     const std::int64_t now = monotonic_ns();
@@ -135,8 +136,10 @@ void LiveOutput::play(const SynthEvent& event, std::int64_t when_ns) {
     std::lock_guard<std::mutex> lock(loading_);
     core_.engine().preload(event);
   }
-  const std::uint64_t frame =
-      untimed ? timeline_->soonest_frame(when_ns) : timeline_->frame_at(when_ns);
+  const std::uint64_t frame = !untimed ? timeline_->frame_at(when_ns)
+                              : rendering_ == Rendering::in_callback
+                                  ? 0
+                                  : timeline_->soonest_frame(when_ns);
   last_frame_ = std::max(frame, last_frame_);
   push({last_frame_, event});
 }

@@ -15,7 +15,9 @@
 // holds them back, and the sound kept ready and the lead shrink to what they
 // then need. A JACK server's callback renders itself, in the server's pace,
 // with nothing kept ready. A message with no time but its arrival (a
-// player's key) takes no lead: it sounds at the first frame it can.
+// player's key) takes no lead: it sounds at the soonest frame, and where the
+// callback renders, from the start of the next cycle (a JACK server hands
+// over a key with the cycle that carried it, all of a cycle's keys at once).
 #pragma once
 
 #include <array>
