@@ -1,14 +1,22 @@
-// The pieces of the live sound path that need no device: where the messages
-// land in the stream the device pulls, and the limiter at its end.
+// The pieces of the live sound path that need no real device: where the
+// messages land in the stream the device pulls, the limiter at its end, and
+// the output over a device whose callback renders (as JACK's), run by the
+// test.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
 #include <cstdint>
+#include <memory>
+#include <thread>
 #include <vector>
 
+#include "platform/posix/audio/audio_sink.h"
 #include "platform/posix/audio/live_output.h"
 #include "platform/posix/audio/stream_timeline.h"
 #include "platform/posix/synth/limiter.h"
+#include "platform/posix/synth/render_core.h"
+#include "sound_files.h"
 
 namespace velk0::platform::posix {
 namespace {
@@ -163,6 +171,91 @@ TEST(LimiterTest, LeavesOrdinaryLevelsAloneAndHoldsLoudOnesBelowTheCeiling) {
   limiter.process(after.data(), after.size() / 2);
   EXPECT_GT(peak(after, 2 * kRate), 0.49f);
 }
+
+// A device that renders in its callback, as a JACK server's client does,
+// which the test calls period by period.
+class CallbackDevice final : public AudioDevice {
+ public:
+  static constexpr unsigned kPeriod = 256;
+  unsigned rate() const override { return kRate; }
+  unsigned period() const override { return kPeriod; }
+  bool renders_in_callback() const override { return true; }
+  bool open(SoundSource& source) override {
+    source_ = &source;
+    return true;
+  }
+  void start() override {}
+
+  // One cycle: its frames' loudest sample.
+  float cycle() {
+    std::vector<float> left(kPeriod), right(kPeriod);
+    source_->pull({left.data(), right.data(), 1}, kPeriod);
+    float loudest = 0;
+    for (float v : left) loudest = std::max(loudest, std::fabs(v));
+    return loudest;
+  }
+
+ private:
+  SoundSource* source_ = nullptr;
+};
+
+struct KeyCase {
+  const char* name;
+  std::int64_t when_ns;  // how the note-on is timed
+  // The first cycle, after the one running as it is sent, that may sound it,
+  // and the last.
+  int soonest_cycle;
+  int latest_cycle;
+};
+
+void PrintTo(const KeyCase& c, std::ostream* out) { *out << c.name; }
+
+// A player's key is heard from the next cycle on; a piece's message keeps
+// its lead (a period past the soonest frame, itself a quarter period on),
+// whenever the cycles come.
+const KeyCase kKeyCases[] = {
+    {"KeyPlayed", kPlayedNow, 1, 1},
+    {"PieceMessage", kSentNow, 2, 8},
+};
+
+class KeyToSound : public ::testing::TestWithParam<KeyCase> {};
+
+constexpr float kHeard = 0.001f;  // -60 dBFS
+
+// Measured with TimGM6mb's piano (the first test SoundFont).
+TEST_P(KeyToSound, ANoteSoundsFromTheCycleItsTimingGivesIt) {
+  SynthEngine engine;
+  ASSERT_EQ(engine.create(kRate, velk0::testing::kSoundFont), SynthFailure::none);
+  RenderCore core(engine, kRate);
+  auto owned = std::make_unique<CallbackDevice>();
+  CallbackDevice& device = *owned;
+  std::unique_ptr<LiveOutput> live = LiveOutput::open(core, std::move(owned), nullptr);
+  ASSERT_TRUE(live);
+  live->start();
+  live->engine_ready();
+  for (int i = 0; i < 8; ++i) EXPECT_LT(device.cycle(), kHeard);
+  live->play({SynthEvent::Kind::message, MidiMessage::make(MidiKind::note_on, 0, 60, 127)},
+             GetParam().when_ns);
+  int first = 0;
+  for (int k = 1; k <= 8 && first == 0; ++k)
+    if (device.cycle() >= kHeard) first = k;
+  EXPECT_GE(first, GetParam().soonest_cycle);
+  EXPECT_LE(first, GetParam().latest_cycle);
+  // The server goes on while the output lets the note ring out and closes.
+  std::atomic<bool> closed{false};
+  std::thread server([&] {
+    while (!closed.load()) {
+      device.cycle();
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+  });
+  live.reset();
+  closed.store(true);
+  server.join();
+}
+
+INSTANTIATE_TEST_SUITE_P(Timing, KeyToSound, ::testing::ValuesIn(kKeyCases),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace velk0::platform::posix

@@ -46,10 +46,9 @@ void RealClock::wait_ms(std::uint32_t ms) {
   }
 }
 
-std::int64_t RealClock::present_ns() const { return present_ns(monotonic_ns()); }
-
-std::int64_t RealClock::present_ns(std::int64_t now_ns) const {
-  return now_ns >= deadline_ns_ && now_ns - deadline_ns_ <= kCatchUpNs ? deadline_ns_ : now_ns;
+std::int64_t RealClock::present_ns() const {
+  std::int64_t now = monotonic_ns();
+  return now >= deadline_ns_ && now - deadline_ns_ <= kCatchUpNs ? deadline_ns_ : now;
 }
 
 }  // namespace velk0::platform::posix

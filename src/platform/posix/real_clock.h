@@ -21,9 +21,6 @@ class RealClock : public Clock {
   // wait just over while the program acts on it, however late the system
   // woke it, or the present after a longer pause.
   std::int64_t present_ns() const;
-  // The same, `now_ns` being the present (the moment itself after a longer
-  // pause).
-  std::int64_t present_ns(std::int64_t now_ns) const;
 
  private:
   std::int64_t start_ns_ = 0;     // monotonic clock, ns

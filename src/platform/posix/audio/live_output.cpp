@@ -123,20 +123,19 @@ bool LiveOutput::push(const TimedEvent& timed) {
 
 void LiveOutput::play(const SynthEvent& event, std::int64_t when_ns) {
   if (lost()) return;
-  // A message that no wait of the program's clock timed came as it was
-  // played: the soonest frame it can have is its own (frame 0: the next
-  // rendered).
-  bool untimed = false;
-  if (when_ns == kSentNow) {
-    const std::int64_t now = monotonic_ns();
-    when_ns = real_clock_ ? real_clock_->present_ns(now) : now;
-    untimed = when_ns == now;
+  // A key's message is placed at its arrival alone: at the soonest frame
+  // (frame 0: the next rendered).
+  const bool key = when_ns == kPlayedNow;
+  if (key) {
+    when_ns = monotonic_ns();
+  } else if (when_ns == kSentNow) {
+    when_ns = real_clock_ ? real_clock_->present_ns() : monotonic_ns();
   }
   if (SynthEngine::reads_samples(event)) {
     std::lock_guard<std::mutex> lock(loading_);
     core_.engine().preload(event);
   }
-  const std::uint64_t frame = !untimed ? timeline_->frame_at(when_ns)
+  const std::uint64_t frame = !key ? timeline_->frame_at(when_ns)
                               : rendering_ == Rendering::in_callback
                                   ? 0
                                   : timeline_->soonest_frame(when_ns);
