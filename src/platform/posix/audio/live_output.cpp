@@ -97,7 +97,13 @@ bool LiveOutput::full() const {
 }
 
 void LiveOutput::start() {
-  timeline_->start(monotonic_ns());
+  // A callback that renders comes at its server's pace, never in a burst to
+  // fill buffers ahead: the origin need not start a period back.
+  const std::int64_t burst_ns =
+      rendering_ == Rendering::in_callback
+          ? static_cast<std::int64_t>(period_.load() * 1'000'000'000 / rate_)
+          : 0;
+  timeline_->start(monotonic_ns() + burst_ns);
   device_->start();
 }
 
