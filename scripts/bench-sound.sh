@@ -7,7 +7,9 @@
 # card). With --load, also a 30-second piece played live while two busy
 # processes of normal priority load the processors. Nothing here is timed by
 # the tests; run it by hand:
-#   scripts/bench-sound.sh [--runs N] [--latency-runs N] [--only CASE] [--load [--busy N]] [SOUNDFONT.sf2 ...]
+# The JACK case starts a dummy JACK server of its own.
+#   scripts/bench-sound.sh [--runs N] [--latency-runs N] [--only CASE] [--load [--busy N]]
+#                          [--jack-periods 256,1024] [SOUNDFONT.sf2 ...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -15,7 +17,7 @@ options=()
 soundfonts=()
 while [[ $# -gt 0 ]]; do
   case $1 in
-    --runs | --latency-runs | --only | --busy) options+=("$1" "$2"); shift 2 ;;
+    --runs | --latency-runs | --only | --busy | --jack-periods) options+=("$1" "$2"); shift 2 ;;
     --load) options+=("$1"); shift ;;
     *) soundfonts+=("$1"); shift ;;
   esac
@@ -41,4 +43,9 @@ source scripts/null-sink.sh
 
 args=(--velk0 build/release/velk0 --source "$source")
 for sf in "${soundfonts[@]}"; do args+=(--soundfont "$sf"); done
-python3 scripts/bench_sound.py "${args[@]}" "${options[@]}"
+# The Python that has JACK's client module, for the JACK case, else any.
+python=python3
+for candidate in python3 /usr/bin/python3; do
+  "$candidate" -c "import jack" 2>/dev/null && { python=$candidate; break; }
+done
+"$python" scripts/bench_sound.py "${args[@]}" "${options[@]}"

@@ -12,6 +12,10 @@ client of its own, tests/e2e/jack_client.py) into velk0-ecoute and measures:
   midi    the thru to a JACK port: from the cycle that carried a note-on into
           velk0-ecoute's input to the frame at which it reached the port
           kalvesta chose (exact, from JACK's frame times)
+  jack    keys to sound on the JACK sink (VELK0_AUDIO=jack): from the frame
+          at which a note-on reached velk0-ecoute's JACK input to the frame
+          of the woodblock's first sample on its JACK output (exact, from
+          JACK's frame times: the keyboard's own audio input listens to it)
   sdl     the thru to the embedded synthesizer's live output (SDL, into the
           null sink): from the JACK cycle that sent a note-on to the first
           sound of the woodblock in the sink's monitor
@@ -25,8 +29,10 @@ python3-jack-client and the two helpers are used.
 """
 
 import argparse
+import array
 import json
 import os
+import queue
 import statistics
 import subprocess
 import sys
@@ -43,6 +49,52 @@ from jack_client import TestClient  # noqa: E402
 
 WOODBLOCK = 115
 WINDOW = RATE // 5  # where a note's sound is looked for: 200 ms from its time
+# On the JACK output, a note's sound starts with its first sample over four
+# times the loudest of the 5 ms before it (what is left of the note before),
+# and over -60 dBFS.
+TAIL_FRAMES = 240
+OVER_TAIL = 4
+FIRST_SAMPLE = 0.001
+
+
+class Keyboard(TestClient):
+    """The keyboard, with an audio input of its own that keeps what it hears,
+    each cycle's samples with the frame of the first."""
+
+    def __init__(self):
+        super().__init__("clavier", inputs=["retour"], outputs=["touches"])
+        self.ear = self.client.inports.register("oreille")
+        self.heard = queue.Queue()
+
+    def _process(self, frames):
+        super()._process(frames)
+        self.heard.put((self.client.last_frame_time, bytes(self.ear.get_buffer())))
+
+    def take_heard(self):
+        """What was heard so far: the first frame, and the samples from it."""
+        cycles = []
+        while not self.heard.empty():
+            cycles.append(self.heard.get())
+        samples = array.array("f")
+        for start, data in cycles:
+            samples.frombytes(data)
+        return (cycles[0][0] if cycles else 0), samples
+
+
+def first_samples(sent, origin, samples):
+    """For each frame in `sent`, how many frames after it the sound that
+    follows it starts (before the next), or nothing when it does not."""
+    found = []
+    for i, frame in enumerate(sent):
+        at = frame - origin
+        end = (sent[i + 1] if i + 1 < len(sent) else origin + len(samples)) - origin
+        if at < TAIL_FRAMES:
+            found.append(None)
+            continue
+        tail = max(abs(v) for v in samples[at - TAIL_FRAMES : at])
+        over = max(FIRST_SAMPLE, OVER_TAIL * tail)
+        found.append(next((j for j, v in enumerate(samples[at:end]) if abs(v) >= over), None))
+    return found
 
 
 class Listener:
@@ -69,6 +121,7 @@ class Listener:
     def stop(self):
         self.proc.terminate()
         self.proc.wait()
+
 
 
 def env_for(args, root, **extra):
@@ -129,8 +182,9 @@ def chords_and_thru(args, keyboard, root):
     summary("midi: note-on on the JACK input to the JACK output port", thru)
 
 
-def woodblocks(keyboard, count):
-    """Plays `count` woodblock notes 250 ms apart; the times they were handed."""
+def woodblocks(keyboard, count, frames=False):
+    """Plays `count` woodblock notes 250 ms apart; the times they were handed
+    (or the frames at which they were)."""
     keyboard.send("touches", [0xC0, WOODBLOCK])
     time.sleep(0.5)
     keyboard.take_sent()
@@ -140,7 +194,33 @@ def woodblocks(keyboard, count):
         keyboard.send("touches", [0x80, 72, 0])
         time.sleep(0.2)
     keyboard.barrier()
-    return [t for _, _, d, t in keyboard.take_sent() if d[0] == 0x90]
+    return [f if frames else t for _, f, d, t in keyboard.take_sent() if d[0] == 0x90]
+
+
+def keys_to_jack(args, keyboard, root):
+    """Keys to sound on the JACK sink, in frames."""
+    env = env_for(args, root, VELK0_AUDIO="jack")
+    listener = Listener(args, env, 0)
+    ports = keyboard.client.get_ports("velk0.*:gauche", is_audio=True, is_output=True)
+    if not ports:
+        listener.stop()
+        print("jack: velk0-ecoute has no JACK output port")
+        return
+    keyboard.client.connect(ports[0], "clavier:oreille")
+    time.sleep(0.3)
+    keyboard.take_heard()
+    sent = woodblocks(keyboard, args.notes, frames=True)
+    time.sleep(0.3)
+    origin, samples = keyboard.take_heard()
+    listener.stop()
+    found = first_samples(sent, origin, samples)
+    delays = [f * 1000 / args.jack_rate for f in found if f is not None]
+    if len(delays) != len(sent):
+        print("jack: %d note-ons, %d sounds found after them" % (len(sent), len(delays)))
+    if delays:
+        summary("jack: note-on on the JACK input to its first sample on the JACK output", delays)
+        print("jack: in frames: worst %d (period %d)"
+              % (round(max(delays) * args.jack_rate / 1000), keyboard.client.blocksize))
 
 
 def first_sound(frames, at):
@@ -202,14 +282,20 @@ def main():
     parser.add_argument("--notes", type=int, default=int(os.environ.get("BENCH_NOTES", 200)))
     parser.add_argument("--jack-rate", type=int, default=48000)
     parser.add_argument("--settle-ms", type=int, default=80)
+    parser.add_argument("--only", choices=["chords", "wav", "jack", "sdl"],
+                        default=os.environ.get("BENCH_ONLY"))
     args = parser.parse_args()
-    keyboard = TestClient("clavier", inputs=["retour"], outputs=["touches"])
+    keyboard = Keyboard()
     keyboard.activate()
     print("SoundFont: %s; JACK: %s" % (args.soundfont, os.environ.get("JACK_DEFAULT_SERVER")))
     with tempfile.TemporaryDirectory() as root:
-        chords_and_thru(args, keyboard, root)
-        thru_to_wav(args, keyboard, root)
-        if args.source:
+        if args.only in (None, "chords"):
+            chords_and_thru(args, keyboard, root)
+        if args.only in (None, "wav"):
+            thru_to_wav(args, keyboard, root)
+        if args.only in (None, "jack"):
+            keys_to_jack(args, keyboard, root)
+        if args.source and args.only in (None, "sdl"):
             thru_to_sdl(args, keyboard, root)
     keyboard.close()
 

@@ -9,19 +9,27 @@ server with a null sink; this script only plays, records and measures:
   level     peak and RMS of a C major scale and of a ten-note string chord,
             live (recorded) and rendered into a WAV file
   tail      how a WAV file ends after the last note-off
-  latency   launch to first audible sound (recorded), launch to first note-on
-            (read from the trace with audio off)
+  latency   launch to first audible sound (recorded), with where the time goes
+            (each step of the start, noted by start_marks.c preloaded into
+            velk0, and the note-on as it leaves, read from the trace), launch
+            to first note-on (read from the trace with audio off)
   memory    resident memory at its peak, with audio off and with sound
   callback  memory blocks taken on the audio thread while a piece with
             program changes plays (SDL's disk driver, a counting malloc)
+  jack      from each note-on velk0 sends into a dummy JACK server of the
+            benchmark's own to the cycle that hands its first frame to the
+            server, at each period of --jack-periods (needs jackd and Python's
+            jack module)
 
 Only the standard library is used. Times are taken with time.monotonic().
 """
 
 import argparse
+import contextlib
 import math
 import os
 import re
+import shutil
 import statistics
 import struct
 import subprocess
@@ -43,6 +51,11 @@ LOAD_PIECE = "ii115: t239 o4 16 " + "c " * LOAD_NOTES
 GAP_FRAMES = 88  # 2 ms of digital silence: the sound server had nothing to play
 QUIET_DBFS = -90.0
 NOTE_ON = re.compile(rb'"bytes":\[(14[4-9]|15[0-9]),[0-9]+,[1-9]')
+JACK_NOTES = 40
+JACK_PIECE = "ii115: t240 o4 4 p " + "c " * JACK_NOTES  # a woodblock every 250 ms, after a rest
+JACK_RATE = 48000
+JACK_QUIET = 0.1  # an onset comes after this long (s) below the threshold
+JACK_THRESHOLD = 0.003
 
 
 def dbfs(value):
@@ -264,14 +277,15 @@ def under_load(args, soundfont):
         for run in range(args.runs):
             probe = subprocess.Popen([probe_tool], stdin=subprocess.PIPE, stdout=subprocess.PIPE)
             frames, _, _ = record_live(args, soundfont, piece)
-            stall_nice, stall_rt = (float(v) for v in probe.communicate()[0].split())
+            stall_nice, stall_rt, velk0_rt = probe.communicate()[0].decode().split()
             found = onsets(frames, LOAD_NOTES, period)
             worst.append(grid_deviation_ms(found, period) if found else float("inf"))
             whole += len(found) == LOAD_NOTES
             print("  run %d: %d of %d onsets, farthest %.2f ms from its place, %d gaps;"
-                  " probes held back up to %.0f ms (nice -20), %.0f ms (real time)"
+                  " probes held back up to %.0f ms (nice -20), %.0f ms (real time);"
+                  " velk0's threads in real time: %s"
                   % (run + 1, len(found), LOAD_NOTES, worst[-1], gaps(frames, found),
-                     stall_nice, stall_rt))
+                     float(stall_nice), float(stall_rt), velk0_rt))
         print("  under load: every onset found in %d runs of %d; farthest onset found %.2f ms"
               % (whole, args.runs, max(worst)))
     finally:
@@ -318,19 +332,104 @@ def first_note_on(args, soundfont):
     return (seen - launched) * 1000, cpu, peak_memory_mb(args)
 
 
+# The steps of a start, as start_marks.c notes them, in the order they are
+# printed: (name, from, to), each mark in ms after the launch.
+STEPS = (
+    ("libraries loaded", "launch", "loaded"),
+    ("to the synthesizer's start", "loaded", "start"),
+    ("SoundFont: settings and synthesizer", "settings", "sfload_begin"),
+    ("SoundFont: presets and instruments", "sfload_begin", "sfload_end"),
+    ("SoundFont: samples of the first programs", "sfload_end", "programs_end"),
+    ("device: audio subsystem", "audio_init_begin", "audio_init_end"),
+    ("device: opening", "open_begin", "open_end"),
+    ("start done to the note-on sent", "start_done", "note_on_sent"),
+    ("note-on sent to applied (lead, what is ready)", "note_on_sent", "first_note_on"),
+    ("applied to heard (ready sound, device, server)", "first_note_on", "audible"),
+    ("note-on sent to heard", "note_on_sent", "audible"),
+    ("launch to heard", "launch", "audible"),
+)
+
+
+def start_marks(args, path, launched):
+    """The marks of a run, in ms after its launch."""
+    marks = {"launch": 0.0}
+    if os.path.exists(path):
+        with open(path) as f:
+            for line in f:
+                name, seconds = line.split()
+                marks[name] = (float(seconds) - launched) * 1000
+        os.remove(path)
+    start = [marks[m] for m in ("settings", "audio_init_begin", "open_begin") if m in marks]
+    done = [marks[m] for m in ("programs_end", "started") if m in marks]
+    if start:
+        marks["start"] = min(start)
+    if done:
+        marks["start_done"] = max(done)
+    return marks
+
+
+class TraceWatch:
+    """Notes when the first note-on comes in a run's trace (standard error)."""
+
+    def __init__(self, stream):
+        self.seen = None
+        self.thread = threading.Thread(target=self._read, args=(stream,), daemon=True)
+        self.thread.start()
+
+    def _read(self, stream):
+        for line in stream:
+            if self.seen is None and NOTE_ON.search(line):
+                self.seen = time.monotonic()
+
+
+def first_sound(args, soundfont):
+    """One live run of the first note, with its start's marks; returns them,
+    in ms after the launch, with the first audible sample's, and the run's
+    peak memory in MB."""
+    shim = built_tool(args, "start_marks", "-shared", "-fPIC")
+    marks_file = os.path.join(args.root, "marks")
+    env = velk0_env(args, soundfont, trace="-")
+    env.update(LD_PRELOAD=shim, VELK0_BENCH_MARKS=marks_file)
+    rec = Recorder(args.source)
+    time.sleep(0.3)
+    launched = time.monotonic()
+    proc = subprocess.Popen(measured(args, FIRST_NOTE), env=env, stdin=subprocess.DEVNULL,
+                            stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+    watch = TraceWatch(proc.stderr)
+    if proc.wait() != 0:
+        sys.exit("velk0 ended with status %d" % proc.returncode)
+    watch.thread.join()
+    time.sleep(0.3)
+    frames, origin = rec.stop()
+    marks = start_marks(args, marks_file, launched)
+    if watch.seen is not None:
+        marks["note_on_sent"] = (watch.seen - launched) * 1000
+    first = next((i for i, v in enumerate(frames) if v >= 33), None)
+    if first is not None:
+        marks["audible"] = (first / RATE + origin - launched) * 1000
+    return marks, peak_memory_mb(args)
+
+
 def latency(args, soundfont):
-    audible, note_on, cpu, memory_live, memory_off = [], [], [], [], []
+    runs, note_on, cpu, memory_live, memory_off = [], [], [], [], []
     for _ in range(args.latency_runs):
-        frames, launched, memory = record_live(args, soundfont, FIRST_NOTE)
-        first = next((i for i, v in enumerate(frames) if v >= 33), None)
-        audible.append((first / RATE - launched) * 1000 if first is not None else float("inf"))
+        marks, memory = first_sound(args, soundfont)
+        runs.append(marks)
         memory_live.append(memory)
         ms, processor, memory = first_note_on(args, soundfont)
         note_on.append(ms)
         cpu.append(processor)
         memory_off.append(memory)
+    audible = [m.get("audible", float("inf")) for m in runs]
     print("latency: launch to first audible sound: median %.0f ms (%.0f to %.0f), %d runs"
           % (statistics.median(audible), min(audible), max(audible), len(audible)))
+    print("latency: where the time goes, median of the runs (ms; the device opens while"
+          " the SoundFont is read):")
+    for name, begin, end in STEPS:
+        spans = [m[end] - m[begin] for m in runs if begin in m and end in m]
+        if spans:
+            print("  %-48s %6.1f  (%.1f to %.1f)"
+                  % (name, statistics.median(spans), min(spans), max(spans)))
     print("latency: launch to first note-on, audio off: median %.0f ms (%.0f to %.0f); "
           "processor time of the run %.0f ms"
           % (statistics.median(note_on), min(note_on), max(note_on), statistics.median(cpu)))
@@ -354,6 +453,97 @@ def callback_memory(args, soundfont):
     print("callback: memory blocks on the audio thread: %d taken, %d given back" % (taken, given))
 
 
+@contextlib.contextmanager
+def dummy_jack_server(args, period):
+    """A dummy JACK server of the benchmark's own, real-time where the system
+    grants it, its name in JACK_DEFAULT_SERVER meanwhile."""
+    import jack
+
+    jack.set_error_function(lambda message: None)  # no server yet, at first
+    jack.set_info_function(lambda message: None)
+    name = "velk0-bench-%d" % os.getpid()
+    log = open(os.path.join(args.root, "jackd.log"), "w")
+    server = subprocess.Popen(["jackd", "-R", "-S", "-n", name, "-d", "dummy", "-r",
+                               str(JACK_RATE), "-p", str(period)], stdout=log, stderr=log)
+    client = None
+    try:
+        for _ in range(100):
+            try:
+                client = jack.Client("velk0-bench", servername=name, no_start_server=True)
+                break
+            except jack.JackError:
+                time.sleep(0.05)
+        if client is None:
+            raise RuntimeError("no dummy JACK server starts here")
+        os.environ["JACK_DEFAULT_SERVER"] = name
+        yield client
+    finally:
+        os.environ.pop("JACK_DEFAULT_SERVER", None)
+        if client is not None:
+            client.close()
+        server.terminate()
+        server.wait()
+        log.close()
+
+
+def onsets_into_jack(client):
+    """Registers an input port and starts noting, for each onset that reaches
+    it, the time of the cycle that carries it; returns that list."""
+    port = client.inports.register("in")
+    found, quiet = [], [int(JACK_QUIET * JACK_RATE)]
+
+    @client.set_process_callback
+    def process(frames):
+        now = time.monotonic()
+        for value in memoryview(port.get_buffer()).cast("f"):
+            if abs(value) < JACK_THRESHOLD:
+                quiet[0] += 1
+                continue
+            if quiet[0] >= JACK_QUIET * JACK_RATE:
+                found.append(now)
+            quiet[0] = 0
+
+    client.activate()
+    return found
+
+
+def jack_latency(args, soundfont):
+    """Note-on sent to its first frame handed to a dummy JACK server."""
+    try:
+        import jack  # noqa: F401
+    except ImportError:
+        print("jack: skipped (no jack module for Python: python3-jack-client)")
+        return
+    if not shutil.which("jackd"):
+        print("jack: skipped (no jackd)")
+        return
+    for period in args.jack_periods:
+        with dummy_jack_server(args, period) as client:
+            found = onsets_into_jack(client)
+            env = velk0_env(args, soundfont, audio="jack", trace="-")
+            proc = subprocess.Popen([args.velk0, JACK_PIECE], env=env, stdin=subprocess.DEVNULL,
+                                    stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+            sent = []
+            connected = False
+            for line in proc.stderr:
+                if NOTE_ON.search(line):
+                    sent.append(time.monotonic())
+                if not connected and client.get_ports("velk0:gauche"):
+                    client.connect("velk0:gauche", "velk0-bench:in")
+                    connected = True
+            proc.wait()
+            client.deactivate()
+        if len(found) != len(sent) or not sent:
+            print("jack: %d frames a period: %d note-ons sent, %d onsets found"
+                  % (period, len(sent), len(found)))
+            continue
+        delays = [(f - s) * 1000 for s, f in zip(sent, found)]
+        print("jack: %d frames a period (%.1f ms): note-on sent to its first frame handed to the"
+              " server: median %.1f ms, %.1f to %.1f, %d notes (then a period to be played)"
+              % (period, period * 1000 / JACK_RATE, statistics.median(delays), min(delays),
+                 max(delays), len(delays)))
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--velk0", required=True)
@@ -362,11 +552,13 @@ def main():
     parser.add_argument("--runs", type=int, default=5)
     parser.add_argument("--latency-runs", type=int, default=10)
     parser.add_argument("--only",
-                        choices=["timing", "level", "tail", "latency", "load", "callback"])
+                        choices=["timing", "level", "tail", "latency", "load", "callback", "jack"])
     parser.add_argument("--load", action="store_true",
                         help="also play a 30-second piece with every processor busy")
     parser.add_argument("--busy", type=int, default=2,
                         help="busy processes of normal priority for the load case")
+    parser.add_argument("--jack-periods", type=lambda v: [int(p) for p in v.split(",")],
+                        default=[256], help="JACK periods for the jack case (frames, 256,1024)")
     args = parser.parse_args()
     with open("/proc/loadavg") as f:
         load = f.read().split()[:3]
@@ -378,7 +570,7 @@ def main():
             print("== " + soundfont)
             for name, measure in (("timing", timing), ("level", levels), ("tail", tail),
                                   ("latency", latency), ("callback", callback_memory),
-                                  ("load", under_load)):
+                                  ("jack", jack_latency), ("load", under_load)):
                 if args.only == name or (args.only is None and (name != "load" or args.load)):
                     measure(args, soundfont)
                     sys.stdout.flush()

@@ -3,7 +3,8 @@
 # are missing (xclip: the clipboard on X11; libnotify-bin: the desktop
 # notifications of velk0-ecoute started with no terminal; libjack-jackd2-dev: JACK's
 # development files, jackd2's, which librtmidi-dev also accepts: had apt chosen
-# the other JACK's, libjack-dev, installing jackd2 would remove librtmidi-dev).
+# the other JACK's, libjack-dev, installing jackd2 would remove librtmidi-dev;
+# libdbus-1-dev: asking RealtimeKit for the sound threads' real-time priority).
 # With --tests it adds what only the tests need: the 32-bit Windows
 # cross-compiler with what runs its tests (Wine, Xvfb, xdotool; the 64-bit
 # compiler and loader for machines that cannot run 32-bit code, NSIS for the
@@ -19,7 +20,8 @@
 set -euo pipefail
 
 packages=(cmake g++ make pkg-config libgtest-dev libgmock-dev libfluidsynth-dev
-          timgm6mb-soundfont librtmidi-dev libjack-jackd2-dev libsdl2-dev xclip libnotify-bin)
+          timgm6mb-soundfont librtmidi-dev libjack-jackd2-dev libsdl2-dev libdbus-1-dev xclip
+          libnotify-bin)
 if [[ "${1:-}" == "--tests" ]]; then
   packages+=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine32 wine64 nsis xvfb xauth xdotool
             clang libclang-rt-14-dev dpkg-dev lintian xsel

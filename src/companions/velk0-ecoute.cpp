@@ -59,7 +59,7 @@ class Listening : public platform::MidiSink {
       : platform_(platform), input_(std::move(input)) {}
 
   void received(MidiMessage message, std::uint64_t ms) override {
-    if (passes_thru(message)) platform_.midi->send(message);
+    if (passes_thru(message)) platform_.midi->send_played(message);
     say(chords_.take(message, ms));
   }
   // What the keyboard held is let go at once: it will not say so itself.

@@ -51,6 +51,10 @@ class MidiDevices {
   virtual bool open(unsigned index) = 0;
   // Sends one short message to the open device.
   virtual void send(MidiMessage message) = 0;
+  // Sends one short message a player has just played (a key of a keyboard
+  // heard through): it sounds as soon as it can, rather than in step with the
+  // messages sent before it. As send() on a device that makes no difference.
+  virtual void send_played(MidiMessage message) { send(message); }
   // Closes the open device, if any.
   virtual void close() = 0;
 };

@@ -39,6 +39,10 @@ class StopCheckedMidi : public MidiDevices {
     os_.check_stop();
     inner_.send(message);
   }
+  void send_played(MidiMessage message) override {
+    os_.check_stop();
+    inner_.send_played(message);
+  }
   void close() override { inner_.close(); }
 
  private:

@@ -16,6 +16,16 @@ bool NoteGuard::open(unsigned index) {
 }
 
 void NoteGuard::send(MidiMessage message) {
+  track(message);
+  inner_.send(message);
+}
+
+void NoteGuard::send_played(MidiMessage message) {
+  track(message);
+  inner_.send_played(message);
+}
+
+void NoteGuard::track(MidiMessage message) {
   const MidiMessage read = message.seven_bit();
   if (read.is_note_on()) on_[read.channel()].set(read.data1);
   if (read.is_note_off()) on_[read.channel()].reset(read.data1);
@@ -25,7 +35,6 @@ void NoteGuard::send(MidiMessage message) {
     if (read.data1 == kSostenuto) sostenuto_[channel] = read.data2 >= kPedalDown;
     if (read.data1 == kResetControllers) sustain_[channel] = sostenuto_[channel] = false;
   }
-  inner_.send(message);
 }
 
 void NoteGuard::release_all() {

@@ -18,6 +18,7 @@ class NoteGuard : public MidiDevices {
   std::string name(unsigned index) override { return inner_.name(index); }
   bool open(unsigned index) override;
   void send(MidiMessage message) override;
+  void send_played(MidiMessage message) override;
   // Releases what still sounds, then closes.
   void close() override;
   bool is_open() const { return open_; }
@@ -26,6 +27,9 @@ class NoteGuard : public MidiDevices {
   void release_all();
 
  private:
+  // Notes what `message` leaves sounding.
+  void track(MidiMessage message);
+
   MidiDevices& inner_;
   bool open_ = false;
   std::array<std::bitset<128>, 16> on_{};

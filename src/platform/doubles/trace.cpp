@@ -130,6 +130,11 @@ void TracedMidi::send(platform::MidiMessage message) {
   inner_.send(message);
 }
 
+void TracedMidi::send_played(platform::MidiMessage message) {
+  trace_.midi(device_, message);
+  inner_.send_played(message);
+}
+
 void TracedMidi::close() {
   bool was_open = device_.has_value();
   inner_.close();

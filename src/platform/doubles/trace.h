@@ -70,6 +70,7 @@ class TracedMidi : public MidiDevices {
   std::string name(unsigned index) override { return inner_.name(index); }
   bool open(unsigned index) override;
   void send(platform::MidiMessage message) override;
+  void send_played(platform::MidiMessage message) override;
   void close() override;
 
  private:

@@ -20,8 +20,8 @@ struct StereoOut {
 // What a device pulls its sound from.
 class SoundSource {
  public:
-  // From the device's callback: fills `frames` frames of `out`. Takes no
-  // lock, no memory and reads no file.
+  // From the device's callback: fills `frames` frames of `out`. Waits for no
+  // lock, takes no memory and reads no file.
   virtual void pull(StereoOut out, std::size_t frames) = 0;
 
  protected:
@@ -38,16 +38,24 @@ class AudioDevice {
   // Frames a second, known before the device opens.
   virtual unsigned rate() const = 0;
   // Frames the callback pulls at a time (at most; a JACK server may change
-  // it while it runs).
+  // it while it runs), known once the device is open.
   virtual unsigned period() const = 0;
   // Opens the output, silent, to pull from `source`; false when none opens.
   // Throws std::bad_alloc when memory ran out on the way.
   virtual bool open(SoundSource& source) = 0;
   // The callback starts pulling.
   virtual void start() = 0;
+  // Whether the callback renders the sound itself, in its server's pace,
+  // with nothing kept ready ahead of it; otherwise a thread of the output's
+  // own keeps the sound ready (known before the device opens).
+  virtual bool renders_in_callback() const { return false; }
   // Gives the calling thread, which keeps the sound ready, the priority the
-  // callback's thread needs, where the system grants it.
-  virtual void prioritize_renderer() = 0;
+  // callback's thread needs, where the system grants it (it may be asked
+  // before the device opens); whether the thread now runs in real time.
+  virtual bool prioritize_renderer() { return false; }
+  // Once the callback has run: gives its thread a real-time priority where
+  // the system grants it and the device's own library asked for none.
+  virtual void prioritize_callback() {}
   // Empty while the output plays; once it stopped for good (its server
   // went away, or changed its rate), the French line that says so, and the
   // callback pulls no more.

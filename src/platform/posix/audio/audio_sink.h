@@ -20,13 +20,16 @@ namespace velk0::platform::posix {
 inline constexpr unsigned kSinkSampleRate = 44100;
 // An event's time when it has none of its own: the moment it is played.
 inline constexpr std::int64_t kSentNow = INT64_MIN;
+// That of an event a player's key sent: the moment it arrives, which a live
+// output keeps alone, without the lead that keeps a piece in step.
+inline constexpr std::int64_t kPlayedNow = INT64_MIN + 1;
 
 class AudioSink {
  public:
   virtual ~AudioSink() = default;
 
   // Plays `event` at the present moment; to the speakers, at `when_ns`
-  // (monotonic clock) unless that is kSentNow.
+  // (monotonic clock) unless that is kSentNow or kPlayedNow.
   virtual void play(const SynthEvent& event, std::int64_t when_ns) = 0;
   // Brings what was heard up to the present (a file: rendered, and whole on
   // disk).

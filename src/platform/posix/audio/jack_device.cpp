@@ -1,8 +1,5 @@
 #include "platform/posix/audio/jack_device.h"
 
-#include <jack/thread.h>
-#include <pthread.h>
-
 #include <algorithm>
 
 #include "platform/posix/interrupt.h"
@@ -100,12 +97,6 @@ void JackDevice::connect_to_playback() {
     jack_connect(client_, jack_port_name(ports_[1]), right);
   }
   jack_free(playback);
-}
-
-void JackDevice::prioritize_renderer() {
-  if (!jack_is_realtime(client_)) return;
-  const int priority = jack_client_real_time_priority(client_);
-  if (priority > 1) jack_acquire_real_time_scheduling(pthread_self(), priority - 1);
 }
 
 std::string_view JackDevice::lost() const {

@@ -38,9 +38,9 @@ class JackDevice final : public AudioDevice {
   // the left one to the first, the right one to the second (both to the one
   // of a server that has a single one).
   void start() override;
-  // Just under the process thread's real-time priority, when the server
-  // runs real-time; otherwise as it is.
-  void prioritize_renderer() override;
+  // The server's process thread renders: at the server's pace, and in real
+  // time when the server runs so.
+  bool renders_in_callback() const override { return true; }
   std::string_view lost() const override;
 
  private:

@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "platform/console.h"
+#include "platform/posix/audio/real_time.h"
 #include "platform/posix/interrupt.h"
 #include "platform/posix/monotonic.h"
 
@@ -22,22 +23,41 @@ constexpr int kStallMs = 200;
 constexpr auto kIdleWait = std::chrono::milliseconds(10);
 // The callback copies the ready sound out this many frames at a time.
 constexpr std::size_t kPullFrames = 256;
+// The pace of a rendering thread that a busy machine may hold back.
+constexpr std::size_t kLeastReadyFrames = 512;
+constexpr std::int64_t kLeadNs = 25'000'000;
+constexpr std::int64_t kMarginNs = 5'000'000;
+// The pace of one that runs in real time: at least these.
+constexpr std::size_t kLeastBlockFrames = 64;
+constexpr std::int64_t kLeastLeadNs = 5'000'000;
+constexpr std::int64_t kLeastMarginNs = 1'000'000;
 
 }  // namespace
 
+LiveOutput::Pace LiveOutput::pace_for(unsigned period, unsigned rate, Rendering rendering) {
+  if (rendering == Rendering::held_back)
+    return {kRenderFrames, kLeastReadyFrames, kLeadNs, kMarginNs};
+  const std::int64_t period_ns = std::int64_t{period} * 1'000'000'000 / std::max(rate, 1u);
+  const std::size_t block = std::clamp<std::size_t>(period, kLeastBlockFrames, kRenderFrames);
+  const std::size_t ready = rendering == Rendering::in_callback ? 0 : block;
+  return {block, ready, std::max(period_ns, kLeastLeadNs), std::max(period_ns / 4, kLeastMarginNs)};
+}
+
 LiveOutput::LiveOutput(RenderCore& core, std::unique_ptr<AudioDevice> device,
                        const RealClock* real_clock)
-    : core_(core),
-      device_(std::move(device)),
-      real_clock_(real_clock),
-      rate_(device_->rate()),
-      period_(device_->period()),
-      timeline_(rate_, device_->period() + static_cast<unsigned>(ready_frames())) {}
+    : core_(core), device_(std::move(device)), real_clock_(real_clock), rate_(device_->rate()) {}
 
 std::unique_ptr<LiveOutput> LiveOutput::open(RenderCore& core, std::unique_ptr<AudioDevice> device,
                                              const RealClock* real_clock) {
   std::unique_ptr<LiveOutput> live(new LiveOutput(core, std::move(device), real_clock));
+  Rendering rendering = Rendering::in_callback;
+  if (!live->device_->renders_in_callback()) {
+    std::future<bool> real_time = live->renderer_real_time_.get_future();
+    live->start_renderer();
+    rendering = real_time.get() ? Rendering::real_time : Rendering::held_back;
+  }
   if (!live->device_->open(*live)) return nullptr;
+  live->set_pace(rendering);
   return live;
 }
 
@@ -50,18 +70,40 @@ LiveOutput::~LiveOutput() {
   device_.reset();
 }
 
-std::size_t LiveOutput::ready_frames() const {
-  return std::clamp<std::size_t>(period_.load(std::memory_order_relaxed), kLeastReadyFrames,
-                                 kMostReadyFrames);
-}
-
-void LiveOutput::start() {
-  timeline_.start(monotonic_ns());
+void LiveOutput::start_renderer() {
   try {
     renderer_ = std::thread([this] { run_renderer(); });
   } catch (const std::system_error&) {
     throw std::bad_alloc{};  // a thread is refused for want of memory
   }
+}
+
+void LiveOutput::set_pace(Rendering rendering) {
+  rendering_ = rendering;
+  period_.store(device_->period());
+  pace_ = pace_for(device_->period(), rate_, rendering);
+  timeline_.emplace(rate_, device_->period() + static_cast<unsigned>(ready_frames()), pace_.lead_ns,
+                    pace_.margin_ns);
+}
+
+std::size_t LiveOutput::ready_frames() const {
+  if (rendering_ == Rendering::in_callback) return 0;
+  return std::clamp<std::size_t>(period_.load(std::memory_order_relaxed), pace_.least_ready,
+                                 kMostReadyFrames);
+}
+
+bool LiveOutput::full() const {
+  return ready_sound_.size() + pace_.block * kChannels > ready_frames() * kChannels;
+}
+
+void LiveOutput::start() {
+  // A callback that renders comes at its server's pace, never in a burst to
+  // fill buffers ahead: the origin need not start a period back.
+  const std::int64_t burst_ns =
+      rendering_ == Rendering::in_callback
+          ? static_cast<std::int64_t>(period_.load() * 1'000'000'000 / rate_)
+          : 0;
+  timeline_->start(monotonic_ns() + burst_ns);
   device_->start();
 }
 
@@ -87,12 +129,23 @@ bool LiveOutput::push(const TimedEvent& timed) {
 
 void LiveOutput::play(const SynthEvent& event, std::int64_t when_ns) {
   if (lost()) return;
-  if (when_ns == kSentNow) when_ns = real_clock_ ? real_clock_->present_ns() : monotonic_ns();
+  // A key's message is placed at its arrival alone: at the soonest frame
+  // (frame 0: the next rendered).
+  const bool key = when_ns == kPlayedNow;
+  if (key) {
+    when_ns = monotonic_ns();
+  } else if (when_ns == kSentNow) {
+    when_ns = real_clock_ ? real_clock_->present_ns() : monotonic_ns();
+  }
   if (SynthEngine::reads_samples(event)) {
     std::lock_guard<std::mutex> lock(loading_);
     core_.engine().preload(event);
   }
-  last_frame_ = std::max(timeline_.frame_at(when_ns), last_frame_);
+  const std::uint64_t frame = !key ? timeline_->frame_at(when_ns)
+                              : rendering_ == Rendering::in_callback
+                                  ? 0
+                                  : timeline_->soonest_frame(when_ns);
+  last_frame_ = std::max(frame, last_frame_);
   push({last_frame_, event});
 }
 
@@ -136,7 +189,18 @@ void LiveOutput::finish(int ring_ms) {
 void LiveOutput::pull(StereoOut out, std::size_t frames) {
   const std::uint64_t played = played_.load(std::memory_order_relaxed);
   period_.store(frames, std::memory_order_relaxed);
-  timeline_.callback(monotonic_ns(), played);
+  timeline_->callback(monotonic_ns(), played);
+  if (rendering_ == Rendering::in_callback) {
+    render_out(out, frames);
+    played_.store(played + frames, std::memory_order_release);
+    return;
+  }
+  take_ready(out, frames);
+  played_.store(played + frames, std::memory_order_release);
+  pulled_.release();
+}
+
+void LiveOutput::take_ready(StereoOut out, std::size_t frames) {
   std::array<float, kPullFrames * kChannels> run;
   std::size_t got = 0;
   while (got < frames) {
@@ -152,21 +216,50 @@ void LiveOutput::pull(StereoOut out, std::size_t frames) {
     for (std::size_t i = got; i < frames; ++i) out.left[i * out.step] = out.right[i * out.step] = 0;
     skipped_.fetch_add(frames - got, std::memory_order_relaxed);
   }
-  played_.store(played + frames, std::memory_order_release);
-  pulled_.release();
+}
+
+// Silent, without a frame rendered, until the engine is ready.
+void LiveOutput::render_out(StereoOut out, std::size_t frames) {
+  const bool ready = ready_.load(std::memory_order_acquire);
+  for (std::size_t got = 0; got < frames;) {
+    const std::size_t run = std::min(frames - got, kRenderFrames);
+    if (ready) {
+      render(block_.data(), run);
+    } else {
+      std::fill_n(block_.begin(), run * kChannels, 0.0f);
+      rendered_ += run;
+    }
+    for (std::size_t i = 0; i < run; ++i, ++got) {
+      out.left[got * out.step] = block_[2 * i];
+      out.right[got * out.step] = block_[2 * i + 1];
+    }
+  }
 }
 
 void LiveOutput::run_renderer() {
-  device_->prioritize_renderer();
+  real_time_ = device_->prioritize_renderer();
+  renderer_real_time_.set_value(real_time_);
+  bool callback_raised = false;
+  std::int64_t awake_since = monotonic_ns();
   while (!stopping_.load(std::memory_order_relaxed)) {
-    const bool full = ready_sound_.size() + block_.size() > ready_frames() * kChannels;
-    if (full || !ready_.load(std::memory_order_acquire)) {
+    if (!callback_raised && played_.load(std::memory_order_acquire) > 0) {
+      device_->prioritize_callback();
+      callback_raised = true;
+    }
+    if (!ready_.load(std::memory_order_acquire) || full()) {
       (void)pulled_.try_acquire_for(kIdleWait);
+      awake_since = monotonic_ns();
       continue;
     }
+    // Real-time scheduling may be lent for a bounded stretch of work at a
+    // time (see real_time.h): a rendering that falls behind sleeps a moment.
+    if (real_time_ && monotonic_ns() - awake_since > kLongestRunNs) {
+      sleep_ms(1);
+      awake_since = monotonic_ns();
+    }
     rendered_ += skipped_.exchange(0, std::memory_order_relaxed);
-    render(block_.data(), kRenderFrames);
-    ready_sound_.push_run(block_.data(), block_.size());
+    render(block_.data(), pace_.block);
+    ready_sound_.push_run(block_.data(), pace_.block * kChannels);
   }
 }
 

@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "platform/posix/audio/real_time.h"
 #include "platform/posix/interrupt.h"
 #include "platform/posix/quiet_stderr.h"
 #include "platform/posix/synth/synth_engine.h"
@@ -11,6 +12,7 @@ namespace velk0::platform::posix {
 
 bool SdlDevice::open(SoundSource& source) {
   audio_ = std::make_unique<SdlAudio>();
+  source_ = &source;
   if (audio_->ready()) {
     SDL_AudioSpec wanted{};
     wanted.freq = static_cast<int>(kSinkSampleRate);
@@ -18,7 +20,7 @@ bool SdlDevice::open(SoundSource& source) {
     wanted.channels = SynthEngine::kChannels;
     wanted.samples = kBufferFrames;
     wanted.callback = &SdlDevice::fill;
-    wanted.userdata = &source;
+    wanted.userdata = this;
     QuietStderr quiet;
     SignalsHeld held;
     // Nothing obtained: SDL converts to whatever the device plays, and the
@@ -31,16 +33,29 @@ bool SdlDevice::open(SoundSource& source) {
   return false;
 }
 
-void SdlDevice::prioritize_renderer() {
-  // As SDL asks for its own audio thread, which rendered before: on a busy
-  // machine a lesser priority lets the ready sound run out.
+bool SdlDevice::prioritize_renderer() {
+  // Real time where granted; else as SDL asks for its own audio thread (the
+  // highest nice level): on a busy machine a lesser priority lets the ready
+  // sound run out.
+  if (real_time(this_thread(), kRendererPriority)) return true;
   SDL_SetThreadPriority(SDL_THREAD_PRIORITY_TIME_CRITICAL);
+  return false;
 }
 
-void SdlDevice::fill(void* source, std::uint8_t* stream, int bytes) {
+// SDL asks only for the highest nice level for its audio thread.
+void SdlDevice::prioritize_callback() {
+  const pid_t thread = callback_thread_.load(std::memory_order_relaxed);
+  if (thread != 0) real_time(thread, kCallbackPriority);
+}
+
+void SdlDevice::fill(void* self, std::uint8_t* stream, int bytes) {
+  auto& device = *static_cast<SdlDevice*>(self);
+  // Its thread, once (a system call that takes nothing and waits for nothing).
+  if (device.callback_thread_.load(std::memory_order_relaxed) == 0)
+    device.callback_thread_.store(this_thread(), std::memory_order_relaxed);
   auto* samples = reinterpret_cast<float*>(stream);
   const std::size_t frames = static_cast<std::size_t>(bytes) / (2 * sizeof(float));
-  static_cast<SoundSource*>(source)->pull({samples, samples + 1, 2}, frames);
+  device.source_->pull({samples, samples + 1, 2}, frames);
 }
 
 }  // namespace velk0::platform::posix

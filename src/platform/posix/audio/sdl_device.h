@@ -5,6 +5,7 @@
 
 #include <SDL.h>
 
+#include <atomic>
 #include <memory>
 
 #include "platform/posix/audio/audio_device.h"
@@ -25,7 +26,8 @@ class SdlDevice final : public AudioDevice {
   // Opens the default output device, paused. Prints nothing.
   bool open(SoundSource& source) override;
   void start() override { SDL_PauseAudioDevice(device_, 0); }
-  void prioritize_renderer() override;
+  bool prioritize_renderer() override;
+  void prioritize_callback() override;
 
  private:
   // Frames the device pulls at a time: the sound follows an event about this
@@ -34,10 +36,12 @@ class SdlDevice final : public AudioDevice {
   // machine.
   static constexpr Uint16 kBufferFrames = 1024;
 
-  static void fill(void* source, std::uint8_t* stream, int bytes);
+  static void fill(void* self, std::uint8_t* stream, int bytes);
 
   std::unique_ptr<SdlAudio> audio_;
   SDL_AudioDeviceID device_ = 0;
+  SoundSource* source_ = nullptr;
+  std::atomic<pid_t> callback_thread_{0};  // once the callback has run
 };
 
 }  // namespace velk0::platform::posix

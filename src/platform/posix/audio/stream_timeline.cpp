@@ -9,8 +9,9 @@ constexpr std::int64_t kNsPerSecond = 1'000'000'000;
 
 }  // namespace
 
-StreamTimeline::StreamTimeline(unsigned sample_rate, unsigned buffer_frames)
-    : rate_(sample_rate), buffer_frames_(buffer_frames) {}
+StreamTimeline::StreamTimeline(unsigned sample_rate, unsigned buffer_frames, std::int64_t lead_ns,
+                               std::int64_t margin_ns)
+    : rate_(sample_rate), buffer_frames_(buffer_frames), lead_ns_(lead_ns), margin_ns_(margin_ns) {}
 
 std::int64_t StreamTimeline::frames_to_ns(std::uint64_t frames) const {
   return static_cast<std::int64_t>(frames * kNsPerSecond / rate_);
@@ -22,7 +23,7 @@ std::uint64_t StreamTimeline::ns_to_frames(std::int64_t ns) const {
 
 void StreamTimeline::start(std::int64_t now_ns) {
   anchored_ = false;
-  origin_ns_.store(now_ns - frames_to_ns(buffer_frames_) - kMarginNs, std::memory_order_relaxed);
+  origin_ns_.store(now_ns - frames_to_ns(buffer_frames_) - margin_ns_, std::memory_order_relaxed);
 }
 
 void StreamTimeline::callback(std::int64_t now_ns, std::uint64_t rendered) {
@@ -36,7 +37,7 @@ void StreamTimeline::callback(std::int64_t now_ns, std::uint64_t rendered) {
     window_min_ns_ = std::min(window_min_ns_, origin);
   }
   recent_ns_.store(std::min(window_min_ns_, previous_min_ns_), std::memory_order_relaxed);
-  std::int64_t lowest = origin - kMarginNs;
+  std::int64_t lowest = origin - margin_ns_;
   std::int64_t current = origin_ns_.load(std::memory_order_relaxed);
   while (lowest < current &&
          !origin_ns_.compare_exchange_weak(current, lowest, std::memory_order_relaxed)) {
@@ -45,7 +46,7 @@ void StreamTimeline::callback(std::int64_t now_ns, std::uint64_t rendered) {
 
 void StreamTimeline::rebase() {
   std::int64_t recent = recent_ns_.load(std::memory_order_relaxed);
-  if (recent != kUnknown) origin_ns_.store(recent - kMarginNs, std::memory_order_relaxed);
+  if (recent != kUnknown) origin_ns_.store(recent - margin_ns_, std::memory_order_relaxed);
   anchored_ = false;
 }
 
@@ -55,7 +56,7 @@ std::uint64_t StreamTimeline::soonest_frame(std::int64_t when_ns) const {
 
 std::uint64_t StreamTimeline::frame_at(std::int64_t when_ns) {
   const std::uint64_t soonest = soonest_frame(when_ns);
-  const std::uint64_t lead = ns_to_frames(kLeadNs);
+  const std::uint64_t lead = ns_to_frames(lead_ns_);
   if (anchored_ && when_ns >= anchor_ns_) {
     const std::uint64_t frame = anchor_frame_ + ns_to_frames(when_ns - anchor_ns_);
     if (frame >= soonest && frame <= soonest + 2 * lead) return frame;

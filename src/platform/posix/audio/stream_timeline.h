@@ -11,11 +11,12 @@
 //
 // The frames of a piece keep the spacing of the messages' times to the frame,
 // whatever the origin does: the first message of a piece is placed a lead
-// later than it could come (kLeadNs), and each one after it as far from the
-// first as its time is. Only should a message then come before the soonest
-// frame it may have (the device's clock runs fast, or the origin moved back
-// by more than the lead), or over two leads after it, does the piece take
-// its place anew from that message on.
+// later than it could come, and each one after it as far from the first as
+// its time is. Only should a message then come before the soonest frame it
+// may have (the device's clock runs fast, or the origin moved back by more
+// than the lead), or over two leads after it, does the piece take its place
+// anew from that message on. The lead and the margin follow the device's
+// period (see LiveOutput).
 //
 // `callback` runs on the audio thread, the others on the sending thread.
 #pragma once
@@ -28,10 +29,10 @@ namespace velk0::platform::posix {
 
 class StreamTimeline {
  public:
-  static constexpr std::int64_t kMarginNs = 5'000'000;
-  static constexpr std::int64_t kLeadNs = 25'000'000;
-
-  StreamTimeline(unsigned sample_rate, unsigned buffer_frames);
+  // `buffer_frames`: the frames the callback takes at a time and those kept
+  // ready ahead of it.
+  StreamTimeline(unsigned sample_rate, unsigned buffer_frames, std::int64_t lead_ns,
+                 std::int64_t margin_ns);
   // The device starts pulling at `now_ns`. Its first calls may come in a
   // burst, to fill its buffers: the origin starts a buffer and a margin back.
   void start(std::int64_t now_ns);
@@ -40,8 +41,12 @@ class StreamTimeline {
   // Sets the origin from the calls of the last second or two alone (from
   // those seen so far, early on; nothing changes before the first).
   void rebase();
-  // The frame at which a message sent at `when_ns` belongs.
+  // The frame at which a message of a piece sent at `when_ns` belongs.
   std::uint64_t frame_at(std::int64_t when_ns);
+  // The soonest frame a message sent at `when_ns` may have: that of a
+  // message timed by its arrival alone (a player's key), which the piece's
+  // frames leave as they are.
+  std::uint64_t soonest_frame(std::int64_t when_ns) const;
 
  private:
   // Calls are remembered by their earliest origin over windows this long.
@@ -50,11 +55,11 @@ class StreamTimeline {
 
   std::int64_t frames_to_ns(std::uint64_t frames) const;
   std::uint64_t ns_to_frames(std::int64_t ns) const;
-  // The soonest frame a message sent at `when_ns` may have.
-  std::uint64_t soonest_frame(std::int64_t when_ns) const;
 
   unsigned rate_;
   unsigned buffer_frames_;
+  std::int64_t lead_ns_;
+  std::int64_t margin_ns_;
   std::atomic<std::int64_t> origin_ns_{0};
   std::atomic<std::int64_t> recent_ns_{kUnknown};  // earliest origin of recent calls
   // Callback only: the earliest origins of the current and previous windows.

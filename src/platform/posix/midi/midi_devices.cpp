@@ -80,6 +80,12 @@ void PosixMidi::send(MidiMessage message) {
   open_->send(message);
 }
 
+void PosixMidi::send_played(MidiMessage message) {
+  if (!open_) return;
+  if (message.kind() == MidiKind::note_on) channels_used_.set(message.channel());
+  open_->send_played(message);
+}
+
 void PosixMidi::close() {
   if (!open_) return;
   open_->close(channels_used_);

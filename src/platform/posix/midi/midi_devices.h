@@ -36,6 +36,7 @@ class PosixMidi : public MidiDevices {
   bool open(unsigned index) override;
   // Does nothing while no device is open.
   void send(MidiMessage message) override;
+  void send_played(MidiMessage message) override;
   void close() override;
 
   // Device 0, on which the MIDI files play too.

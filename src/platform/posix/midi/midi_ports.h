@@ -30,6 +30,8 @@ class MidiPorts {
   virtual bool open(unsigned index) = 0;
   // Sends one short message to the open port.
   virtual void send(MidiMessage message) = 0;
+  // One a player has just played: as soon as it can (see MidiDevices).
+  virtual void send_played(MidiMessage message) { send(message); }
   // Lets every note of the open port go, then closes it. `used`: the
   // channels that had a note-on since it opened.
   virtual void close(const std::bitset<16>& used) = 0;

@@ -39,6 +39,8 @@ bool SynthesizerPort::open(unsigned index) {
 
 void SynthesizerPort::send(MidiMessage message) { synth_->send(message); }
 
+void SynthesizerPort::send_played(MidiMessage message) { synth_->send(message, kPlayedNow); }
+
 void SynthesizerPort::close(const std::bitset<16>& /*used*/) {
   synth_->release_all();
   synth_->catch_up();

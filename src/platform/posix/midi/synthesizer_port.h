@@ -19,6 +19,7 @@ class SynthesizerPort final : public PiecePort {
   int notes(unsigned index) override;
   bool open(unsigned index) override;
   void send(MidiMessage message) override;
+  void send_played(MidiMessage message) override;
   void close(const std::bitset<16>& used) override;
 
   // Live to the system's output, ahead into a WAV file, not at all with none.
