@@ -26,9 +26,11 @@ if(NOT WIN32)
   install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright ${VELK0_CHANGELOG_GZ}
           DESTINATION ${CMAKE_INSTALL_DOCDIR})
   # The desktop entry that opens MIDI files and tablatures from the file
-  # manager, its icon, and the type of the .tab files.
+  # manager, the one that listens to a keyboard, their icon, and the type of
+  # the .tab files.
   set(VELK0_DESKTOP ${PROJECT_SOURCE_DIR}/packaging/desktop)
-  install(FILES ${VELK0_DESKTOP}/velk0.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+  install(FILES ${VELK0_DESKTOP}/velk0.desktop ${VELK0_DESKTOP}/velk0-ecoute.desktop
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
   install(FILES ${VELK0_DESKTOP}/velk0.svg
           DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
   install(FILES ${VELK0_DESKTOP}/velk0-mime.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages
@@ -43,7 +45,8 @@ set(CPACK_PACKAGE_DESCRIPTION
     "velk0 plays short pieces written as text in its own notation on a MIDI\n\
 output or its embedded synthesizer, and builds, names and plays musical\n\
 material: intervals, chords and their names, scales in every key, cadences\n\
-and rhythms. Every message is in French, printed as plain lines that read\n\
+and rhythms; velk0-ecoute plays a MIDI keyboard through it and names every\n\
+chord played. Every message is in French, printed as plain lines that read\n\
 well with a screen reader.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
@@ -51,4 +54,4 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
-    "timgm6mb-soundfont | fluid-soundfont-gm, xclip | xsel | wl-clipboard, zenity")
+    "timgm6mb-soundfont | fluid-soundfont-gm, xclip | xsel | wl-clipboard, zenity, libnotify-bin")

@@ -2,7 +2,9 @@
 # own folder and of the layers below its own, never of a layer above or of a
 # folder beside it on the same line (folders of one line are separated by |). Outside platform/ no file includes the
 # operating system's headers nor the sound libraries': those are reached only
-# through the platform's interfaces.
+# through the platform's interfaces. Every include of src/ names its folder: a
+# header named alone is one of the tests' (tests/support/: the fakes, the
+# fixtures), which are no part of the programs.
 #
 # Run as a test: cmake -DSOURCE_DIR=<root> -P cmake/layers.cmake
 cmake_minimum_required(VERSION 3.20)
@@ -21,7 +23,7 @@ set(VELK0_LAYERS
 set(VELK0_PLATFORM_FLOORS
   "posix|win32"         # the backend families
   "session"             # the factory at the root, which picks the backends and the doubles
-  "doubles"             # trace, scripted answers, virtual clock and clipboard, test fakes
+  "doubles"             # trace, scripted answers, virtual clock and clipboard
   "common"              # the portable helpers: text conversion, files, cues, note guard
   "interfaces"          # the root's small interfaces
 )
@@ -141,6 +143,8 @@ foreach(source IN LISTS sources)
           list(APPEND faults "${source}: ${fault} (${line})")
         endif()
       endif()
+    elseif(line MATCHES "#[ \t]*include[ \t]*\"([^\"]+)\"")
+      list(APPEND faults "${source}: includes ${CMAKE_MATCH_1}, which names no layer (${line})")
     elseif(NOT folder STREQUAL "platform" AND line MATCHES "#[ \t]*include[ \t]*<([^>]+)>")
       set(header "${CMAKE_MATCH_1}")
       if(header IN_LIST VELK0_SYSTEM_HEADERS OR header MATCHES "^sys/")

@@ -32,36 +32,12 @@ cmake --preset release >/dev/null
 cmake --build --preset release -j2 >/dev/null
 
 work=$(mktemp -d)
-own_server=""
-loaded_module=""
 cleanup() {
-  [[ -n $loaded_module ]] && pactl unload-module "$loaded_module" 2>/dev/null || true
-  if [[ -n $own_server ]]; then
-    kill "$own_server" 2>/dev/null || true
-    wait "$own_server" 2>/dev/null || true
-  fi
+  null_sink_cleanup
   rm -rf "$work"
 }
 trap cleanup EXIT
-
-if pactl info >/dev/null 2>&1; then
-  # The server that runs (PulseAudio, or PipeWire's): a null sink beside the
-  # user's own outputs, so that nothing is heard while measuring.
-  loaded_module=$(pactl load-module module-null-sink sink_name=velk0_bench)
-  export PULSE_SINK=velk0_bench
-  source=velk0_bench.monitor
-else
-  export XDG_RUNTIME_DIR=$work PULSE_RUNTIME_PATH=$work
-  pulseaudio --daemonize=no -n --exit-idle-time=-1 --log-target=file:"$work/server.log" \
-    -L "module-native-protocol-unix socket=$work/native auth-anonymous=1" \
-    -L "module-null-sink sink_name=velk0_bench" &
-  own_server=$!
-  export PULSE_SERVER=unix:$work/native
-  for _ in $(seq 50); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
-  pactl info >/dev/null 2>&1 || { echo "the sound server did not start" >&2; exit 1; }
-  export PULSE_SINK=velk0_bench
-  source=velk0_bench.monitor
-fi
+source scripts/null-sink.sh
 
 args=(--velk0 build/release/velk0 --source "$source")
 for sf in "${soundfonts[@]}"; do args+=(--soundfont "$sf"); done

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs, on Debian, the packages the build and the tests need, when they
-# are missing (xclip: the clipboard on X11; libjack-jackd2-dev: JACK's
+# are missing (xclip: the clipboard on X11; libnotify-bin: the desktop
+# notifications of velk0-ecoute started with no terminal; libjack-jackd2-dev: JACK's
 # development files, jackd2's, which librtmidi-dev also accepts: had apt chosen
 # the other JACK's, libjack-dev, installing jackd2 would remove librtmidi-dev).
 # With --tests it adds what only the tests need: the 32-bit Windows
@@ -9,7 +10,8 @@
 # installer), clang with its fuzzer runtime, what the desktop's boxes and entry
 # are tested with (zenity, the accessibility bus and its Python bindings, a
 # session bus, the desktop entry and MIME tools), a JACK server and the JACK
-# client for Python that the sequencer's ports are tested with, and the larger
+# client for Python that the sequencer's ports are tested with, a PulseAudio
+# server that the sound faults test freezes while a piece plays, and the larger
 # FluidR3 SoundFont, which most users of FluidSynth have (the sound is measured
 # with it and with TimGM6mb; installed, it becomes the system's default, as on
 # their machines). With --bench it adds what scripts/bench-sound.sh needs: a
@@ -17,12 +19,12 @@
 set -euo pipefail
 
 packages=(cmake g++ make pkg-config libgtest-dev libgmock-dev libfluidsynth-dev
-          timgm6mb-soundfont librtmidi-dev libjack-jackd2-dev libsdl2-dev xclip)
+          timgm6mb-soundfont librtmidi-dev libjack-jackd2-dev libsdl2-dev xclip libnotify-bin)
 if [[ "${1:-}" == "--tests" ]]; then
   packages+=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine32 wine64 nsis xvfb xauth xdotool
             clang libclang-rt-14-dev dpkg-dev lintian xsel
             zenity at-spi2-core python3-pyatspi dbus-daemon desktop-file-utils shared-mime-info
-            fluid-soundfont-gm jackd2 python3-jack-client)
+            fluid-soundfont-gm jackd2 python3-jack-client pulseaudio)
 elif [[ "${1:-}" == "--bench" ]]; then
   packages+=(pulseaudio pulseaudio-utils fluid-soundfont-gm python3 time)
 fi

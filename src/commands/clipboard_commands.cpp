@@ -10,7 +10,7 @@
 #include "core/text.h"
 #include "core/text_files.h"
 #include "platform/common/cue_sounds.h"
-#include "platform/common/error_line.h"
+#include "platform/console.h"
 #include "platform/platform.h"
 #include "tablature/notation.h"
 #include "tablature/player.h"
@@ -38,7 +38,7 @@ constexpr std::string_view kZentra = "zentra.exe";
 bool start_companion(platform::Programs& programs, std::string_view command_line) {
   if (programs.start(command_line)) return true;
   std::string line = "velk0 : impossible de d\xE9marrer ";
-  platform::report_error_line(line.append(command_line));
+  platform::print_error_line(line.append(command_line));
   return false;
 }
 

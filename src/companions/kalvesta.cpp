@@ -13,6 +13,7 @@
 
 #include "core/text.h"
 #include "midi/device_choice.h"
+#include "platform/common/file_writes.h"
 #include "platform/console.h"
 #include "platform/entry.h"
 #include "platform/platform.h"
@@ -77,10 +78,9 @@ int choose_device(platform::Platform& platform, std::string_view number) {
   const platform::Written written =
       platform.files->write_text(kDeviceChoicePath, device_choice_text(index));
   if (!written) {
-    print_error_line(
-        format_text("kalvesta : impossible d'\xE9"
-                    "crire %s : %s",
-                    kDeviceChoicePath, written.failure.c_str()));
+    print_error_line(platform::unwritable_line("kalvesta", kDeviceChoicePath)
+                         .append(" : ")
+                         .append(written.failure));
     return 1;
   }
   print_line(format_text("sortie %u choisie : %s", index, device_name(devices, index).c_str()));

@@ -12,9 +12,6 @@ constexpr int kLast = static_cast<int>(kChordSize) - 1;  // highest usable eleme
 // The compaction walks positions 1..19 only.
 constexpr int kCompactedPositions = 19;
 
-// "non traité" in code page 850.
-constexpr std::string_view kNotHandled = "non trait\x82";
-
 // The count of a chord, kept inside the buffer whatever element 0 holds.
 int note_count(const Chord& chord) { return std::clamp<int>(chord[0], 0, kLast); }
 
@@ -74,7 +71,7 @@ int chord_pattern(std::span<const std::int8_t> notes, int count, StepRow& steps,
 
 std::int8_t identify_chord(const Chord& chord, DegreeRow& degrees, std::string& name) {
   if (chord[0] == 0) return 0;
-  name = kNotHandled;
+  name = kNotHandledName;
 
   StepRow steps{};
   std::string pattern;

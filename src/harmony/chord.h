@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 
 namespace velk0 {
 
@@ -14,6 +15,9 @@ constexpr std::size_t kChordSize = 50;
 using Chord = std::array<std::int8_t, kChordSize>;
 using StepRow = std::array<std::int8_t, kChordSize>;
 using DegreeRow = std::array<std::int8_t, kChordSize>;
+
+// The name of a chord the table does not name: "non traité" in code page 850.
+constexpr std::string_view kNotHandledName = "non trait\x82";
 
 // Sorts, drops repeated notes and folds wide notes down by octaves, in place;
 // `scratch` receives the same result. Returns the number of notes.

@@ -55,6 +55,45 @@ class MidiDevices {
   virtual void close() = 0;
 };
 
+// What an open MIDI input hands on, in the order it came, on the thread that
+// waits for it (MidiInputs::wait).
+class MidiSink {
+ public:
+  virtual ~MidiSink() = default;
+  // A channel message the input received, at `ms` on the clock (seven-bit
+  // data bytes).
+  virtual void received(MidiMessage message, std::uint64_t ms) = 0;
+  // The input's port went away (a keyboard unplugged), or came back under
+  // the same name and is listened to again.
+  virtual void port_lost() = 0;
+  virtual void port_back() = 0;
+};
+
+// Why a wait on a MIDI input ended.
+enum class Awoken {
+  handed,  // the sink was handed what came
+  due,     // the time asked for came first
+  quit,    // the user asked to end: q or Escape typed in the terminal
+};
+
+// The MIDI inputs: the keyboards played into the program.
+class MidiInputs {
+ public:
+  virtual ~MidiInputs() = default;
+  virtual unsigned count() = 0;
+  // The name the system gives the input ("" when it has none).
+  virtual std::string name(unsigned index) = 0;
+  // Opens input `index`, closing any other, for `sink`, which must outlive
+  // the opening; false when it cannot be opened (or is not there).
+  virtual bool open(unsigned index, MidiSink& sink) = 0;
+  // Waits until something comes from the open input, a key ends the
+  // listening, or the clock reaches `until_ms` (nothing: no limit), then
+  // hands the sink everything that came meanwhile, in order.
+  virtual Awoken wait(std::optional<std::uint64_t> until_ms) = 0;
+  // Closes the open input, if any: nothing more is handed on.
+  virtual void close() = 0;
+};
+
 class Clock {
  public:
   virtual ~Clock() = default;
@@ -64,8 +103,9 @@ class Clock {
   virtual void wait_ms(std::uint32_t ms) = 0;
 };
 
-// What became of a write: done, or why not.
-struct Written {
+// What became of a write: done, or why not. Every writer returns it, and
+// its caller looks at it.
+struct [[nodiscard]] Written {
   std::string failure;  // in French, in the program's bytes; empty when written
   explicit operator bool() const { return failure.empty(); }
 };
@@ -165,6 +205,15 @@ class Programs {
   virtual bool start(std::string_view command_line) = 0;
 };
 
+// Short notices on the desktop, spoken by the screen reader, for a program
+// that runs with no terminal to print its lines on.
+class Notices {
+ public:
+  virtual ~Notices() = default;
+  // Shows the text (the program's own bytes); false when it could not be.
+  virtual bool show(std::string_view text) = 0;
+};
+
 // The set of services the program runs on: the entry puts it together and
 // hands it to the program.
 struct Platform {
@@ -176,6 +225,9 @@ struct Platform {
   Files* files = nullptr;
   Clipboard* clipboard = nullptr;
   Programs* programs = nullptr;
+  MidiInputs* midi_in = nullptr;
+  // Null when the program's lines are read in a terminal (or a file).
+  Notices* notices = nullptr;
 };
 
 }  // namespace velk0::platform

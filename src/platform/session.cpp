@@ -4,8 +4,12 @@
 #include <iostream>
 
 #include "platform/common/cue_sounds.h"
+#include "platform/common/file_writes.h"
 #include "platform/common/std_files.h"
+#include "platform/common/text_encoding.h"
+#include "platform/console.h"
 #include "platform/doubles/scripted_dialogs.h"
+#include "platform/doubles/scripted_midi_inputs.h"
 #include "platform/doubles/virtual_clipboard.h"
 #include "platform/doubles/virtual_clock.h"
 #include "platform/system.h"
@@ -40,6 +44,36 @@ class StopCheckedMidi : public MidiDevices {
  private:
   MidiDevices& inner_;
   OsBackends& os_;
+};
+
+class StopCheckedMidiInputs : public MidiInputs {
+ public:
+  StopCheckedMidiInputs(MidiInputs& inner, OsBackends& os) : inner_(inner), os_(os) {}
+  unsigned count() override { return inner_.count(); }
+  std::string name(unsigned index) override { return inner_.name(index); }
+  bool open(unsigned index, MidiSink& sink) override {
+    os_.check_stop();
+    return inner_.open(index, sink);
+  }
+  Awoken wait(std::optional<std::uint64_t> until_ms) override {
+    os_.check_stop();
+    return inner_.wait(until_ms);
+  }
+  void close() override { inner_.close(); }
+
+ private:
+  MidiInputs& inner_;
+  OsBackends& os_;
+};
+
+// A system without MIDI inputs.
+class NoMidiInputs : public MidiInputs {
+ public:
+  unsigned count() override { return 0; }
+  std::string name(unsigned) override { return {}; }
+  bool open(unsigned, MidiSink&) override { return false; }
+  Awoken wait(std::optional<std::uint64_t>) override { return Awoken::quit; }
+  void close() override {}
 };
 
 class StopCheckedClock : public Clock {
@@ -96,9 +130,7 @@ class StopCheckedMedia : public Media {
 };
 
 void report_trace_failure(const std::string& path) {
-  std::cerr << "velk0 : impossible d'\xC3\xA9"
-               "crire la trace "
-            << path << '\n';
+  print_error_line(unwritable_line("velk0", "la trace " + from_system_name(path)));
 }
 
 }  // namespace
@@ -109,6 +141,8 @@ SessionOptions SessionOptions::from_environment() {
   options.virtual_clock = env("VELK0_CLOCK").value_or("") == "virtual";
   auto trace = env("VELK0_TRACE");
   if (trace && !trace->empty()) options.trace = trace;
+  options.midi_in = env("VELK0_MIDI_IN");
+  if (options.midi_in && options.midi_in->empty()) options.midi_in.reset();
   options.clipboard = env("VELK0_CLIPBOARD");
   if (options.clipboard) options.clipboard = environment_text(*options.clipboard);
   return options;
@@ -128,6 +162,8 @@ Session::Session(const SessionOptions& options, OsBackends& os) {
   checked_clock_ = std::make_unique<StopCheckedClock>(*platform_.clock, os);
   checked_dialogs_ = std::make_unique<StopCheckedDialogs>(*platform_.dialogs, os);
   checked_media_ = std::make_unique<StopCheckedMedia>(*platform_.media, os);
+  checked_midi_in_ = std::make_unique<StopCheckedMidiInputs>(*platform_.midi_in, os);
+  platform_.midi_in = checked_midi_in_.get();
   platform_.midi = checked_midi_.get();
   platform_.media = checked_media_.get();
   platform_.clock = checked_clock_.get();
@@ -169,6 +205,12 @@ void Session::make_services(const SessionOptions& options, OsBackends& os) {
   else
     clipboard_ = os.make_clipboard();
   programs_ = os.make_programs();
+  if (options.midi_in)
+    midi_in_ = std::make_unique<ScriptedMidiInputs>(*options.midi_in, *clock_);
+  else
+    midi_in_ = os.make_midi_inputs(*clock_);
+  if (!midi_in_) midi_in_ = std::make_unique<NoMidiInputs>();
+  notices_ = os.make_notices();
 
   platform_.dialogs = dialogs_.get();
   platform_.clock = clock_.get();
@@ -177,6 +219,8 @@ void Session::make_services(const SessionOptions& options, OsBackends& os) {
   platform_.files = files_.get();
   platform_.clipboard = clipboard_.get();
   platform_.programs = programs_.get();
+  platform_.midi_in = midi_in_.get();
+  platform_.notices = notices_.get();
 }
 
 MidiDevices& Session::trace_services() {
@@ -188,6 +232,12 @@ MidiDevices& Session::trace_services() {
   traced_files_ = std::make_unique<TracedFiles>(*files_, *trace_);
   traced_clipboard_ = std::make_unique<TracedClipboard>(*clipboard_, *trace_);
   traced_programs_ = std::make_unique<TracedPrograms>(*programs_, *trace_);
+  traced_midi_in_ = std::make_unique<TracedMidiInputs>(*midi_in_, *trace_);
+  platform_.midi_in = traced_midi_in_.get();
+  if (notices_) {
+    traced_notices_ = std::make_unique<TracedNotices>(*notices_, *trace_);
+    platform_.notices = traced_notices_.get();
+  }
   platform_.dialogs = traced_dialogs_.get();
   platform_.clock = traced_clock_.get();
   platform_.sounds = traced_sounds_.get();
@@ -199,6 +249,7 @@ MidiDevices& Session::trace_services() {
 }
 
 void Session::shutdown() {
+  if (platform_.midi_in) platform_.midi_in->close();
   if (guard_ && guard_->is_open()) guard_->close();
   if (platform_.media) platform_.media->close();
 }

@@ -1,7 +1,8 @@
 // Puts the platform together from the system's backends and the environment:
 // scripted answers (VELK0_ANSWERS), virtual clock (VELK0_CLOCK=virtual),
-// trace (VELK0_TRACE=PATH, or - for standard error) and virtual clipboard
-// (VELK0_CLIPBOARD=TEXT).
+// trace (VELK0_TRACE=PATH, or - for standard error), virtual clipboard
+// (VELK0_CLIPBOARD=TEXT) and a keyboard played from a script
+// (VELK0_MIDI_IN=PATH).
 #pragma once
 
 #include <memory>
@@ -31,6 +32,11 @@ class OsBackends {
   virtual std::unique_ptr<Clipboard> make_clipboard() = 0;
   virtual std::unique_ptr<Programs> make_programs() = 0;
   virtual std::string native_path(std::string_view system_path) = 0;
+  // The MIDI inputs, their arrival times read on `clock`; null: none.
+  virtual std::unique_ptr<MidiInputs> make_midi_inputs(Clock&) { return nullptr; }
+  // The desktop's notices, when the program's lines have no terminal to be
+  // read in and a desktop can show them; null otherwise.
+  virtual std::unique_ptr<Notices> make_notices() { return nullptr; }
   // Throws when the user has asked the program to stop (a signal). Called
   // before a MIDI device opens, before each MIDI message, each wait and each
   // box, so that nothing more sounds or waits once the request is made.
@@ -38,7 +44,7 @@ class OsBackends {
   // Once nothing more plays: completes what the run wrote besides its files
   // (the WAV file of its sound); false when that could not be written, after
   // one French line on standard error.
-  virtual bool complete_output() { return true; }
+  [[nodiscard]] virtual bool complete_output() { return true; }
 };
 
 struct SessionOptions {
@@ -48,6 +54,8 @@ struct SessionOptions {
   // The text of a virtual clipboard, in the program's bytes (nothing: the
   // system's clipboard).
   std::optional<std::string> clipboard;
+  // The script of a keyboard that stands for the MIDI inputs (a path).
+  std::optional<std::string> midi_in;
   // Where the trace and the printed boxes go instead (tests).
   std::ostream* trace_stream = nullptr;
   std::ostream* box_stream = nullptr;
@@ -89,6 +97,8 @@ class Session {
   std::unique_ptr<Files> files_, traced_files_;
   std::unique_ptr<Clipboard> clipboard_, traced_clipboard_;
   std::unique_ptr<Programs> programs_, traced_programs_;
+  std::unique_ptr<MidiInputs> midi_in_, traced_midi_in_, checked_midi_in_;
+  std::unique_ptr<Notices> notices_, traced_notices_;
   Platform platform_;
 };
 

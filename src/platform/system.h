@@ -40,9 +40,6 @@ std::FILE* open_unshared(const std::string& native_path);
 // for any other.
 std::string system_write_failure(const std::error_code& error);
 
-// A line in the program's own bytes, as standard error takes it here.
-std::string error_output_bytes(std::string_view line);
-
 // A text from the environment, in the program's own bytes.
 std::string environment_text(std::string_view text);
 

@@ -12,10 +12,13 @@ cmake --install "$(dirname "$velk0")" --prefix "$prefix" >"$tmp/install.log" ||
   fail "cmake --install: $(cat "$tmp/install.log")"
 entry=$prefix/share/applications/velk0.desktop
 [[ -s $prefix/share/icons/hicolor/scalable/apps/velk0.svg ]] || fail "no icon installed"
+listener=$prefix/share/applications/velk0-ecoute.desktop
+grep -qx "Exec=velk0-ecoute" "$listener" || fail "no entry that listens to a keyboard"
 if command -v desktop-file-validate >/dev/null; then
-  desktop-file-validate "$entry" || fail "desktop-file-validate finds faults"
+  desktop-file-validate "$entry" "$listener" || fail "desktop-file-validate finds faults"
 else
-  echo "desktop entry: not validated, desktop-file-validate is not installed"
+  not_checked "the entry's validity: desktop-file-validate is not installed" \
+    "(scripts/install-deps.sh --tests)"
 fi
 type=$(grep -o '<mime-type type="[^"]*"' "$prefix/share/mime/packages/velk0.xml" | cut -d'"' -f2)
 grep -q "^MimeType=.*audio/midi;.*$type;" "$entry" || fail "the entry does not open $type"
@@ -42,4 +45,4 @@ grep -q '"bytes":\[145,36,127\]' "$tmp/trace-accord.tab" || fail "the tablature 
 grep -q '"op":"play"' "$tmp/trace-note.mid" || fail "the MIDI file did not play"
 grep -q '"ev":"box".*"answer":2' "$tmp/trace-note.mid" && [[ $(wc -l <"$tmp/asked") == 1 ]] ||
   fail "the MIDI file's box was not answered on the desktop"
-echo "ok"
+passed

@@ -26,12 +26,14 @@ for value in nothing piece.wv .wav "none " "jack "; do
 done
 
 # A trace that cannot be opened (it then goes to standard error), or whose
-# writing fails.
+# writing fails; a control character of its name is shown, not sent to the
+# terminal.
 mkdir folder
-for trace in folder /dev/full; do
+for trace in folder /dev/full $'nowhere\e[31m/trace'; do
   VELK0_AUDIO=none VELK0_TRACE=$trace "$velk0" "c d e" "@x" </dev/null >out 2>err \
     || fail "$trace: exit code $?"
+  shown=${trace//$'\e'/\\x1b}
   [[ $(grep -c "impossible d'écrire la trace" err) -eq 1 ]] \
-    && grep -qx "velk0 : impossible d'écrire la trace $trace" err || fail "$trace: $(cat err)"
+    && grep -qxF "velk0 : impossible d'écrire la trace $shown" err || fail "$trace: $(cat -v err)"
 done
 echo "ok"

@@ -10,7 +10,7 @@
 source "$(dirname "$0")/lib.sh"
 measure_with_soundfont "$2"
 here=$(dirname "$0")
-need_jack
+find_jack_python
 piece=("ii115: t120 8p o4 8c 16d d 4e 8f 16g g 8a 4b 8>c")
 period=256
 
@@ -18,8 +18,8 @@ period=256
 jack_server='' recorder=''
 stop() {
   exec 3>&- 2>/dev/null || true
-  end "$recorder" 50
-  end "$jack_server" 0
+  end_process "$recorder" 50
+  stop_jack_server
   rm -rf "$tmp"
 }
 trap stop EXIT
@@ -34,7 +34,7 @@ recorded_from() {
   local interrupt_after='' expected=0 status=0
   [[ $1 == -INT ]] && { interrupt_after=$2 expected=130; shift 2; }
   mkfifo "$tmp/end"
-  timeout 100 "$jack_python" "$here/jack_audio.py" record essai "$tmp/rec.raw" \
+  timeout 100 "$python" "$here/jack_audio.py" record essai "$tmp/rec.raw" \
     <"$tmp/end" >"$tmp/recorder.out" 2>"$tmp/recorder.err" &
   recorder=$!
   exec 3>"$tmp/end"
@@ -56,7 +56,7 @@ recorded_from() {
   [[ $status -eq $expected ]] || fail "$* : exit code $status: $(cat "$tmp/out" "$tmp/err")"
   [[ ! -s $tmp/err ]] || fail "$* : standard error: $(cat "$tmp/err")"
   exec 3>&-
-  end "$recorder" 100
+  end_process "$recorder" 100
   recorder=''
   rm "$tmp/end"
   grep -qx connected "$tmp/recorder.out" || fail "$* : velk0's ports were never connected"
@@ -64,7 +64,7 @@ recorded_from() {
     fail "$* : the recording client said: $(cat "$tmp/recorder.out" "$tmp/recorder.err")"
 }
 # The peak of the recording (level), or of its last $2 ms of sound (ending).
-peak() { "$jack_python" "$here/jack_audio.py" "$1" "$tmp/rec.raw" ${2:-}; }
+peak() { "$python" "$here/jack_audio.py" "$1" "$tmp/rec.raw" ${2:-}; }
 # Fails with $3 unless awk finds the condition $2 true of the number $1 (p).
 check() { awk -v p="$1" "BEGIN { exit !($2) }" || fail "$3 ($1)"; }
 
@@ -73,7 +73,7 @@ check() { awk -v p="$1" "BEGIN { exit !($2) }" || fail "$3 ($1)"; }
 recorded_from "${piece[@]}"
 VELK0_CLOCK=virtual VELK0_AUDIO="$tmp/piece.wav" "$velk0" "${piece[@]}" </dev/null >/dev/null ||
   fail "the WAV file of the piece: exit code $?"
-"$jack_python" "$here/jack_audio.py" compare "$tmp/rec.raw" 48000 "$tmp/piece.wav" $period ||
+"$python" "$here/jack_audio.py" compare "$tmp/rec.raw" 48000 "$tmp/piece.wav" $period ||
   fail "the piece through JACK"
 check "$(peak ending 20)" "p < 0.01" "the piece: velk0 left while it still sounded"
 
@@ -95,7 +95,7 @@ VELK0_AUDIO=jack timeout 30 "$velk0" "t120 o4 c d e f g a b >c d e" </dev/null >
   2>"$tmp/err" &
 velk0_run=$!
 sleep 2
-end "$jack_server" 0
+stop_jack_server
 jack_server=''
 status=0
 wait $velk0_run || status=$?

@@ -12,58 +12,25 @@ when the server goes away or a barrier does not come within ten seconds.
 """
 
 import os
-import queue
 import sys
-import threading
-import time
 
-import jack
-
-BARRIER_SECONDS = 10
+from jack_client import TestClient
 
 
 def main():
     client_name, port_name, log_path = sys.argv[1:4]
-    client = jack.Client(client_name, no_start_server=True)
-    port = client.midi_inports.register(port_name)
-    received = queue.Queue()
-    cycles = [0]
-    cycle_done = threading.Condition()
-    gone = threading.Event()
-
-    @client.set_process_callback
-    def process(frames):
-        for _, data in port.incoming_midi_events():
-            received.put(bytes(data))
-        with cycle_done:
-            cycles[0] += 1
-            cycle_done.notify_all()
-
-    @client.set_shutdown_callback
-    def shutdown(status, reason):
-        gone.set()
-        with cycle_done:
-            cycle_done.notify_all()
-
+    client = TestClient(client_name, inputs=[port_name])
     client.activate()
     with open(log_path, "a", encoding="ascii") as log:
         print("ready", flush=True)
         for _ in sys.stdin:
-            with cycle_done:
-                wanted = cycles[0] + 2
-                deadline = time.monotonic() + BARRIER_SECONDS
-                while cycles[0] < wanted and not gone.is_set():
-                    left = deadline - time.monotonic()
-                    if left <= 0 or not cycle_done.wait(left):
-                        break
-            if cycles[0] < wanted:
+            if not client.barrier():
                 print("jack_ports.py: the server stopped running cycles", file=sys.stderr)
                 os._exit(1)
-            while not received.empty():
-                log.write(" ".join(str(b) for b in received.get()) + "\n")
+            for _, _, data in client.take_received():
+                log.write(" ".join(str(b) for b in data) + "\n")
             log.write("end\n")
             log.flush()
-    client.deactivate()
     client.close()
 
 

@@ -14,15 +14,30 @@ fail() {
   exit 1
 }
 
+# Ends a script that cannot run here with ctest's skip code (77, see
+# cmake/tests.cmake) and one line saying why: never as a pass.
+skip() {
+  echo "skipped: $*"
+  exit 77
+}
+
+# A check that cannot be made here (a tool of scripts/install-deps.sh --tests
+# missing) is noted and the script goes on; it then ends with `passed`, which
+# says "ok" only when every check was made, and skips naming the ones that
+# were not otherwise (a fault found by the others still fails the script).
+unchecked=()
+not_checked() { unchecked+=("$*"); }
+passed() {
+  ((${#unchecked[@]} == 0)) || skip "$(printf '%s; ' "${unchecked[@]}")the rest passed"
+  echo "ok"
+}
+
 # A script that measures sound calls this with its second argument, the
 # General MIDI SoundFont it measures with (it runs once with each, see
 # cmake/tests.cmake), which velk0 then plays with; one that is not installed
 # skips the test.
 measure_with_soundfont() {
-  [[ -r ${1:?} ]] || {
-    echo "skipped: $1 is not installed (scripts/install-deps.sh --tests installs it)"
-    exit 77
-  }
+  [[ -r ${1:?} ]] || skip "$1 is not installed (scripts/install-deps.sh --tests installs it)"
   export VELK0_SOUNDFONT=$1
 }
 
@@ -31,11 +46,6 @@ dry_run() {
   VELK0_CLOCK=virtual VELK0_AUDIO=none VELK0_TRACE="$tmp/trace" "$velk0" "$@" </dev/null
 }
 
-# Skips the test (ctest's code 77), saying why.
-skip() {
-  echo "$(basename "$0" .sh): skipped, $*"
-  exit 77
-}
 
 # Waits up to $1 tenths of a second for process $2 to end.
 ended_within() {
@@ -48,45 +58,44 @@ ended_within() {
 # Ends process $1 (if any), a `timeout` in front of the real one: lets it end
 # by itself for $2 tenths of a second, then asks it to (SIGTERM, which
 # `timeout` passes on), then, five seconds later, kills both.
-end() {
+end_process() {
   [[ -n $1 ]] || return 0
   ended_within "$2" "$1" || kill "$1" 2>/dev/null || true
   ended_within 50 "$1" || kill -KILL $(pgrep -P "$1") "$1" 2>/dev/null || true
   wait "$1" 2>/dev/null || true
 }
 
-# The Python that has JACK's client module, in $jack_python; skips the test
-# when jackd or the module is missing.
-need_jack() {
+# A Python with the JACK client module, in $python, or the test is skipped.
+find_jack_python() {
   command -v jackd >/dev/null || skip "jackd is not installed (scripts/install-deps.sh --tests)"
-  jack_python=
+  python=
   for candidate in python3 /usr/bin/python3; do
-    "$candidate" -c "import jack" 2>/dev/null && { jack_python=$candidate; break; }
+    "$candidate" -c "import jack" 2>/dev/null && { python=$candidate; break; }
   done
-  [[ -n $jack_python ]] ||
-    skip "python3-jack-client is not installed (scripts/install-deps.sh --tests)"
+  [[ -n $python ]] || skip "python3-jack-client is not installed (scripts/install-deps.sh --tests)"
 }
 
-# Starts a dummy JACK server of this run's own, at 48 kHz and $1 frames a
-# period, its process in $jack_server; skips the test when none starts. The
-# test's own clients must leave before the server stops (`end "$jack_server"
-# 0` last), so that the server, stopped with no client left, frees its entry
-# in JACK's registry of servers (eight entries for the whole machine).
-#
-# The server is the first of four names that no running server holds, so that
-# runs side by side never meet (a server that was killed leaves its entry in
-# the registry, and the next server of its name takes it back). No real-time
-# scheduling, so that any user can start it; each cycle waits for every
-# client (-S), so that a client the busy machine runs late still reads what
-# the cycle carried; no client starts a server of its own. The server ends by
-# itself, should the test be killed.
+# Starts a dummy JACK server of this run's own, its process in $jack_server,
+# its period $1 frames (1024 by default), for $2 seconds at most (100 by
+# default), or skips the test when none starts.
+# The server has the first of four names that no running server holds, so
+# that runs side by side never meet (a server that was killed leaves its
+# entry in the registry, and the next server of its name takes it back). No
+# real-time scheduling, so that any user can start it; each cycle waits for
+# every client (-S), so that a client the busy machine runs late still reads
+# what the cycle carried; no client starts a server of its own. It ends by
+# itself, should the test be killed. Stop it with stop_jack_server once every
+# client of the test has left, so that it frees its entry in JACK's registry
+# of servers (eight entries for the whole machine).
 start_jack_server() {
   export JACK_NO_START_SERVER=1
   jack_server=''
+  local slot
   for slot in 1 2 3 4; do
     export JACK_DEFAULT_SERVER=velk0-e2e-$slot
     : >"$tmp/jackd.log"
-    timeout 100 jackd -r -S -t 5000 -n "$JACK_DEFAULT_SERVER" -d dummy -r 48000 -p "$1" \
+    timeout "${2:-100}" jackd -r -S -t 5000 -n "$JACK_DEFAULT_SERVER" -d dummy -r 48000 \
+      -p "${1:-1024}" \
       >"$tmp/jackd.log" 2>&1 &
     jack_server=$!
     for _ in $(seq 100); do
@@ -103,4 +112,8 @@ start_jack_server() {
     skip "no JACK server starts here: $(grep -v -i 'copyright\|warranty\|free software\|conditions' \
       "$tmp/jackd.log" | tr '\n' ' ')"
   fi
+}
+
+stop_jack_server() {
+  end_process "${jack_server:-}" 0
 }

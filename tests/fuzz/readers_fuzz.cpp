@@ -11,11 +11,11 @@
 #include "commands/musical_command.h"
 #include "core/settings.h"
 #include "midi/midi_out.h"
-#include "platform/doubles/test_doubles.h"
 #include "platform/doubles/virtual_clock.h"
 #include "platform/platform.h"
 #include "tablature/notation.h"
 #include "tablature/player.h"
+#include "test_doubles.h"
 
 namespace {
 

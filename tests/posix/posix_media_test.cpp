@@ -244,9 +244,7 @@ TEST_P(MediaSound, APausedMidiFileResumesWhereItStopped) {
       }
       return preset;
     };
-    MidiFilePlayer player(
-        {song.begin(), song.end()}, [&midi] { return midi.synthesizer(); }, clock_,
-        AudioOutput::system);
+    MidiFilePlayer player({song.begin(), song.end()}, midi.piece_port(), clock_);
     EXPECT_EQ(player.play(), 0u);
     listen(880);  // 60 and 64 sound
     EXPECT_EQ(player.pause(), 0u);

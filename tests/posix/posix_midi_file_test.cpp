@@ -15,6 +15,7 @@
 #include "platform/doubles/virtual_clock.h"
 #include "platform/posix/media/media.h"
 #include "platform/posix/midi/midi_devices.h"
+#include "platform/posix/midi/smf_writer.h"
 #include "scratch_folder.h"
 #include "sound_files.h"
 

@@ -6,7 +6,7 @@
 #include "app/program.h"
 #include "commands/parameter_commands.h"
 #include "platform/common/std_files.h"
-#include "platform/doubles/test_doubles.h"
+#include "test_doubles.h"
 
 namespace velk0::testing {
 

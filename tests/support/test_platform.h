@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "midi/run_state.h"
-#include "platform/doubles/test_doubles.h"
 #include "platform/session.h"
+#include "test_doubles.h"
 
 namespace velk0::testing {
 

@@ -12,7 +12,7 @@
 #include "commands/clipboard_commands.h"
 #include "core/settings.h"
 #include "platform/common/cue_sounds.h"
-#include "platform/system.h"
+#include "platform/console.h"
 #include "test_platform.h"
 
 namespace velk0 {
@@ -440,9 +440,7 @@ TEST_F(AtCommandTest, CompanionProgramsAndTheirCues) {
     const bool failed = !c.installed && !c.execs.empty();
     EXPECT_EQ(
         said,
-        failed
-            ? platform::error_output_bytes("velk0 : impossible de d\xE9marrer " + c.execs[0]) + "\n"
-            : "")
+        failed ? platform::error_line_bytes("velk0 : impossible de d\xE9marrer " + c.execs[0]) : "")
         << label;
     EXPECT_EQ(execs(), c.execs) << label;
     EXPECT_EQ(sounds(), c.sounds) << label;

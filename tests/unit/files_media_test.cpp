@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/file_arguments.h"
-#include "platform/doubles/test_doubles.h"
+#include "test_doubles.h"
 #include "test_platform.h"
 
 namespace velk0 {

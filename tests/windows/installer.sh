@@ -17,7 +17,7 @@ start_display
 prefix=$(ls -d "$work"/wine/win*)
 c="$prefix/drive_c"
 instdir=$(ls -d "$c"/Program\ Files*/velk0 2>/dev/null | head -1)
-for file in bin/velk0.exe bin/kalvesta.exe bin/vantrel.exe README.txt LICENSE.txt \
+for file in bin/velk0.exe bin/kalvesta.exe bin/velk0-ecoute.exe bin/vantrel.exe README.txt LICENSE.txt \
   Uninstall.exe korvane/midiinit.dev; do
   [ -f "$instdir/$file" ] || fail "$file not installed"
 done

@@ -97,6 +97,37 @@ TEST(Win32Midi, EveryDeviceOpensAndClosesAgain) {
   }
 }
 
+// The inputs as the system lists them; one beyond the last neither has a name
+// nor opens, and a wait with nothing open lasts until the time asked for.
+TEST(Win32MidiIn, InputsAreTheSystemsAndWaitsEndOnTime) {
+  PerformanceClock clock;
+  WinmmMidiInputs inputs(clock);
+  EXPECT_EQ(inputs.count(), midiInGetNumDevs());
+  struct Sink : MidiSink {
+    void received(MidiMessage, std::uint64_t) override { ++heard; }
+    void port_lost() override { ++heard; }
+    void port_back() override { ++heard; }
+    int heard = 0;
+  } sink;
+  EXPECT_EQ(inputs.name(inputs.count()), "");
+  EXPECT_FALSE(inputs.open(inputs.count(), sink));
+  const std::uint64_t start = clock.now_ms();
+  EXPECT_EQ(inputs.wait(start + 40), Awoken::due);
+  EXPECT_GE(clock.now_ms(), start + 40);
+  EXPECT_LT(clock.now_ms(), start + 400);
+  for (unsigned i = 0; i < inputs.count(); ++i) {
+    ASSERT_TRUE(inputs.open(i, sink)) << inputs.name(i);
+    EXPECT_EQ(inputs.wait(clock.now_ms() + 10), Awoken::due);
+    inputs.close();
+    // Closed for real: the system lets the device be opened again at once.
+    HMIDIIN handle = nullptr;
+    ASSERT_EQ(midiInOpen(&handle, i, 0, 0, CALLBACK_NULL), MMSYSERR_NOERROR);
+    midiInClose(handle);
+  }
+  inputs.close();
+  EXPECT_EQ(sink.heard, 0);
+}
+
 TEST(Win32Paths, SystemPathsKeepTheirSpelling) {
   Win32Backends os;
   EXPECT_EQ(os.native_path("\\korvane\\notaflux.ini"), "\\korvane\\notaflux.ini");

@@ -132,15 +132,14 @@ bool needs_writing(const std::string& native_path) {
 
 // Writes the cue whole into its folder, when that folder is there (it is made
 // whole at the first use, see data_folder.h), through a symbolic link onto
-// the file it points to: empty when done or when there is no folder,
-// otherwise why not. A cue that cannot be written is not played, as any
-// missing cue.
-std::string install(const std::string& native_path, const std::string& bytes) {
+// the file it points to (done when there is no folder). A cue that cannot be
+// written is not played, as any missing cue.
+Written install(const std::string& native_path, const std::string& bytes) {
   const std::filesystem::path path(native_path);
   std::error_code ignored;
   if (!std::filesystem::is_directory(path.parent_path(), ignored)) return {};
   const WriteTarget target = write_target(path);
-  if (!target.failure.empty()) return target.failure;
+  if (!target.failure.empty()) return {target.failure};
   return replace_file(target.path, bytes);
 }
 
@@ -170,7 +169,7 @@ CueFile ShippedCues::play(std::string_view system_path) {
   if (recipe_for(path) != nullptr) {
     if (is_bare_name(path) && !exists(native_(path))) path = std::string(kDataFolder) + path;
     if (!is_bare_name(path) && needs_writing(native_(path)))
-      installed = {path, {install(native_(path), render_cue(path))}};
+      installed = {path, install(native_(path), render_cue(path))};
   }
   inner_->play(path);
   return installed;

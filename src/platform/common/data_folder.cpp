@@ -1,13 +1,13 @@
 #include "platform/common/data_folder.h"
 
 #include <filesystem>
-#include <iostream>
 #include <string>
 #include <system_error>
 
 #include "platform/common/cue_sounds.h"
 #include "platform/common/file_writes.h"
 #include "platform/common/text_encoding.h"
+#include "platform/console.h"
 
 namespace velk0::platform {
 namespace {
@@ -19,37 +19,37 @@ std::string_view file_name(std::string_view system_path) {
   return system_path.substr(system_path.find_last_of('\\') + 1);
 }
 
-// Fills the new folder; empty when done, otherwise why not.
-std::string fill(const fs::path& folder, std::span<const SeedFile> seeds) {
+// Fills the new folder.
+Written fill(const fs::path& folder, std::span<const SeedFile> seeds) {
   const std::string error_cue = std::string(kDataFolder) + std::string(kErrorCue);
   for (std::string_view cue : {kEditionCue, kEntryCue, std::string_view(error_cue)}) {
-    std::string failure = replace_file(folder / file_name(cue), render_cue(cue));
-    if (!failure.empty()) return failure;
+    Written written = replace_file(folder / file_name(cue), render_cue(cue));
+    if (!written) return written;
   }
   for (const SeedFile& seed : seeds) {
-    std::string failure =
+    Written written =
         replace_file(folder / file_name(seed.system_path), text_file_bytes(seed.text));
-    if (!failure.empty()) return failure;
+    if (!written) return written;
   }
   return {};
 }
 
-// Makes the folder whole; empty when done, otherwise why not.
-std::string make_whole(const fs::path& folder, std::span<const SeedFile> seeds) {
+// Makes the folder whole.
+Written make_whole(const fs::path& folder, std::span<const SeedFile> seeds) {
   std::error_code error;
   fs::create_directories(folder.parent_path(), error);
-  if (error) return write_failure_cause(error);
+  if (error) return {write_failure_cause(error)};
   const fs::path temporary = temporary_beside(folder);
-  if (!fs::create_directory(temporary, error)) return write_failure_cause(error);
-  std::string failure = fill(temporary, seeds);
-  if (failure.empty()) {
+  if (!fs::create_directory(temporary, error)) return {write_failure_cause(error)};
+  Written written = fill(temporary, seeds);
+  if (written) {
     fs::rename(temporary, folder, error);
     // Made meanwhile by another run: that one stands.
-    if (error && !fs::exists(folder)) failure = write_failure_cause(error);
+    if (error && !fs::exists(folder)) written = {write_failure_cause(error)};
   }
   std::error_code ignored;
   fs::remove_all(temporary, ignored);
-  return failure;
+  return written;
 }
 
 }  // namespace
@@ -60,12 +60,14 @@ void make_data_folder_at_first_use(const PathMapper& native, std::span<const See
     if (!folder.has_filename()) folder = folder.parent_path();
     std::error_code ignored;
     if (fs::exists(fs::symlink_status(folder, ignored))) return;
-    const std::string failure = make_whole(folder, seeds);
-    if (failure.empty()) return;
-    std::cerr << "velk0 : impossible de cr\xC3\xA9"
-                 "er le dossier de donn\xC3\xA9"
-                 "es "
-              << folder.string() << " : " << to_utf8(failure) << '\n';
+    const Written written = make_whole(folder, seeds);
+    if (written) return;
+    std::string line =
+        "velk0 : impossible de cr\xE9"
+        "er le dossier de donn\xE9"
+        "es ";
+    print_error_line(
+        line.append(from_system_name(folder.string())).append(" : ").append(written.failure));
   } catch (const std::exception&) {
     // Out of memory: the program goes on without its data folder.
   }

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <random>
 
-#include "platform/common/error_line.h"
+#include "platform/console.h"
 #include "platform/system.h"
 
 namespace velk0::platform {
@@ -108,12 +108,13 @@ std::error_code rename_onto(const fs::path& from, const fs::path& to) {
   return error;
 }
 
+std::string unwritable_line(std::string_view program, std::string_view what) {
+  std::string line(program);
+  return line.append(" : impossible d'\xE9").append("crire ").append(what);
+}
+
 void report_write_failure(std::string_view system_path, std::string_view failure) {
-  std::string line(
-      "velk0 : impossible d'\xE9"
-      "crire ");
-  line.append(system_path).append(" : ").append(failure);
-  report_error_line(line);
+  print_error_line(unwritable_line("velk0", system_path).append(" : ").append(failure));
 }
 
 WriteTarget write_target(const fs::path& path) {
@@ -131,14 +132,14 @@ WriteTarget write_target(const fs::path& path) {
   return target;
 }
 
-std::string replace_file(const fs::path& path, std::string_view bytes) {
+Written replace_file(const fs::path& path, std::string_view bytes) {
   const fs::path temporary = temporary_beside(path);
   std::error_code error = write_new_file(temporary, bytes);
   if (!error) error = rename_onto(temporary, path);
   if (!error) return {};
   std::error_code ignored;
   fs::remove(temporary, ignored);
-  return write_failure_cause(error);
+  return {write_failure_cause(error)};
 }
 
 }  // namespace velk0::platform

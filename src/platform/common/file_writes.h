@@ -10,6 +10,8 @@
 #include <string_view>
 #include <system_error>
 
+#include "platform/platform.h"
+
 namespace velk0::platform {
 
 // Why a write failed, in French (the program's bytes), from the system's
@@ -33,12 +35,16 @@ struct WriteTarget {
 };
 WriteTarget write_target(const std::filesystem::path& path);
 
-// Puts `bytes` into the file at `path`, whole: empty when done, otherwise why
-// not, and the file is then as it was.
-std::string replace_file(const std::filesystem::path& path, std::string_view bytes);
+// Puts `bytes` into the file at `path`, whole; when it cannot, the file is as
+// it was.
+Written replace_file(const std::filesystem::path& path, std::string_view bytes);
 
-// One French line on standard error: the program's file that could not be
-// written, and why.
+// The start of every line that says something could not be written, in the
+// program's bytes: "PROGRAM : impossible d'\xE9crire WHAT".
+std::string unwritable_line(std::string_view program, std::string_view what);
+
+// One French line on standard error: the program's file at `system_path`
+// could not be written, and why (`failure`).
 void report_write_failure(std::string_view system_path, std::string_view failure);
 
 // Renames `from` onto `to`, in place of any file of that name.

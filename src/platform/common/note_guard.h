@@ -1,5 +1,6 @@
-// Keeps count of the notes that are sounding so that none is left on when the
-// device closes or the program ends.
+// Keeps count of the notes that are sounding, and of the sustain and
+// sostenuto pedals held down, so that none is left on when the device closes
+// or the program ends.
 #pragma once
 
 #include <array>
@@ -20,13 +21,15 @@ class NoteGuard : public MidiDevices {
   // Releases what still sounds, then closes.
   void close() override;
   bool is_open() const { return open_; }
-  // Note-off for every note still on.
+  // The pedals still down lifted (a note-off does not stop a note a pedal
+  // keeps), then a note-off for every note still on.
   void release_all();
 
  private:
   MidiDevices& inner_;
   bool open_ = false;
   std::array<std::bitset<128>, 16> on_{};
+  std::bitset<16> sustain_, sostenuto_;
 };
 
 }  // namespace velk0::platform

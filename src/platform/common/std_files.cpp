@@ -187,7 +187,7 @@ Written StdFiles::write_text(std::string_view path, std::string_view text) {
   try {
     const WriteTarget target = write_target(native_(path));
     if (!target.failure.empty()) return {target.failure};
-    return {replace_file(target.path, text_file_bytes(text))};
+    return replace_file(target.path, text_file_bytes(text));
   } catch (const std::exception&) {
     return {write_failure_cause(std::make_error_code(std::errc::not_enough_memory))};
   }

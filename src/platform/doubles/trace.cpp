@@ -90,6 +90,20 @@ void Trace::exec(std::string_view command, bool started) {
        ",\"started\":" + json_bool(started));
 }
 
+void Trace::input(std::string_view op, std::string_view extra) {
+  line("\"ev\":\"input\",\"op\":" + json_string(op) + std::string(extra));
+}
+
+void Trace::heard(platform::MidiMessage message, std::uint64_t at) {
+  line("\"ev\":\"heard\",\"at\":" + std::to_string(at) + ",\"bytes\":[" +
+       std::to_string(message.status) + ',' + std::to_string(message.data1) + ',' +
+       std::to_string(message.data2) + ']');
+}
+
+void Trace::notice(std::string_view text, bool shown) {
+  line("\"ev\":\"notice\",\"text\":" + json_string(text) + ",\"shown\":" + json_bool(shown));
+}
+
 int TracedDialogs::show(BoxStyle style, std::string_view text, std::string_view caption) {
   int answer = 0;
   try {
@@ -212,6 +226,47 @@ bool TracedPrograms::start(std::string_view command_line) {
   bool started = inner_.start(command_line);
   trace_.exec(command_line, started);
   return started;
+}
+
+bool TracedMidiInputs::open(unsigned index, MidiSink& sink) {
+  const bool opened = inner_.open(index, sink_);
+  outer_ = opened ? &sink : nullptr;
+  trace_.input("open", ",\"index\":" + std::to_string(index) + ",\"name\":" +
+                           json_string(inner_.name(index)) + ",\"ok\":" + json_bool(opened));
+  return opened;
+}
+
+Awoken TracedMidiInputs::wait(std::optional<std::uint64_t> until_ms) {
+  const Awoken awoken = inner_.wait(until_ms);
+  if (awoken == Awoken::quit) trace_.input("quit");
+  return awoken;
+}
+
+void TracedMidiInputs::close() {
+  inner_.close();
+  if (outer_) trace_.input("close");
+  outer_ = nullptr;
+}
+
+void TracedMidiInputs::TracingSink::received(MidiMessage message, std::uint64_t ms) {
+  owner_.trace_.heard(message, ms);
+  if (owner_.outer_) owner_.outer_->received(message, ms);
+}
+
+void TracedMidiInputs::TracingSink::port_lost() {
+  owner_.trace_.input("lost");
+  if (owner_.outer_) owner_.outer_->port_lost();
+}
+
+void TracedMidiInputs::TracingSink::port_back() {
+  owner_.trace_.input("back");
+  if (owner_.outer_) owner_.outer_->port_back();
+}
+
+bool TracedNotices::show(std::string_view text) {
+  const bool shown = inner_.show(text);
+  trace_.notice(text, shown);
+  return shown;
 }
 
 }  // namespace velk0::platform

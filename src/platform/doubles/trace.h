@@ -36,6 +36,11 @@ class Trace {
   void clipboard_empty();
   void clipboard_write(std::string_view text, bool ok);
   void exec(std::string_view command, bool started);
+  // A MIDI input: opened (with its name), closed, its port lost or back, the
+  // listening ended by a key; a message it received, at `at` ms.
+  void input(std::string_view op, std::string_view extra = {});
+  void heard(platform::MidiMessage message, std::uint64_t at);
+  void notice(std::string_view text, bool shown);
 
  private:
   void line(const std::string& body);
@@ -146,6 +151,45 @@ class TracedPrograms : public Programs {
 
  private:
   Programs& inner_;
+  Trace& trace_;
+};
+
+class TracedMidiInputs : public MidiInputs {
+ public:
+  TracedMidiInputs(MidiInputs& inner, Trace& trace) : inner_(inner), trace_(trace), sink_(*this) {}
+  unsigned count() override { return inner_.count(); }
+  std::string name(unsigned index) override { return inner_.name(index); }
+  bool open(unsigned index, MidiSink& sink) override;
+  // Each message is traced as it is handed on.
+  Awoken wait(std::optional<std::uint64_t> until_ms) override;
+  // Traced only when an input was open.
+  void close() override;
+
+ private:
+  // The sink the inner inputs hand on to: it traces, then passes on.
+  class TracingSink : public MidiSink {
+   public:
+    explicit TracingSink(TracedMidiInputs& owner) : owner_(owner) {}
+    void received(MidiMessage message, std::uint64_t ms) override;
+    void port_lost() override;
+    void port_back() override;
+
+   private:
+    TracedMidiInputs& owner_;
+  };
+  MidiInputs& inner_;
+  Trace& trace_;
+  TracingSink sink_;
+  MidiSink* outer_ = nullptr;
+};
+
+class TracedNotices : public Notices {
+ public:
+  TracedNotices(Notices& inner, Trace& trace) : inner_(inner), trace_(trace) {}
+  bool show(std::string_view text) override;
+
+ private:
+  Notices& inner_;
   Trace& trace_;
 };
 

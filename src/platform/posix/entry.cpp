@@ -16,15 +16,30 @@
 
 #include "platform/common/data_folder.h"
 #include "platform/common/text_encoding.h"
-#include "platform/posix/synth/synth_failure.h"
+#include "platform/console.h"
 #include "platform/posix/interrupt.h"
 #include "platform/posix/posix_backends.h"
+#include "platform/posix/synth/synth_failure.h"
 #include "platform/session.h"
 
 namespace {
 
 // Exit status when the environment cannot be used.
 constexpr int kBadEnvironment = 2;
+
+constexpr std::string_view kOutOfMemory = "velk0 : m\xE9moire insuffisante, arr\xEAt du programme";
+
+// Says that the run stops on a fault of the program's own (`what`), if
+// memory is left to say it.
+void say_internal_error(const char* what) {
+  namespace platform = velk0::platform;
+  try {
+    platform::print_error_line(std::string("velk0 : erreur interne, arr\xEAt du programme (") +
+                               platform::from_system_name(what) + ")");
+  } catch (...) {
+    // Nothing more can be said.
+  }
+}
 
 // Descriptors 0 to 2 are open before the program creates any: a descriptor of
 // its own must never stand in for standard input, or a box would read it
@@ -56,6 +71,8 @@ int run_session(velk0::platform::Program program, const std::vector<std::string>
                 std::span<const velk0::platform::SeedFile> first_use) {
   namespace platform = velk0::platform;
   namespace posix = velk0::platform::posix;
+  // Ready before memory can run out.
+  const std::string out_of_memory = platform::error_line_bytes(kOutOfMemory);
   posix::PosixBackends os(std::move(config));
   platform::Session session(platform::SessionOptions::from_environment(), os);
   if (!first_use.empty())
@@ -71,11 +88,11 @@ int run_session(velk0::platform::Program program, const std::vector<std::string>
     // The line that says so has been printed.
     code = posix::kCannotGoOnStatus;
   } catch (const std::bad_alloc&) {
-    std::fprintf(stderr, "velk0 : m\xC3\xA9moire insuffisante, arr\xC3\xAAt du programme\n");
+    std::fputs(out_of_memory.c_str(), stderr);
     code = posix::kCannotGoOnStatus;
   } catch (const std::exception& e) {
     // Ends with a message, and even then leaves no note on.
-    std::fprintf(stderr, "velk0 : erreur interne, arr\xC3\xAAt du programme (%s)\n", e.what());
+    say_internal_error(e.what());
     code = 1;
   }
   shut_down(session);
@@ -98,7 +115,7 @@ int run_entry(int argc, char** argv, Program program, std::span<const SeedFile> 
 
   posix::PosixConfig config = posix::PosixConfig::from_environment();
   if (!config.error.empty()) {
-    std::fprintf(stderr, "%s\n", config.error.c_str());
+    platform::print_error_line(config.error);
     return kBadEnvironment;
   }
 

@@ -10,11 +10,14 @@
 #include "platform/common/case_folding.h"
 #include "platform/common/std_files.h"
 #include "platform/common/text_encoding.h"
+#include "platform/console.h"
 #include "platform/doubles/virtual_clock.h"
 #include "platform/posix/audio/sdl_audio.h"
+#include "platform/posix/desktop/desktop_notices.h"
 #include "platform/posix/interrupt.h"
 #include "platform/posix/media/media.h"
 #include "platform/posix/midi/midi_devices.h"
+#include "platform/posix/midi/midi_inputs.h"
 #include "platform/posix/processes/clipboard_tools.h"
 #include "platform/posix/processes/companions.h"
 #include "platform/posix/processes/processes.h"
@@ -86,16 +89,16 @@ PosixConfig PosixConfig::from_environment() {
     // A mistyped value must not become a file of that name.
     config.error =
         "velk0 : VELK0_AUDIO doit valoir none, jack ou le chemin d'un fichier .wav ou .mid, pas "
-        "\xC2\xAB " +
-        to_terminal(from_system_name(audio)) + " \xC2\xBB ; arr\xC3\xAAt du programme";
+        "\xAB " +
+        from_system_name(audio) + " \xBB ; arr\xEAt du programme";
   }
   config.root = env_or("VELK0_ROOT", home_folder() + "/.local/share/velk0");
   const std::string dialogs = env_or("VELK0_DIALOGS", "");
   if (auto place = dialogs_place(lower_ascii(dialogs)))
     config.dialogs = *place;
   else if (config.error.empty())
-    config.error = "velk0 : VELK0_DIALOGS doit valoir terminal, bureau ou auto, pas \xC2\xAB " +
-                   to_terminal(from_system_name(dialogs)) + " \xC2\xBB ; arr\xC3\xAAt du programme";
+    config.error = "velk0 : VELK0_DIALOGS doit valoir terminal, bureau ou auto, pas \xAB " +
+                   from_system_name(dialogs) + " \xBB ; arr\xEAt du programme";
   return config;
 }
 
@@ -104,7 +107,7 @@ std::unique_ptr<Dialogs> PosixBackends::make_dialogs() {
   const bool attached = isatty(STDIN_FILENO) || isatty(STDOUT_FILENO) || isatty(STDERR_FILENO);
   DialogsChoice choice =
       choose_dialogs(config_.dialogs, attached, display_set(), find_program("zenity"));
-  if (!choice.note.empty()) std::cerr << choice.note << '\n';
+  if (!choice.note.empty()) print_error_line(choice.note);
   if (!choice.zenity) return terminal;
   return std::make_unique<DesktopDialogs>(*choice.zenity, std::move(terminal));
 }
@@ -157,6 +160,18 @@ std::unique_ptr<Programs> PosixBackends::make_programs() {
 
 std::string PosixBackends::native_path(std::string_view system_path) {
   return posix_native_path(system_path, config_.root);
+}
+
+std::unique_ptr<MidiInputs> PosixBackends::make_midi_inputs(Clock& clock) {
+  return std::make_unique<PosixMidiInputs>(clock);
+}
+
+std::unique_ptr<Notices> PosixBackends::make_notices() {
+  const bool attached = isatty(STDIN_FILENO) || isatty(STDOUT_FILENO) || isatty(STDERR_FILENO);
+  const bool desktop = config_.dialogs == DialogsPlace::desktop ||
+                       (config_.dialogs == DialogsPlace::automatic && !attached);
+  if (!desktop || !display_set()) return nullptr;
+  return std::make_unique<DesktopNotices>("velk0");
 }
 
 void PosixBackends::check_stop() { throw_if_interrupted(); }

@@ -32,8 +32,9 @@ struct PosixConfig {
   std::string midi_file;  // the MIDI file device 0 writes, if any
   std::string root;
   DialogsPlace dialogs = DialogsPlace::automatic;
-  // The French line for standard error when the environment cannot be used
-  // (the program then stops before it does anything); empty when it can.
+  // The French line for standard error (the program's bytes) when the
+  // environment cannot be used (the program then stops before it does
+  // anything); empty when it can.
   std::string error;
   static PosixConfig from_environment();
 };
@@ -55,9 +56,15 @@ class PosixBackends : public OsBackends {
   // Companion programs, detached.
   std::unique_ptr<Programs> make_programs() override;
   std::string native_path(std::string_view system_path) override;
+  // The sequencer's input ports (ALSA's or JACK's).
+  std::unique_ptr<MidiInputs> make_midi_inputs(Clock& clock) override;
+  // Desktop notifications where the boxes would be desktop dialogs (see
+  // DialogsPlace), whatever zenity: no terminal, or VELK0_DIALOGS=bureau,
+  // with a display.
+  std::unique_ptr<Notices> make_notices() override;
   // Throws Interrupted once a signal has asked the program to stop.
   void check_stop() override;
-  bool complete_output() override;
+  [[nodiscard]] bool complete_output() override;
 
  private:
   // Into a WAV file, the sounds besides the music (cues, wave files) are

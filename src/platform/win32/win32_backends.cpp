@@ -24,6 +24,10 @@ std::unique_ptr<Programs> Win32Backends::make_programs() {
   return std::make_unique<WinExecPrograms>();
 }
 
+std::unique_ptr<MidiInputs> Win32Backends::make_midi_inputs(Clock& clock) {
+  return std::make_unique<WinmmMidiInputs>(clock);
+}
+
 std::string Win32Backends::native_path(std::string_view system_path) {
   return std::string(system_path);
 }

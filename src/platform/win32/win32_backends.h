@@ -1,6 +1,7 @@
-// The backends on Windows, one file each: message boxes, winmm MIDI output,
-// a clock on the performance counter (with the timer resolution raised to
-// 1 ms), sound cues, the media control interface, the clipboard and WinExec;
+// The backends on Windows, one file each: message boxes, winmm MIDI output
+// and input, a clock on the performance counter (with the timer resolution
+// raised to 1 ms), sound cues, the media control interface, the clipboard and
+// WinExec;
 // and the console guard through which the control handler silences the
 // device when the user presses Ctrl-C or closes the console.
 #pragma once
@@ -17,6 +18,7 @@
 #include "platform/win32/win32_clipboard.h"
 #include "platform/win32/winexec_programs.h"
 #include "platform/win32/winmm_midi.h"
+#include "platform/win32/winmm_midi_in.h"
 
 namespace velk0::platform::win32 {
 
@@ -31,6 +33,7 @@ class Win32Backends : public OsBackends {
   std::unique_ptr<Media> make_media(Clock& clock) override;
   std::unique_ptr<Clipboard> make_clipboard() override;
   std::unique_ptr<Programs> make_programs() override;
+  std::unique_ptr<MidiInputs> make_midi_inputs(Clock& clock) override;
   // Paths keep the system's own spelling: Windows itself takes a path that
   // begins with a backslash from the root of the current drive.
   std::string native_path(std::string_view system_path) override;

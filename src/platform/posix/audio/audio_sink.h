@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/platform.h"
 #include "platform/posix/synth/synth_engine.h"
 
 namespace velk0::platform::posix {
@@ -30,9 +31,8 @@ class AudioSink {
   // Brings what was heard up to the present (a file: rendered, and whole on
   // disk).
   virtual void catch_up() {}
-  // Nothing more plays: the sound is put in its place. Empty when done,
-  // otherwise why it could not be kept (French, the program's bytes).
-  virtual std::string close() { return {}; }
+  // Nothing more plays: the sound is put in its place.
+  virtual Written close() { return {}; }
   // After close() failed: whether the sound up to an earlier moment was kept.
   virtual bool kept_part() const { return false; }
   // A new piece starts: the output may take its pace anew.

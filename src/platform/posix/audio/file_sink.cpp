@@ -46,7 +46,7 @@ std::unique_ptr<FileSink> FileSink::open(RenderCore& core, Clock& clock, const s
   return sink;
 }
 
-std::string FileSink::close() {
+Written FileSink::close() {
   if (closed_) return {};
   closed_ = true;
   try {

@@ -26,12 +26,14 @@ class FileSink final : public AudioSink {
   // Starts the file at `path` for `engine` (created at kSampleRate); null
   // when it cannot be written.
   static std::unique_ptr<FileSink> open(RenderCore& core, Clock& clock, const std::string& path);
-  ~FileSink() override { close(); }
+  // The run closes the file and says when that fails; one torn down on the
+  // way out is closed with no one left to tell.
+  ~FileSink() override { static_cast<void>(close()); }
 
   // At the clock's present, whatever time the event carries.
   void play(const SynthEvent& event, std::int64_t when_ns) override;
   void catch_up() override;
-  std::string close() override;
+  Written close() override;
   bool kept_part() const override { return wav_.placed(); }
   // The cue starts at the clock's present, and the clock waits its length,
   // as a run waits while a cue plays.

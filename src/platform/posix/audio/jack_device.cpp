@@ -110,10 +110,10 @@ void JackDevice::prioritize_renderer() {
 
 std::string_view JackDevice::lost() const {
   if (gone_.load(std::memory_order_acquire))
-    return "velk0 : le serveur JACK s'est arr\xC3\xAAt\xC3\xA9 ou a d\xC3\xA9"
-           "connect\xC3\xA9 velk0 ; la suite n'est plus entendue.";
+    return "velk0 : le serveur JACK s'est arr\xEAt\xE9 ou a d\xE9"
+           "connect\xE9 velk0 ; la suite n'est plus entendue.";
   if (other_rate_.load(std::memory_order_acquire))
-    return "velk0 : le serveur JACK a chang\xC3\xA9 de fr\xC3\xA9quence ; la suite n'est plus "
+    return "velk0 : le serveur JACK a chang\xE9 de fr\xE9quence ; la suite n'est plus "
            "entendue.";
   return {};
 }

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <chrono>
 #include <functional>
-#include <iostream>
 #include <new>
 #include <system_error>
 
+#include "platform/console.h"
 #include "platform/posix/interrupt.h"
 #include "platform/posix/monotonic.h"
 
@@ -68,7 +68,7 @@ void LiveOutput::start() {
 bool LiveOutput::lost() {
   const std::string_view line = device_->lost();
   if (line.empty()) return false;
-  if (!said_lost_) std::cerr << line << '\n' << std::flush;
+  if (!said_lost_) print_error_line(line);
   said_lost_ = true;
   return true;
 }

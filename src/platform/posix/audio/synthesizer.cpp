@@ -11,6 +11,7 @@
 #include <system_error>
 #include <thread>
 
+#include "platform/console.h"
 #include "platform/posix/audio/file_sink.h"
 #include "platform/posix/audio/jack_device.h"
 #include "platform/posix/audio/live_output.h"
@@ -30,8 +31,8 @@ constexpr auto kLongestStart = std::chrono::seconds(5);
 class StartDeadline {
  public:
   StartDeadline(const std::string& soundfont, SynthFailure unreachable)
-      : no_memory_(failure_line(SynthFailure::out_of_memory, soundfont, "")),
-        no_server_(failure_line(unreachable, soundfont, "")) {
+      : no_memory_(error_line_bytes(failure_line(SynthFailure::out_of_memory, soundfont, ""))),
+        no_server_(error_line_bytes(failure_line(unreachable, soundfont, ""))) {
     try {
       watch_ = std::thread([this] { watch(); });
     } catch (const std::system_error&) {
@@ -169,7 +170,7 @@ SynthFailure Synthesizer::start_silent(const std::string& soundfont) {
 
 Synthesizer::~Synthesizer() = default;
 
-std::string Synthesizer::close_file() { return sink_->close(); }
+Written Synthesizer::close_file() { return sink_->close(); }
 
 int Synthesizer::polyphony() { return engine_.polyphony(); }
 

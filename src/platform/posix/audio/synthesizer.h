@@ -70,10 +70,8 @@ class Synthesizer {
   // Renders up to the clock's present and completes the file.
   void catch_up();
   // Once nothing more plays: renders the last notes' ending and puts the
-  // file under its name. Empty when done (or with no file), otherwise why the
-  // file could not be written (French, the program's bytes). Nothing sounds
-  // after it.
-  std::string close_file();
+  // file under its name (done with no file). Nothing sounds after it.
+  Written close_file();
   // After close_file() failed: whether the file holds the sound up to the
   // last time the device closed before the failure (else it was not made).
   bool file_kept_part() const { return sink_->kept_part(); }

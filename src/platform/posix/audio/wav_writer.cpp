@@ -18,10 +18,12 @@ void put_u16(unsigned char* at, std::uint16_t value) {
 
 }  // namespace
 
-WavWriter::~WavWriter() { close(); }
+// A file the run left open (torn down on the way out) is closed as whole as
+// it can be, with no one left to tell.
+WavWriter::~WavWriter() { static_cast<void>(close()); }
 
 bool WavWriter::open(const std::string& path, unsigned sample_rate, unsigned channels) {
-  close();
+  static_cast<void>(close());  // the sink opens one file only
   // Through a symbolic link, the file it points to is written.
   const WriteTarget target = write_target(path);
   if (!target.failure.empty()) return false;
@@ -94,7 +96,7 @@ void WavWriter::finish() {
   if (!error_) whole_bytes_ = end;
 }
 
-std::string WavWriter::close() {
+Written WavWriter::close() {
   if (!file_) return {};
   finish();
   // What came after the last whole state goes.
@@ -107,7 +109,7 @@ std::string WavWriter::close() {
   if (!error_) return {};
   std::error_code ignored;
   if (!placed_) std::filesystem::remove(temporary_, ignored);
-  return write_failure_cause(error_);
+  return {write_failure_cause(error_)};
 }
 
 }  // namespace velk0::platform::posix

@@ -12,6 +12,8 @@
 #include <string>
 #include <system_error>
 
+#include "platform/platform.h"
+
 namespace velk0::platform::posix {
 
 class WavWriter {
@@ -33,9 +35,8 @@ class WavWriter {
   std::uint64_t frames() const { return frames_; }
   // Writes the sizes into the header and flushes.
   void finish();
-  // Completes the file: empty when done (or when no file was open),
-  // otherwise why not, in French (the program's bytes).
-  std::string close();
+  // Completes the file (done when no file was open).
+  Written close();
   // Whether the file has taken its name: after a failure, it then holds the
   // sound up to the last `finish()` before it.
   bool placed() const { return placed_; }

@@ -1,9 +1,9 @@
 #include "platform/posix/desktop/desktop_dialogs.h"
 
-#include <iostream>
 #include <vector>
 
 #include "platform/common/text_encoding.h"
+#include "platform/console.h"
 #include "platform/posix/interrupt.h"
 #include "platform/posix/processes/processes.h"
 
@@ -62,15 +62,14 @@ int answer_of(BoxStyle style, int status) {
 }
 
 // What zenity said last on its standard error (why it could not show the
-// box), as UTF-8 without control characters, after a colon; empty when it
-// said nothing.
+// box), in the program's bytes, after a colon; empty when it said nothing.
 std::string last_words(const std::optional<Finished>& finished) {
-  if (!finished) return " : il ne d\xC3\xA9marre pas";
+  if (!finished) return " : il ne d\xE9marre pas";
   std::string_view err = finished->err;
   while (!err.empty() && (err.back() == '\n' || err.back() == ' ')) err.remove_suffix(1);
   err = err.substr(err.find_last_of('\n') + 1);
   if (err.empty()) return "";
-  return " : " + to_terminal(from_utf8(err.substr(0, kMostWordsBytes)));
+  return " : " + from_utf8(err.substr(0, kMostWordsBytes));
 }
 
 }  // namespace
@@ -80,14 +79,13 @@ DialogsChoice choose_dialogs(DialogsPlace place, bool attached, bool display,
   if (place == DialogsPlace::terminal || (place == DialogsPlace::automatic && attached)) return {};
   if (!display) {
     if (place == DialogsPlace::automatic) return {};
-    return {
-        std::nullopt,
-        "velk0 : VELK0_DIALOGS vaut bureau, mais aucun affichage n'est d\xC3\xA9"
-        "fini (ni WAYLAND_DISPLAY ni DISPLAY) ; les bo\xC3\xAEtes s'affichent dans le terminal"};
+    return {std::nullopt,
+            "velk0 : VELK0_DIALOGS vaut bureau, mais aucun affichage n'est d\xE9"
+            "fini (ni WAYLAND_DISPLAY ni DISPLAY) ; les bo\xEEtes s'affichent dans le terminal"};
   }
   if (!zenity)
     return {std::nullopt,
-            "velk0 : zenity est introuvable, les bo\xC3\xAEtes ne peuvent pas s'afficher sur le "
+            "velk0 : zenity est introuvable, les bo\xEEtes ne peuvent pas s'afficher sur le "
             "bureau ; elles s'affichent dans le terminal"};
   return {std::move(zenity), {}};
 }
@@ -101,9 +99,9 @@ int DesktopDialogs::show(BoxStyle style, std::string_view text, std::string_view
     const int answer = finished ? answer_of(style, finished->status) : 0;
     if (answer != 0) return answer;
     failed_ = true;
-    std::cerr << "velk0 : zenity n'a pas pu afficher la bo\xC3\xAEte sur le bureau"
-              << last_words(finished)
-              << " ; cette bo\xC3\xAEte et les suivantes s'affichent dans le terminal\n";
+    print_error_line("velk0 : zenity n'a pas pu afficher la bo\xEEte sur le bureau" +
+                     last_words(finished) +
+                     " ; cette bo\xEEte et les suivantes s'affichent dans le terminal");
   }
   return fallback_->show(style, text, caption);
 }

@@ -21,8 +21,8 @@ namespace velk0::platform::posix {
 enum class DialogsPlace { automatic, terminal, desktop };
 
 // The boxes chosen: zenity's path when they go to the desktop, and the
-// French line for standard error when the desktop was asked for and cannot be
-// had (empty otherwise).
+// French line for standard error (the program's bytes) when the desktop was
+// asked for and cannot be had (empty otherwise).
 struct DialogsChoice {
   std::optional<std::string> zenity;
   std::string note;

@@ -28,8 +28,7 @@ unsigned PosixMedia::open(MediaType type, std::string_view system_path) {
     return WaveDevice::open(path, output_ != AudioOutput::system, device_, mix_);
   std::vector<char> bytes;
   if (unsigned error = MidiFilePlayer::load(path, bytes)) return error;
-  device_ = std::make_unique<MidiFilePlayer>(
-      std::move(bytes), [this] { return midi_.synthesizer(); }, clock_, output_, midi_.recorder());
+  device_ = std::make_unique<MidiFilePlayer>(std::move(bytes), midi_.piece_port(), clock_);
   return 0;
 }
 

@@ -1,6 +1,7 @@
-// The media devices of a POSIX system: a MIDI file plays on the embedded
-// synthesizer through FluidSynth's own MIDI file player, a wave file on the
-// system's audio output through SDL. Failed steps return the error codes the
+// The media devices of a POSIX system: a MIDI file plays on MIDI device 0 (the
+// embedded synthesizer, or the MIDI file the run is written into) through
+// FluidSynth's own MIDI file player, a wave file on the system's audio output
+// through SDL. Failed steps return the error codes the
 // Windows media control interface gives for the same failures, so that a
 // trace reads alike on both systems.
 #pragma once
@@ -23,7 +24,7 @@ constexpr unsigned kFileNotFound = 275;  // no file of that name
 constexpr unsigned kNotReady = 276;      // no device open
 constexpr unsigned kInvalidFile = 296;   // not a file of the device's kind
 constexpr unsigned kNoWaveOutput = 326;  // no audio output for a wave file
-constexpr unsigned kNoMidiPort = 343;    // the synthesizer cannot play
+constexpr unsigned kNoMidiPort = 343;    // device 0 cannot play
 }  // namespace media_error
 
 // One open device; each step returns 0 or an error code.
@@ -39,7 +40,7 @@ class MediaDevice {
 
 class PosixMedia : public Media {
  public:
-  // MIDI files play on `midi`'s synthesizer, rendered in step with `clock`
+  // MIDI files play on `midi`'s device 0, rendered in step with `clock`
   // when its sound goes to a file; `output` also says whether wave files
   // can be heard at all, and `mix`, when given, takes their sound into the
   // file.

@@ -3,10 +3,13 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
-#include <iostream>
 #include <optional>
+#include <string>
 #include <system_error>
 
+#include "platform/common/text_encoding.h"
+#include "platform/console.h"
+#include "platform/posix/audio/audio_sink.h"
 #include "platform/posix/interrupt.h"
 #include "platform/posix/media/midi_file_cut.h"
 #include "platform/posix/media/playable_midi_file.h"
@@ -28,16 +31,6 @@ constexpr std::uint64_t kLongestRenderMs = 30 * 60 * 1000;
 constexpr std::int64_t kSendAheadNs = 40'000'000;
 constexpr std::int64_t kNsPerMs = 1'000'000;
 
-constexpr unsigned kSustainPedal = 64;
-
-// Every note the file left on goes, held by the sustain pedal or not, at
-// `when_ns` (see Synthesizer::send).
-void let_go(Synthesizer& synth, std::int64_t when_ns) {
-  for (unsigned channel = 0; channel < 16; ++channel)
-    synth.send(MidiMessage::make(MidiKind::control_change, channel, kSustainPedal), when_ns);
-  synth.release_all(when_ns);
-}
-
 }  // namespace
 
 unsigned MidiFilePlayer::load(const std::string& native_path, std::vector<char>& bytes) {
@@ -56,20 +49,14 @@ unsigned MidiFilePlayer::load(const std::string& native_path, std::vector<char>&
   // A file of which nothing can be read is no MIDI file.
   if (!playable || (!playable->whole && playable->messages == 0)) return media_error::kInvalidFile;
   if (!playable->whole)
-    std::cerr << "velk0 : une partie du fichier MIDI " << native_path
-              << " ne peut être lue ; le reste est joué.\n"
-              << std::flush;
+    print_error_line("velk0 : une partie du fichier MIDI " + from_system_name(native_path) +
+                     " ne peut \xEAtre lue ; le reste est jou\xE9.");
   bytes = std::move(playable->bytes);
   return 0;
 }
 
-MidiFilePlayer::MidiFilePlayer(std::vector<char> bytes, std::function<Synthesizer*()> synth,
-                               Clock& clock, AudioOutput output, SmfRecorder* recorder)
-    : bytes_(std::move(bytes)),
-      synth_(std::move(synth)),
-      clock_(clock),
-      output_(output),
-      recorder_(recorder) {}
+MidiFilePlayer::MidiFilePlayer(std::vector<char> bytes, PiecePort& port, Clock& clock)
+    : bytes_(std::move(bytes)), port_(port), clock_(clock) {}
 
 MidiFilePlayer::~MidiFilePlayer() {
   try {
@@ -81,8 +68,7 @@ MidiFilePlayer::~MidiFilePlayer() {
 
 unsigned MidiFilePlayer::port(int& port) {
   port = 0;
-  const bool playable = recorder_ ? recorder_->writable() : synth_() != nullptr;
-  return playable ? 0 : media_error::kNoMidiPort;
+  return port_.playable() ? 0 : media_error::kNoMidiPort;
 }
 
 unsigned MidiFilePlayer::play() {
@@ -107,8 +93,7 @@ unsigned MidiFilePlayer::seek_start() {
 }
 
 unsigned MidiFilePlayer::start() {
-  Synthesizer* synth = recorder_ ? nullptr : synth_();
-  if (recorder_ ? !recorder_->writable() : !synth) return media_error::kNoMidiPort;
+  if (!port_.playable()) return media_error::kNoMidiPort;
   // A fresh walk plays the piece from where it stopped, cut there: no seek,
   // which FluidSynth 2.3 gets wrong.
   const std::vector<char> cut =
@@ -116,14 +101,14 @@ unsigned MidiFilePlayer::start() {
   if (!walk_.start(tick_ > 0 ? cut : bytes_)) return media_error::kNotReady;
   played_from_ = tick_;
   playing_ = true;
-  if (recorder_ || output_ == AudioOutput::file) {
-    if (synth) synth->catch_up();  // the piece starts now, not at the last render
-    render_to_end(synth);
-  } else if (output_ == AudioOutput::system) {
+  if (port_.pace() == PiecePort::Pace::ahead) {
+    port_.catch_up();  // the piece starts now, not at the last render
+    render_to_end();
+  } else if (port_.pace() == PiecePort::Pace::live) {
     stopping_ = false;
     start_ns_ = monotonic_ns();
     try {
-      feeder_ = std::thread([this, synth] { feed(*synth); });
+      feeder_ = std::thread([this] { feed(); });
     } catch (const std::system_error&) {
       playing_ = false;
       return media_error::kNotReady;
@@ -147,20 +132,16 @@ void MidiFilePlayer::stop() {
     when_ns = moment_ns(walk_.elapsed_ms());
   }
   playing_ = false;
-  if (recorder_) {
-    recorder_->end_piece(clock_.now_ms());
-  } else if (Synthesizer* synth = synth_()) {
-    let_go(*synth, when_ns);
-  }
+  port_.end_piece(when_ns);
 }
 
 std::int64_t MidiFilePlayer::moment_ns(std::uint64_t ms) const {
   return start_ns_ + static_cast<std::int64_t>(ms) * kNsPerMs;
 }
 
-void MidiFilePlayer::feed(Synthesizer& synth) {
-  const MidiFileWalk::Take send = [this, &synth](MidiMessage message, std::uint64_t ms) {
-    synth.send(message, moment_ns(ms));
+void MidiFilePlayer::feed() {
+  const MidiFileWalk::Take send = [this](MidiMessage message, std::uint64_t ms) {
+    port_.play(message, moment_ns(ms));
   };
   std::unique_lock<std::mutex> lock(feeding_);
   while (!stopping_) {
@@ -173,19 +154,15 @@ void MidiFilePlayer::feed(Synthesizer& synth) {
   }
 }
 
-void MidiFilePlayer::render_to_end(Synthesizer* synth) {
+void MidiFilePlayer::render_to_end() {
   const std::uint64_t start_ms = clock_.now_ms();
   auto wait_until = [this, start_ms](std::uint64_t ms) {
     const std::uint64_t now = clock_.now_ms();
     if (start_ms + ms > now) clock_.wait_ms(static_cast<std::uint32_t>(start_ms + ms - now));
   };
-  const MidiFileWalk::Take take = [this, synth, &wait_until](MidiMessage message,
-                                                             std::uint64_t ms) {
+  const MidiFileWalk::Take take = [this, &wait_until](MidiMessage message, std::uint64_t ms) {
     wait_until(ms);
-    if (recorder_)
-      recorder_->send(message, clock_.now_ms());
-    else
-      synth->send(message);
+    port_.play(message, kSentNow);
   };
   std::uint64_t after_last_event = 0;
   bool more = true;
@@ -197,10 +174,9 @@ void MidiFilePlayer::render_to_end(Synthesizer* synth) {
   }
   wait_until(walk_.elapsed_ms());
   if (more && walk_.elapsed_ms() >= kLongestRenderMs)
-    std::cerr << "velk0 : le fichier MIDI dure plus de " << kLongestRenderMs / 60000
-              << " minutes ; le fichier " << (recorder_ ? "MIDI écrit" : "audio")
-              << " s'arrête là.\n"
-              << std::flush;
+    print_error_line("velk0 : le fichier MIDI dure plus de " +
+                     std::to_string(kLongestRenderMs / 60000) + " minutes ; le fichier " +
+                     std::string(port_.rendered_into()) + " s'arr\xEAte l\xE0.");
 }
 
 }  // namespace velk0::platform::posix

@@ -1,13 +1,13 @@
-// A MIDI file played on the embedded synthesizer. FluidSynth's own MIDI file
-// player reads it, a millisecond at a time, away from the sound (see
-// MidiFileWalk), and its messages go to the synthesizer each at its moment.
-// Live, a thread of its own sends them a little ahead of their time while the
-// program waits in a box; when the sound goes to a WAV file, playing renders
-// the piece to its end at once, in step with the program's clock, as if the
-// user had listened to its end before answering; with no output at all,
-// nothing plays. When the run is written to a MIDI file, the piece goes to
-// the recorder instead, ahead like a WAV file. A signal stops such a render
-// where it is (it throws Interrupted), and the file keeps what came.
+// A MIDI file played on device 0 (the embedded synthesizer, or the MIDI file
+// the run is written into). FluidSynth's own MIDI file player reads it, a
+// millisecond at a time, away from the sound (see MidiFileWalk), and its
+// messages go to the port each at its moment, at the port's pace: live, a
+// thread of its own sends them a little ahead of their time while the
+// program waits in a box; into a file, playing renders the piece to its end
+// at once, in step with the program's clock, as if the user had listened to
+// its end before answering; with no output at all, nothing plays. A signal
+// stops such a render where it is (it throws Interrupted), and the file
+// keeps what came.
 //
 // Each start walks the file anew, cut at the position to play from, so
 // pausing and resuming never rely on a player being stopped and started
@@ -16,17 +16,15 @@
 
 #include <condition_variable>
 #include <cstdint>
-#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "platform/platform.h"
-#include "platform/posix/audio/synthesizer.h"
 #include "platform/posix/media/media.h"
 #include "platform/posix/media/midi_file_walk.h"
-#include "platform/posix/midi/smf_recorder.h"
+#include "platform/posix/midi/midi_ports.h"
 
 namespace velk0::platform::posix {
 
@@ -39,17 +37,14 @@ class MidiFilePlayer : public MediaDevice {
   // says so, and the rest plays.
   static unsigned load(const std::string& native_path, std::vector<char>& bytes);
 
-  // `synth` starts the synthesizer on first use (null when it cannot play);
-  // `output` is where its sound goes; `recorder`, when not null, takes the
-  // piece's messages in the synthesizer's place.
-  MidiFilePlayer(std::vector<char> bytes, std::function<Synthesizer*()> synth, Clock& clock,
-                 AudioOutput output, SmfRecorder* recorder = nullptr);
+  // The piece plays on `port`, rendered ahead in step with `clock`.
+  MidiFilePlayer(std::vector<char> bytes, PiecePort& port, Clock& clock);
   // Stops the piece and lets every note go.
   ~MidiFilePlayer() override;
   MidiFilePlayer(const MidiFilePlayer&) = delete;
   MidiFilePlayer& operator=(const MidiFilePlayer&) = delete;
 
-  // 0, the synthesizer, when it can play.
+  // 0, device 0, when it can play.
   unsigned port(int& port) override;
   unsigned play() override;
   unsigned pause() override;
@@ -61,18 +56,15 @@ class MidiFilePlayer : public MediaDevice {
   void stop();
   // Live: sends the messages from the feeding thread, each at its moment,
   // until the piece ends or stop() asks.
-  void feed(Synthesizer& synth);
+  void feed();
   // The moment (monotonic clock, ns) of the piece's millisecond `ms`, live.
   std::int64_t moment_ns(std::uint64_t ms) const;
-  // Into a file: plays the piece to its end on `synth` (or the recorder),
-  // in step with the clock.
-  void render_to_end(Synthesizer* synth);
+  // Into a file: plays the piece to its end, in step with the clock.
+  void render_to_end();
 
   std::vector<char> bytes_;
-  std::function<Synthesizer*()> synth_;
+  PiecePort& port_;
   Clock& clock_;
-  AudioOutput output_;
-  SmfRecorder* recorder_;
   MidiFileWalk walk_;
   bool playing_ = false;           // started, not stopped since
   std::uint32_t tick_ = 0;         // where the next start plays from, in the file's ticks

@@ -4,7 +4,10 @@
 
 #include <cerrno>
 
+#include "platform/common/text_encoding.h"
+#include "platform/posix/interrupt.h"
 #include "platform/posix/monotonic.h"
+#include "platform/posix/quiet_stderr.h"
 
 namespace velk0::platform::posix {
 namespace {
@@ -33,7 +36,7 @@ std::unique_ptr<JackOutput> JackOutput::join(const char* client) {
 
 JackOutput::~JackOutput() {
   if (client_) {
-    close();
+    close_port();
     jack_deactivate(client_);
     jack_client_close(client_);
   }
@@ -50,19 +53,31 @@ std::vector<std::string> JackOutput::port_names() const {
   return names;
 }
 
-bool JackOutput::open(const std::string& name) {
-  close();
-  if (server_gone_) return false;
-  const int refused = jack_connect(client_, jack_port_name(port_), name.c_str());
+unsigned JackOutput::count() { return static_cast<unsigned>(port_names().size()); }
+
+std::string JackOutput::name(unsigned index) {
+  need_memory_for_ports();
+  const std::vector<std::string> names = port_names();
+  return index < names.size() ? from_utf8(names[index]) : std::string();
+}
+
+bool JackOutput::open(unsigned index) {
+  need_memory_for_ports();
+  QuietStderr quiet;
+  SignalsHeld held;
+  close_port();
+  const std::vector<std::string> names = port_names();
+  if (server_gone_ || index >= names.size()) return false;
+  const int refused = jack_connect(client_, jack_port_name(port_), names[index].c_str());
   if (refused != 0 && refused != EEXIST) return false;
-  connected_to_ = name;
+  connected_to_ = names[index];
   // The first cycle that has begun since may still run without the connection.
   if (wait_cycles(2)) return true;
-  close();
+  close_port();
   return false;
 }
 
-void JackOutput::send(const unsigned char* bytes, std::size_t length) {
+void JackOutput::send_bytes(const unsigned char* bytes, std::size_t length) {
   if (connected_to_.empty() || server_gone_ || length == 0 || length > kLongestMessage) return;
   if (jack_ringbuffer_write_space(queue_) < 1 + length) return;
   const auto size = static_cast<char>(length);
@@ -70,7 +85,7 @@ void JackOutput::send(const unsigned char* bytes, std::size_t length) {
   jack_ringbuffer_write(queue_, reinterpret_cast<const char*>(bytes), length);
 }
 
-void JackOutput::close() {
+void JackOutput::close_port() {
   if (connected_to_.empty()) return;
   const std::int64_t deadline = monotonic_ns() + kLongestWaitNs;
   while (jack_ringbuffer_read_space(queue_) > 0 && !server_gone_ && monotonic_ns() < deadline)

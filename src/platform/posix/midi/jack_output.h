@@ -20,30 +20,37 @@
 #include <string>
 #include <vector>
 
+#include "platform/posix/midi/sequencer_ports.h"
+
 namespace velk0::platform::posix {
 
-class JackOutput {
+class JackOutput final : public SequencerPorts {
  public:
   // Joins the JACK server that runs under the name `client` (no server is
   // started); null when none runs or the client cannot be made.
   static std::unique_ptr<JackOutput> join(const char* client);
-  ~JackOutput();
+  ~JackOutput() override;
   JackOutput(const JackOutput&) = delete;
   JackOutput& operator=(const JackOutput&) = delete;
 
-  // The full names ("client:port") of the server's MIDI input ports.
-  std::vector<std::string> port_names() const;
-  // Connects to the input port `name`, closing any other connection first;
+  // The server's MIDI input ports, named in full ("client:port").
+  unsigned count() override;
+  std::string name(unsigned index) override;
+  // Connects to the input port `index`, closing any other connection first;
   // false when the server refuses it or runs no cycle.
-  bool open(const std::string& name);
+  bool open(unsigned index) override;
+
+ protected:
   // Queues one short message for the next cycle. One that cannot be queued
   // (nothing open, the server gone, the queue full) is not heard.
-  void send(const unsigned char* bytes, std::size_t length);
+  void send_bytes(const unsigned char* bytes, std::size_t length) override;
   // Lets every queued message go out, then disconnects.
-  void close();
+  void close_port() override;
 
  private:
   JackOutput() = default;
+  // The full names of the server's MIDI input ports, as JACK gives them.
+  std::vector<std::string> port_names() const;
   static int process(jack_nframes_t frames, void* self);
   static void shutdown(void* self);
   void pass_queued(void* buffer);

@@ -1,36 +1,33 @@
 // The MIDI output devices of a POSIX system: device 0 is the embedded
-// synthesizer, devices 1 and up the sequencer's output ports (ALSA, JACK).
-// When the run is written to a MIDI file, device 0 is that file's recorder.
+// synthesizer, or the MIDI file the run is written into in its place;
+// devices 1 and up are the sequencer's output ports, ALSA's then JACK's.
 #pragma once
 
 #include <bitset>
+#include <functional>
 #include <memory>
-#include <optional>
+#include <string>
 #include <vector>
 
 #include "platform/platform.h"
 #include "platform/posix/audio/synthesizer.h"
-#include "platform/posix/midi/smf_recorder.h"
-
-class RtMidiOut;
+#include "platform/posix/midi/midi_ports.h"
 
 namespace velk0::platform::posix {
 
-class JackOutput;
+class SynthesizerPort;
 
 class PosixMidi : public MidiDevices {
  public:
-  // Simultaneous notes reported for a sequencer port, which does not say.
-  static constexpr int kPortNotes = 16;
+  // The sequencer's ports, asked for when a port's number or the list is
+  // first asked for (see join_sequencer).
+  using Sequencer = std::function<std::vector<std::unique_ptr<MidiPorts>>()>;
 
   // `real_clock`: `clock` itself when it is the real one (see Synthesizer).
   // `midi_file`: the MIDI file device 0 writes, in the synthesizer's place.
   PosixMidi(SynthConfig config, Clock& clock, const RealClock* real_clock = nullptr,
-            const std::string& midi_file = {});
+            const std::string& midi_file = {}, Sequencer sequencer = {});
   ~PosixMidi() override;
-
-  // The name of device 0, the embedded synthesizer.
-  static constexpr const char* kSynthesizerName = "synth\xE9tiseur int\xE9gr\xE9";
 
   unsigned count() override;
   int notes(unsigned index) override;
@@ -41,41 +38,32 @@ class PosixMidi : public MidiDevices {
   void send(MidiMessage message) override;
   void close() override;
 
+  // Device 0, on which the MIDI files play too.
+  PiecePort& piece_port() { return *first_; }
   // The embedded synthesizer, started on first use and kept for the whole
-  // run (MIDI files play on it too); null when it cannot play, and then
-  // standard error has said why, once. Throws OutOfMemory when memory ran
-  // out while the SoundFont was read.
-  Synthesizer* synthesizer() { return synth(); }
-  // Device 0 when the run is written to a MIDI file, else null.
-  SmfRecorder* recorder() { return recorder_.get(); }
+  // run; null when it cannot play (and then standard error has said why,
+  // once) or when device 0 is a MIDI file. Throws OutOfMemory when memory
+  // ran out while the SoundFont was read.
+  Synthesizer* synthesizer();
 
   // Once nothing more plays: completes the WAV or MIDI file the sound goes
-  // to. False when that file could not be written, after one French line on standard
-  // error (for a file that could not even be made, the line came when the
-  // synthesizer started).
-  bool complete_output();
+  // to. False when that file could not be written, after one French line on
+  // standard error (for a file that could not even be made, the line came
+  // when device 0 started).
+  [[nodiscard]] bool complete_output() { return first_->complete(); }
 
  private:
-  Synthesizer* synth();
-  // Looks, once, for the sequencer's output ports.
-  void find_ports();
-  unsigned port_count();
-  // Sends one message to the open port.
-  void send_to_port(const std::vector<unsigned char>& bytes);
+  // The kind of ports that holds device `index`, and its number there; null
+  // when there is no such device.
+  MidiPorts* find(unsigned& index);
+  const std::vector<std::unique_ptr<MidiPorts>>& sequencer();
 
-  SynthConfig config_;
-  Clock& clock_;
-  const RealClock* real_clock_;
-  bool synth_tried_ = false;
-  std::unique_ptr<Synthesizer> synth_;
-  std::unique_ptr<SmfRecorder> recorder_;
-  bool output_failed_ = false;  // the WAV file was not written
-  bool ports_tried_ = false;
-  // The sequencer's output ports, from ALSA (through RtMidi) or from JACK;
-  // both null on a machine without a sequencer.
-  std::unique_ptr<RtMidiOut> alsa_;
-  std::unique_ptr<JackOutput> jack_;
-  std::optional<unsigned> open_;
+  std::unique_ptr<PiecePort> first_;
+  SynthesizerPort* synth_ = nullptr;  // first_, when it is the synthesizer
+  Sequencer join_;
+  bool joined_ = false;
+  std::vector<std::unique_ptr<MidiPorts>> sequencer_;
+  MidiPorts* open_ = nullptr;  // the kind of ports whose port is open
   std::bitset<16> channels_used_;
 };
 

@@ -1,10 +1,10 @@
 #include "platform/posix/midi/smf_recorder.h"
 
-#include <iostream>
 #include <optional>
 
 #include "platform/common/file_writes.h"
 #include "platform/common/text_encoding.h"
+#include "platform/console.h"
 
 namespace velk0::platform::posix {
 namespace {
@@ -13,23 +13,34 @@ constexpr std::string_view kTrackName = "velk0";
 constexpr unsigned kSustainPedal = 64;
 constexpr unsigned kAllNotesOff = 123;
 
-}  // namespace
-
-SmfRecorder::SmfRecorder(std::string path) : path_(std::move(path)) {
-  const WriteTarget target = write_target(path_);
-  std::string failure = target.failure;
-  if (failure.empty()) {
-    const std::optional<std::string> bytes = smf_bytes({}, 0, kTrackName);
-    failure = replace_file(target.path, *bytes);
-  }
-  if (failure.empty()) return;
-  failed_ = true;
-  std::cerr << "velk0 : impossible d'écrire le fichier MIDI " << path_ << " : " << to_utf8(failure)
-            << ". Choisissez un chemin où écrire avec VELK0_AUDIO=fichier.mid.\n"
-            << std::flush;
+// Writes the file at `path` whole: the messages, and `end_ms` long.
+Written write_smf(const std::string& path, const std::vector<TimedMessage>& messages,
+                  std::uint64_t end_ms) {
+  const std::optional<std::string> bytes = smf_bytes(messages, end_ms, kTrackName);
+  const WriteTarget target = write_target(path);
+  if (!target.failure.empty()) return {target.failure};
+  if (!bytes) return {write_failure_cause(std::make_error_code(std::errc::file_too_large))};
+  return replace_file(target.path, *bytes);
 }
 
-void SmfRecorder::send(MidiMessage message, std::uint64_t ms) {
+}  // namespace
+
+SmfRecorder::SmfRecorder(std::string path, Clock& clock) : path_(std::move(path)), clock_(clock) {
+  const Written written = write_smf(path_, {}, 0);
+  if (written) return;
+  failed_ = true;
+  print_error_line(unwritten(written)
+                       .append(". Choisissez un chemin o\xF9 \xE9")
+                       .append("crire avec VELK0_AUDIO=fichier.mid."));
+}
+
+std::string SmfRecorder::unwritten(const Written& written) const {
+  return unwritable_line("velk0", "le fichier MIDI " + from_system_name(path_))
+      .append(" : ")
+      .append(written.failure);
+}
+
+void SmfRecorder::keep(MidiMessage message, std::uint64_t ms) {
   if (failed_ || message.length() == 0) return;
   messages_.push_back({ms, message});
   const MidiMessage read = message.seven_bit();
@@ -42,44 +53,41 @@ void SmfRecorder::send(MidiMessage message, std::uint64_t ms) {
 
 void SmfRecorder::end_notes(std::uint64_t ms) {
   for (unsigned at = 0; at < sounding_.size(); ++at)
-    while (sounding_[at] > 0) send(MidiMessage::make(MidiKind::note_off, at / 128, at % 128), ms);
+    while (sounding_[at] > 0) keep(MidiMessage::make(MidiKind::note_off, at / 128, at % 128), ms);
 }
 
-void SmfRecorder::close(std::uint64_t ms, const std::bitset<16>& used) {
+void SmfRecorder::close(const std::bitset<16>& used) {
+  const std::uint64_t ms = clock_.now_ms();
   end_notes(ms);
   for (unsigned channel = 0; channel < 16; ++channel)
     if (used.test(channel))
-      send(MidiMessage::make(MidiKind::control_change, channel, kAllNotesOff), ms);
-  save(ms);
+      keep(MidiMessage::make(MidiKind::control_change, channel, kAllNotesOff), ms);
+  // A failure is said once, here, and again by the end of the run.
+  (void)save(ms);
 }
 
 bool SmfRecorder::save(std::uint64_t end_ms) {
   if (failed_) return false;
   end_notes(end_ms);
   if (saved_count_ == messages_.size() && saved_end_ == end_ms) return true;  // as it stands
-  const std::optional<std::string> bytes = smf_bytes(messages_, end_ms, kTrackName);
-  const WriteTarget target = write_target(path_);
-  std::string failure = target.failure;
-  if (failure.empty())
-    failure = bytes ? replace_file(target.path, *bytes)
-                    : write_failure_cause(std::make_error_code(std::errc::file_too_large));
-  if (failure.empty()) {
+  const Written written = write_smf(path_, messages_, end_ms);
+  if (written) {
     saved_count_ = messages_.size();
     saved_end_ = end_ms;
     return true;
   }
   failed_ = true;
-  std::cerr << "velk0 : impossible d'écrire le fichier MIDI " << path_ << " : " << to_utf8(failure)
-            << " ; il ne garde que les notes d'avant l'échec.\n"
-            << std::flush;
+  print_error_line(
+      unwritten(written).append(" ; il ne garde que les notes d'avant l'\xE9").append("chec."));
   return false;
 }
 
-void SmfRecorder::end_piece(std::uint64_t ms) {
+void SmfRecorder::end_piece(std::int64_t) {
+  const std::uint64_t ms = clock_.now_ms();
   end_notes(ms);
   for (unsigned channel = 0; channel < 16; ++channel)
     if (pedal_down_.test(channel))
-      send(MidiMessage::make(MidiKind::control_change, channel, kSustainPedal), ms);
+      keep(MidiMessage::make(MidiKind::control_change, channel, kSustainPedal), ms);
 }
 
 }  // namespace velk0::platform::posix

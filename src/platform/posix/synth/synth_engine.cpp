@@ -20,6 +20,7 @@
 #include <malloc.h>
 #endif
 
+#include "platform/console.h"
 #include "platform/posix/quiet_stderr.h"
 #include "platform/posix/synth/soundfont_file.h"
 
@@ -93,7 +94,8 @@ extern "C" void on_fault(int signal) {
 }
 
 void watch_faults(const std::string& soundfont) {
-  const std::string line = failure_line(SynthFailure::out_of_memory, soundfont, "");
+  const std::string line =
+      error_line_bytes(failure_line(SynthFailure::out_of_memory, soundfont, ""));
   g_out_of_memory_size = std::min(line.size(), g_out_of_memory_line.size());
   std::copy_n(line.begin(), g_out_of_memory_size, g_out_of_memory_line.begin());
   static std::once_flag installed;

@@ -29,12 +29,13 @@ constexpr int kCannotGoOnStatus = 1;
 // comes with none left, memory ran out.
 bool memory_left();
 
-// The line, in French (UTF-8) and with its newline; empty for `none`.
+// The line, in French (the program's bytes); empty for `none`.
 std::string failure_line(SynthFailure failure, std::string_view soundfont,
                          std::string_view wav_path);
 
-// The line that says the WAV file could not be written, and why (UTF-8):
-// `kept_part` when it holds the sound up to the failure, else it was not made.
+// The line that says the WAV file could not be written, and why (`cause`,
+// the program's bytes): `kept_part` when it holds the sound up to the
+// failure, else it was not made.
 std::string write_failure_line(std::string_view wav_path, std::string_view cause, bool kept_part);
 
 }  // namespace velk0::platform::posix

@@ -47,8 +47,6 @@ std::string system_write_failure(const std::error_code& error) {
   return {};
 }
 
-std::string error_output_bytes(std::string_view line) { return to_terminal(line); }
-
 std::string environment_text(std::string_view text) { return from_utf8(text); }
 
 }  // namespace velk0::platform

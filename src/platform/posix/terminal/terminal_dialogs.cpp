@@ -1,16 +1,14 @@
 #include "platform/posix/terminal/terminal_dialogs.h"
 
 #include <poll.h>
-#include <signal.h>
-#include <termios.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <cstring>
 
 #include "platform/common/dialogs_text.h"
 #include "platform/posix/interrupt.h"
+#include "platform/posix/terminal/raw_terminal.h"
 
 namespace velk0::platform::posix {
 namespace {
@@ -57,62 +55,6 @@ void drain(int fd, int gap_ms) {
 }
 
 bool is_answer_key(int c) { return c > 0 && std::strchr("oOyYnNaAcCxX", c) != nullptr; }
-
-// The mode a box reads its key in, and the terminal that has it (-1: none).
-// A stop (Ctrl-Z) gives the terminal back to the shell, which sets its own
-// mode: once the program is continued in the foreground, the box's is set again.
-termios g_raw_mode{};
-volatile sig_atomic_t g_raw_fd = -1;
-
-extern "C" void on_continue(int) {
-  const int saved_errno = errno;
-  const int fd = g_raw_fd;
-  if (fd >= 0 && tcgetpgrp(fd) == getpgrp()) tcsetattr(fd, TCSANOW, &g_raw_mode);
-  errno = saved_errno;
-}
-
-void set_again_when_continued() {
-  static bool installed = false;
-  if (installed) return;
-  installed = true;
-  struct sigaction action {};
-  action.sa_handler = on_continue;
-  sigemptyset(&action.sa_mask);
-  action.sa_flags = SA_RESTART;
-  sigaction(SIGCONT, &action, nullptr);
-}
-
-// Puts the terminal in non-canonical mode without echo for as long as it
-// lives, so that one key answers; restores it on every way out.
-class RawTerminal {
- public:
-  explicit RawTerminal(int fd) : fd_(fd) {
-    if (tcgetattr(fd_, &saved_) != 0) return;
-    termios raw = saved_;
-    raw.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO);
-    raw.c_cc[VMIN] = 1;
-    raw.c_cc[VTIME] = 0;
-    active_ = tcsetattr(fd_, TCSANOW, &raw) == 0;
-    if (!active_) return;
-    set_again_when_continued();
-    g_raw_mode = raw;
-    std::atomic_signal_fence(std::memory_order_release);
-    g_raw_fd = fd_;
-  }
-  ~RawTerminal() {
-    if (!active_) return;
-    g_raw_fd = -1;
-    std::atomic_signal_fence(std::memory_order_seq_cst);
-    tcsetattr(fd_, TCSANOW, &saved_);
-  }
-  RawTerminal(const RawTerminal&) = delete;
-  RawTerminal& operator=(const RawTerminal&) = delete;
-
- private:
-  int fd_;
-  termios saved_{};
-  bool active_ = false;
-};
 
 }  // namespace
 

@@ -1,7 +1,6 @@
-// The system calls under the portable helpers, on Windows: names, the
-// environment and standard error are in the ANSI code page, which is the
-// program's own; there are no FIFOs, and a device such as CON is refused
-// once open.
+// The system calls under the portable helpers, on Windows: names and the
+// environment are in the ANSI code page, which is the program's own; there
+// are no FIFOs, and a device such as CON is refused once open.
 #include "platform/system.h"
 
 #include <fcntl.h>
@@ -35,8 +34,6 @@ std::FILE* open_unshared(const std::string& native_path) {
 }
 
 std::string system_write_failure(const std::error_code&) { return {}; }
-
-std::string error_output_bytes(std::string_view line) { return std::string(line); }
 
 std::string environment_text(std::string_view text) { return std::string(text); }
 

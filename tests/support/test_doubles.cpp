@@ -1,4 +1,4 @@
-#include "platform/doubles/test_doubles.h"
+#include "test_doubles.h"
 
 #include <algorithm>
 
