@@ -241,10 +241,11 @@ def timing(args, soundfont):
           % (args.runs, statistics.median(worst), max(worst)))
 
 
-def gaps(frames, found):
-    """Stretches of digital silence between the first and the last onset."""
+def gaps(frames, found, end=None):
+    """Stretches of digital silence between the first onset and `end` (the
+    last onset found, by default)."""
     count, run = 0, 0
-    for v in frames[found[0] : found[-1]] if found else []:
+    for v in frames[found[0] : end or found[-1]] if found else []:
         run = run + 1 if v == 0 else 0
         count += run == GAP_FRAMES
     return count
@@ -286,6 +287,12 @@ def under_load(args, soundfont):
                   " velk0's threads in real time: %s"
                   % (run + 1, len(found), LOAD_NOTES, worst[-1], gaps(frames, found),
                      float(stall_nice), float(stall_rt), velk0_rt))
+            if found and len(found) < LOAD_NOTES:
+                # Where the onsets stopped, and whether the sound server ran
+                # dry there or the sound went on off the grid.
+                end = found[0] + round(LOAD_NOTES * period)
+                print("  run %d: onsets lost from %.2f s into the piece; %d gaps up to its end"
+                      % (run + 1, (found[-1] - found[0] + period) / RATE, gaps(frames, found, end)))
         print("  under load: every onset found in %d runs of %d; farthest onset found %.2f ms"
               % (whole, args.runs, max(worst)))
     finally:
