@@ -6,6 +6,7 @@
 #include <bitset>
 #include <vector>
 
+#include "platform/common/pedals.h"
 #include "platform/midi_message.h"
 
 namespace velk0 {
@@ -37,7 +38,7 @@ class HeldKeys {
 
  private:
   std::array<KeySet, 16> down_{};
-  std::bitset<16> sustain_{}, sostenuto_{};
+  platform::Pedals pedals_;
 };
 
 }  // namespace velk0

@@ -20,6 +20,12 @@ enum class MidiKind : std::uint8_t {
   system = 0xF0,
 };
 
+// The controllers the program sends or follows itself.
+constexpr unsigned kSustainPedal = 64, kSostenutoPedal = 66;
+constexpr unsigned kAllSoundOff = 120, kResetControllers = 121, kAllNotesOff = 123;
+// A pedal controller reads as down from this value on.
+constexpr unsigned kPedalDown = 64;
+
 struct MidiMessage {
   std::uint8_t status = 0;
   std::uint8_t data1 = 0;

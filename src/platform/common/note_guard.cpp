@@ -1,13 +1,6 @@
 #include "platform/common/note_guard.h"
 
 namespace velk0::platform {
-namespace {
-
-constexpr unsigned kSustain = 64, kSostenuto = 66, kResetControllers = 121;
-// A pedal controller reads as down from this value on.
-constexpr unsigned kPedalDown = 64;
-
-}  // namespace
 
 bool NoteGuard::open(unsigned index) {
   if (open_) close();
@@ -29,20 +22,11 @@ void NoteGuard::track(MidiMessage message) {
   const MidiMessage read = message.seven_bit();
   if (read.is_note_on()) on_[read.channel()].set(read.data1);
   if (read.is_note_off()) on_[read.channel()].reset(read.data1);
-  if (read.kind() == MidiKind::control_change) {
-    const unsigned channel = read.channel();
-    if (read.data1 == kSustain) sustain_[channel] = read.data2 >= kPedalDown;
-    if (read.data1 == kSostenuto) sostenuto_[channel] = read.data2 >= kPedalDown;
-    if (read.data1 == kResetControllers) sustain_[channel] = sostenuto_[channel] = false;
-  }
+  pedals_.take(read);
 }
 
 void NoteGuard::release_all() {
-  for (unsigned channel = 0; channel < 16; ++channel) {
-    if (sustain_[channel]) send(MidiMessage::make(MidiKind::control_change, channel, kSustain, 0));
-    if (sostenuto_[channel])
-      send(MidiMessage::make(MidiKind::control_change, channel, kSostenuto, 0));
-  }
+  pedals_.lift([this](MidiMessage lifting) { send(lifting); });
   for (unsigned channel = 0; channel < 16; ++channel) {
     for (unsigned note = 0; note < 128; ++note) {
       if (on_[channel].test(note)) send(MidiMessage::make(MidiKind::note_off, channel, note));

@@ -6,6 +6,7 @@
 #include <array>
 #include <bitset>
 
+#include "platform/common/pedals.h"
 #include "platform/platform.h"
 
 namespace velk0::platform {
@@ -33,7 +34,7 @@ class NoteGuard : public MidiDevices {
   MidiDevices& inner_;
   bool open_ = false;
   std::array<std::bitset<128>, 16> on_{};
-  std::bitset<16> sustain_, sostenuto_;
+  Pedals pedals_;
 };
 
 }  // namespace velk0::platform

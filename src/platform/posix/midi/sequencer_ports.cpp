@@ -9,12 +9,6 @@
 #include "platform/posix/synth/synth_failure.h"
 
 namespace velk0::platform::posix {
-namespace {
-
-constexpr unsigned char kAllNotesOff = 123;
-
-}  // namespace
-
 void SequencerPorts::send(MidiMessage message) {
   const std::size_t length = message.length();
   if (length == 0) return;
@@ -26,7 +20,8 @@ void SequencerPorts::send(MidiMessage message) {
 void SequencerPorts::close(const std::bitset<16>& used) {
   for (unsigned channel = 0; channel < 16; ++channel) {
     if (!used.test(channel)) continue;
-    const unsigned char bytes[] = {static_cast<unsigned char>(0xB0 | channel), kAllNotesOff, 0};
+    const unsigned char bytes[] = {static_cast<unsigned char>(0xB0 | channel),
+                                   static_cast<unsigned char>(kAllNotesOff), 0};
     send_bytes(bytes, sizeof bytes);
   }
   QuietStderr quiet;

@@ -10,8 +10,6 @@ namespace velk0::platform::posix {
 namespace {
 
 constexpr std::string_view kTrackName = "velk0";
-constexpr unsigned kSustainPedal = 64;
-constexpr unsigned kAllNotesOff = 123;
 
 // Writes the file at `path` whole: the messages, and `end_ms` long.
 Written write_smf(const std::string& path, const std::vector<TimedMessage>& messages,

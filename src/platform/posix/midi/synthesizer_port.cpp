@@ -4,11 +4,6 @@
 #include "platform/posix/synth/synth_failure.h"
 
 namespace velk0::platform::posix {
-namespace {
-
-constexpr unsigned kSustainPedal = 64;
-
-}  // namespace
 
 SynthesizerPort::SynthesizerPort(SynthConfig config, Clock& clock, const RealClock* real_clock)
     : config_(std::move(config)), clock_(clock), real_clock_(real_clock) {}

@@ -197,7 +197,6 @@ SynthFailure SynthEngine::create(unsigned sample_rate, const std::string& soundf
 // SynthEngine::kDrumChannel): the kit is as large as the piano, and most
 // pieces never use it.
 void SynthEngine::start_programs() {
-  constexpr int kResetControllers = 121;
   for (int channel = 0; channel < kMidiChannels; ++channel) {
     fluid_synth_cc(synth_, channel, kResetControllers, 0);
     if (channel == kDrumChannel) {
