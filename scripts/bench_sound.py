@@ -5,7 +5,9 @@ Run through scripts/bench-sound.sh, which builds velk0 and provides a sound
 server with a null sink; this script only plays, records and measures:
 
   timing    woodblock sixteenths (62 ms apart) recorded from the sink's monitor:
-            how far each onset lies from its place on a 62 ms grid
+            how far each onset lies from its place on the grid of 62 ms
+            that fits them best (spaced by the sink's clock, which may run
+            apart from the system's)
   level     peak and RMS of a C major scale and of a ten-note string chord,
             live (recorded) and rendered into a WAV file
   tail      how a WAV file ends after the last note-off
@@ -101,7 +103,7 @@ def onsets(frames, count, period):
     rise = next(i for i in range(start, start + head) if frames[i] >= strong / 2) - start
     found = [start]
     for k in range(1, count):
-        expected = start + round(k * period)
+        expected = found[-1] + round(period)
         window = range(max(0, expected - int(period / 2)), expected + int(period / 2))
         crossing = next((i for i in window if i < len(frames) and frames[i] >= strong / 2), None)
         if crossing is None:
@@ -117,12 +119,28 @@ def onsets(frames, count, period):
     return found
 
 
+def grid_fit(found):
+    """The grid that fits the onsets best: its spacing (frames) and each
+    onset's distance from its place (frames). The spacing is the sink's: a
+    sink whose clock runs apart from the system's, which times the messages,
+    plays a piece that follows it a little faster or slower, evenly."""
+    n = len(found)
+    if n < 2:
+        return 0.0, [0.0] * n
+    mean_k, mean_f = (n - 1) / 2, sum(found) / n
+    spacing = sum((k - mean_k) * (f - mean_f) for k, f in enumerate(found)) / sum(
+        (k - mean_k) ** 2 for k in range(n))
+    return spacing, [f - mean_f - (k - mean_k) * spacing for k, f in enumerate(found)]
+
+
 def grid_deviation_ms(found, period):
-    """Largest distance (ms) of an onset from its place on the grid, the grid
-    placed at the best fixed delay."""
-    dev = [found[k] - found[0] - k * period for k in range(len(found))]
-    centre = (max(dev) + min(dev)) / 2
-    return max(abs(d - centre) for d in dev) * 1000 / RATE
+    """Largest distance (ms) of an onset from its place on the grid of the best
+    fixed delay and spacing, and how far that spacing is from `period`, in
+    parts per million."""
+    spacing, off = grid_fit(found)
+    centre = (max(off) + min(off)) / 2 if off else 0
+    farthest = max((abs(d - centre) for d in off), default=0) * 1000 / RATE
+    return farthest, (spacing / period - 1) * 1e6 if len(found) > 1 else 0.0
 
 
 class Recorder:
@@ -234,9 +252,10 @@ def timing(args, soundfont):
             worst.append(float("inf"))
             continue
         gaps = [(b - a) * 1000 / RATE for a, b in zip(found, found[1:])]
-        worst.append(grid_deviation_ms(found, period))
-        print("  live run %d: gaps %.1f to %.1f ms, farthest onset %.2f ms from its place"
-              % (run + 1, min(gaps), max(gaps), worst[-1]))
+        farthest, ppm = grid_deviation_ms(found, period)
+        worst.append(farthest)
+        print("  live run %d: gaps %.1f to %.1f ms, farthest onset %.2f ms from its place;"
+              " the sink's clock %+.0f ppm" % (run + 1, min(gaps), max(gaps), farthest, ppm))
     print("  live: farthest onset from its place, median of %d runs: %.2f ms, worst %.2f ms"
           % (args.runs, statistics.median(worst), max(worst)))
 
@@ -280,12 +299,13 @@ def under_load(args, soundfont):
             frames, _, _ = record_live(args, soundfont, piece)
             stall_nice, stall_rt, velk0_rt = probe.communicate()[0].decode().split()
             found = onsets(frames, LOAD_NOTES, period)
-            worst.append(grid_deviation_ms(found, period) if found else float("inf"))
+            farthest, ppm = grid_deviation_ms(found, period) if found else (float("inf"), 0)
+            worst.append(farthest)
             whole += len(found) == LOAD_NOTES
             print("  run %d: %d of %d onsets, farthest %.2f ms from its place, %d gaps;"
-                  " probes held back up to %.0f ms (nice -20), %.0f ms (real time);"
-                  " velk0's threads in real time: %s"
-                  % (run + 1, len(found), LOAD_NOTES, worst[-1], gaps(frames, found),
+                  " the sink's clock %+.0f ppm; probes held back up to %.0f ms (nice -20),"
+                  " %.0f ms (real time); velk0's threads in real time: %s"
+                  % (run + 1, len(found), LOAD_NOTES, worst[-1], gaps(frames, found), ppm,
                      float(stall_nice), float(stall_rt), velk0_rt))
             if found and len(found) < LOAD_NOTES:
                 # Where the onsets stopped, and whether the sound server ran

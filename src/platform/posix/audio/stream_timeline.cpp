@@ -58,11 +58,20 @@ std::uint64_t StreamTimeline::frame_at(std::int64_t when_ns) {
   const std::uint64_t soonest = soonest_frame(when_ns);
   const std::uint64_t lead = ns_to_frames(lead_ns_);
   if (anchored_ && when_ns >= anchor_ns_) {
-    const std::uint64_t frame = anchor_frame_ + ns_to_frames(when_ns - anchor_ns_);
+    std::uint64_t frame = anchor_frame_ + ns_to_frames(when_ns - anchor_ns_);
+    // The device took its frames earlier than the lead allowed for: the
+    // piece slips after it, no faster than the pace that hides it.
+    if (frame < soonest + lead && when_ns > last_ns_) {
+      const std::uint64_t slip =
+          std::min(soonest + lead - frame, ns_to_frames((when_ns - last_ns_) / kSlipDivisor));
+      anchor_frame_ += slip;
+      frame += slip;
+    }
+    last_ns_ = std::max(last_ns_, when_ns);
     if (frame >= soonest && frame <= soonest + 2 * lead) return frame;
   }
   anchored_ = true;
-  anchor_ns_ = when_ns;
+  anchor_ns_ = last_ns_ = when_ns;
   anchor_frame_ = soonest + lead;
   return anchor_frame_;
 }

@@ -12,11 +12,16 @@
 // The frames of a piece keep the spacing of the messages' times to the frame,
 // whatever the origin does: the first message of a piece is placed a lead
 // later than it could come, and each one after it as far from the first as
-// its time is. Only should a message then come before the soonest frame it
-// may have (the device's clock runs fast, or the origin moved back by more
-// than the lead), or over two leads after it, does the piece take its place
-// anew from that message on. The lead and the margin follow the device's
-// period (see LiveOutput).
+// its time is. A device whose clock runs fast against the system's (a sound
+// card's by a few hundredths of a percent, a sound server's null sink by
+// almost a tenth) calls earlier and earlier, and the origin moves back: once
+// a message comes within the lead of its soonest frame, the piece slips
+// later, by at most 1/500 of the time since the message before (a sixteenth
+// at 240 stretched by an eighth of a millisecond, which no ear tells), until
+// it has its lead again. Only should a message then come before its soonest
+// frame (the origin moved back faster than that), or over two leads after
+// it, does the piece take its place anew from that message on. The lead and
+// the margin follow the device's period (see LiveOutput).
 //
 // `callback` runs on the audio thread, the others on the sending thread.
 #pragma once
@@ -49,6 +54,8 @@ class StreamTimeline {
   std::uint64_t soonest_frame(std::int64_t when_ns) const;
 
  private:
+  // A piece slips at most by the time since the message before over this.
+  static constexpr std::int64_t kSlipDivisor = 500;
   // Calls are remembered by their earliest origin over windows this long.
   static constexpr std::int64_t kWindowNs = 1'000'000'000;
   static constexpr std::int64_t kUnknown = INT64_MIN;
@@ -70,6 +77,7 @@ class StreamTimeline {
   // Sending thread only: the message the piece's frames count from.
   bool anchored_ = false;
   std::int64_t anchor_ns_ = 0;
+  std::int64_t last_ns_ = 0;  // the latest message's time
   std::uint64_t anchor_frame_ = 0;
 };
 
