@@ -50,8 +50,9 @@ class AudioDevice {
   // own keeps the sound ready (known before the device opens).
   virtual bool renders_in_callback() const { return false; }
   // Gives the calling thread, which keeps the sound ready, the priority the
-  // callback's thread needs, where the system grants it (it may be asked
-  // before the device opens); whether the thread now runs in real time.
+  // callback's thread needs, where the system grants it (asked before the
+  // device opens, which may then take a shorter period); whether the thread
+  // now runs in real time.
   virtual bool prioritize_renderer() { return false; }
   // Once the callback has run: gives its thread a real-time priority where
   // the system grants it and the device's own library asked for none.

@@ -18,7 +18,7 @@ bool SdlDevice::open(SoundSource& source) {
     wanted.freq = static_cast<int>(kSinkSampleRate);
     wanted.format = AUDIO_F32SYS;
     wanted.channels = SynthEngine::kChannels;
-    wanted.samples = kBufferFrames;
+    wanted.samples = buffer_frames_;
     wanted.callback = &SdlDevice::fill;
     wanted.userdata = this;
     QuietStderr quiet;
@@ -37,7 +37,10 @@ bool SdlDevice::prioritize_renderer() {
   // Real time where granted; else as SDL asks for its own audio thread (the
   // highest nice level): on a busy machine a lesser priority lets the ready
   // sound run out.
-  if (real_time(this_thread(), kRendererPriority)) return true;
+  if (real_time(this_thread(), kRendererPriority)) {
+    buffer_frames_ = kRealTimeBufferFrames;
+    return true;
+  }
   SDL_SetThreadPriority(SDL_THREAD_PRIORITY_TIME_CRITICAL);
   return false;
 }
