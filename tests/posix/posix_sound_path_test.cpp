@@ -144,6 +144,24 @@ TEST(TimelineTest, ARebaseShedsTheDelayOfADeviceThatRunsSlow) {
   EXPECT_GE(delay_ms(later), 0);
 }
 
+// A sound server that takes the first buffer, then lets the device wait
+// 1.7 s before it asks at its regular pace (a null sink that had rendered
+// ahead does): a key half a second later waits for the pace as it now is.
+TEST(TimelineTest, AKeyWaitsOnlyForTheDevicesPresentPace) {
+  const std::int64_t start = 1'000'000'000'000;
+  auto call_at = [&](std::int64_t k) { return start + (k == 0 ? 0 : 1'700 * kMs + k * kBufferNs); };
+  StreamTimeline timeline = timeline_for(true);
+  timeline.start(start);
+  std::int64_t k = 0;
+  const std::int64_t key = start + 2'200 * kMs + kBufferNs / 3;
+  while (call_at(k) <= key) timeline.callback(call_at(k), k * kBuffer), ++k;
+  const std::uint64_t frame = timeline.soonest_frame(key);
+  EXPECT_GE(frame, static_cast<std::uint64_t>(k) * kBuffer);
+  const std::int64_t taken_at = call_at(static_cast<std::int64_t>(frame / kBuffer));
+  // The buffer the device takes, the one kept ready and the margin.
+  EXPECT_LE(taken_at - key, 3 * kBufferNs);
+}
+
 // A sine wave of `amplitude` on both channels.
 std::vector<float> sine(float amplitude, double seconds) {
   std::vector<float> samples(static_cast<std::size_t>(seconds * kRate) * 2);

@@ -28,8 +28,11 @@ void StreamTimeline::start(std::int64_t now_ns) {
 
 void StreamTimeline::callback(std::int64_t now_ns, std::uint64_t rendered) {
   std::int64_t origin = now_ns - frames_to_ns(rendered);
-  if (!seen_ || now_ns - window_start_ns_ >= kWindowNs) {
-    previous_min_ns_ = seen_ ? window_min_ns_ : origin;
+  // A device that stopped calling a while and calls again (a sound server
+  // that held it back): its calls before no longer tell its pace.
+  const bool resumed = seen_ && origin - std::min(window_min_ns_, previous_min_ns_) > kResumedNs;
+  if (!seen_ || resumed || now_ns - window_start_ns_ >= kWindowNs) {
+    previous_min_ns_ = seen_ && !resumed ? window_min_ns_ : origin;
     window_min_ns_ = origin;
     window_start_ns_ = now_ns;
     seen_ = true;
@@ -50,12 +53,18 @@ void StreamTimeline::rebase() {
   anchored_ = false;
 }
 
-std::uint64_t StreamTimeline::soonest_frame(std::int64_t when_ns) const {
+std::uint64_t StreamTimeline::earliest_frame(std::int64_t when_ns) const {
   return ns_to_frames(when_ns - origin_ns_.load(std::memory_order_relaxed)) + buffer_frames_;
 }
 
+std::uint64_t StreamTimeline::soonest_frame(std::int64_t when_ns) const {
+  const std::int64_t recent = recent_ns_.load(std::memory_order_relaxed);
+  if (recent == kUnknown) return earliest_frame(when_ns);
+  return ns_to_frames(when_ns - (recent - margin_ns_)) + buffer_frames_;
+}
+
 std::uint64_t StreamTimeline::frame_at(std::int64_t when_ns) {
-  const std::uint64_t soonest = soonest_frame(when_ns);
+  const std::uint64_t soonest = earliest_frame(when_ns);
   const std::uint64_t lead = ns_to_frames(lead_ns_);
   if (anchored_ && when_ns >= anchor_ns_) {
     std::uint64_t frame = anchor_frame_ + ns_to_frames(when_ns - anchor_ns_);

@@ -48,9 +48,13 @@ class StreamTimeline {
   void rebase();
   // The frame at which a message of a piece sent at `when_ns` belongs.
   std::uint64_t frame_at(std::int64_t when_ns);
-  // The soonest frame a message sent at `when_ns` may have: that of a
-  // message timed by its arrival alone (a player's key), which the piece's
-  // frames leave as they are.
+  // The soonest frame a message sent at `when_ns` may have, as the device's
+  // calls of the last second or two place it: that of a message timed by its
+  // arrival alone (a player's key), which the piece's frames leave as they
+  // are. Neither a device that stopped calling a while (a sound server may
+  // leave its first call alone for a second or more), nor a clock that
+  // drifts from the system's, holds it back; a key whose frame is already
+  // rendered sounds from the next block.
   std::uint64_t soonest_frame(std::int64_t when_ns) const;
 
  private:
@@ -58,8 +62,13 @@ class StreamTimeline {
   static constexpr std::int64_t kSlipDivisor = 500;
   // Calls are remembered by their earliest origin over windows this long.
   static constexpr std::int64_t kWindowNs = 1'000'000'000;
+  // Past a device's longest period (8,192 frames at 44.1 kHz): a call this
+  // much later than those of the windows comes after a stop.
+  static constexpr std::int64_t kResumedNs = 250'000'000;
   static constexpr std::int64_t kUnknown = INT64_MIN;
 
+  // The soonest frame by the earliest call of all.
+  std::uint64_t earliest_frame(std::int64_t when_ns) const;
   std::int64_t frames_to_ns(std::uint64_t frames) const;
   std::uint64_t ns_to_frames(std::int64_t ns) const;
 
