@@ -241,10 +241,11 @@ def thru_to_sdl(args, keyboard, root):
     recorder = Recorder(args.source)
     handed = woodblocks(keyboard, args.notes)
     time.sleep(0.5)
-    frames, origin = recorder.stop()
+    frames, _ = recorder.stop()
     listener.stop()
     delays = []
     for t in handed:
+        origin = recorder.origin_at(t)
         found = first_sound(frames, int((t - origin) * RATE))
         if found is not None:
             delays.append((found / RATE + origin - t) * 1000)

@@ -174,11 +174,18 @@ class Recorder:
         self.thread.join()
         pcm = b"".join(c for _, c in self.chunks)
         # The least delayed block tells when the recording's frame 0 was played.
-        end, origin = 0, float("inf")
+        end, self.origins = 0, []
         for arrived, block in self.chunks:
             end += len(block) // 4
-            origin = min(origin, arrived - end / RATE)
-        return mono_peaks(pcm), origin
+            self.origins.append((arrived, arrived - end / RATE))
+        return mono_peaks(pcm), min(origin for _, origin in self.origins)
+
+    def origin_at(self, moment, span=2.0):
+        """When frame 0 was played, by the least delayed block of those that
+        came within `span` seconds of `moment`: over a long recording, the
+        sink's clock drifts from the system's."""
+        near = [origin for arrived, origin in self.origins if abs(arrived - moment) <= span]
+        return min(near) if near else min(origin for _, origin in self.origins)
 
 
 def velk0_env(args, soundfont, audio=None, virtual=False, trace=None):
