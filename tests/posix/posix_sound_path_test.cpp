@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <memory>
@@ -210,6 +211,21 @@ class CallbackDevice final : public AudioDevice {
   }
   void start() override {}
 
+  // The server goes on, a cycle a millisecond, until the device is gone (as
+  // a JACK server stops calling once the client closes).
+  ~CallbackDevice() override {
+    closed_.store(true);
+    if (server_.joinable()) server_.join();
+  }
+  void run_server() {
+    server_ = std::thread([this] {
+      while (!closed_.load()) {
+        cycle();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      }
+    });
+  }
+
   // One cycle: its frames' loudest sample.
   float cycle() {
     std::vector<float> left(kPeriod), right(kPeriod);
@@ -221,6 +237,8 @@ class CallbackDevice final : public AudioDevice {
 
  private:
   SoundSource* source_ = nullptr;
+  std::atomic<bool> closed_{false};
+  std::thread server_;
 };
 
 struct KeyCase {
@@ -266,16 +284,8 @@ TEST_P(KeyToSound, ANoteSoundsFromTheCycleItsTimingGivesIt) {
   EXPECT_GE(first, GetParam().soonest_cycle);
   EXPECT_LE(first, GetParam().latest_cycle);
   // The server goes on while the output lets the note ring out and closes.
-  std::atomic<bool> closed{false};
-  std::thread server([&] {
-    while (!closed.load()) {
-      device.cycle();
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-  });
+  device.run_server();
   live.reset();
-  closed.store(true);
-  server.join();
 }
 
 INSTANTIATE_TEST_SUITE_P(Timing, KeyToSound, ::testing::ValuesIn(kKeyCases),
