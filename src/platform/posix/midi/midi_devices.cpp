@@ -74,16 +74,17 @@ bool PosixMidi::open(unsigned index) {
   return true;
 }
 
+MidiPorts* PosixMidi::sending(MidiMessage message) {
+  if (open_ && message.kind() == MidiKind::note_on) channels_used_.set(message.channel());
+  return open_;
+}
+
 void PosixMidi::send(MidiMessage message) {
-  if (!open_) return;
-  if (message.kind() == MidiKind::note_on) channels_used_.set(message.channel());
-  open_->send(message);
+  if (MidiPorts* ports = sending(message)) ports->send(message);
 }
 
 void PosixMidi::send_played(MidiMessage message) {
-  if (!open_) return;
-  if (message.kind() == MidiKind::note_on) channels_used_.set(message.channel());
-  open_->send_played(message);
+  if (MidiPorts* ports = sending(message)) ports->send_played(message);
 }
 
 void PosixMidi::close() {

@@ -58,6 +58,9 @@ class PosixMidi : public MidiDevices {
   // when there is no such device.
   MidiPorts* find(unsigned& index);
   const std::vector<std::unique_ptr<MidiPorts>>& sequencer();
+  // The ports of the open device, which `message` is about to reach (its
+  // channel noted when it starts a note); null while none is open.
+  MidiPorts* sending(MidiMessage message);
 
   std::unique_ptr<PiecePort> first_;
   SynthesizerPort* synth_ = nullptr;  // first_, when it is the synthesizer
