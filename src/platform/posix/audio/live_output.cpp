@@ -237,8 +237,8 @@ void LiveOutput::render_out(StereoOut out, std::size_t frames) {
 }
 
 void LiveOutput::run_renderer() {
-  real_time_ = device_->prioritize_renderer();
-  renderer_real_time_.set_value(real_time_);
+  const bool real_time = device_->prioritize_renderer();
+  renderer_real_time_.set_value(real_time);
   bool callback_raised = false;
   std::int64_t awake_since = monotonic_ns();
   while (!stopping_.load(std::memory_order_relaxed)) {
@@ -253,7 +253,7 @@ void LiveOutput::run_renderer() {
     }
     // Real-time scheduling may be lent for a bounded stretch of work at a
     // time (see real_time.h): a rendering that falls behind sleeps a moment.
-    if (real_time_ && monotonic_ns() - awake_since > kLongestRunNs) {
+    if (real_time && monotonic_ns() - awake_since > kLongestRunNs) {
       sleep_ms(1);
       awake_since = monotonic_ns();
     }

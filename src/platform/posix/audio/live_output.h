@@ -176,7 +176,6 @@ class LiveOutput final : public AudioSink, private SoundSource {
   bool stalled_ = false;
   bool said_lost_ = false;
   // Rendering thread (or callback) only.
-  bool real_time_ = false;
   std::uint64_t rendered_ = 0;  // counted as the device's frames
   TimedEvent next_;
   bool has_next_ = false;
