@@ -53,18 +53,19 @@ void StreamTimeline::rebase() {
   anchored_ = false;
 }
 
-std::uint64_t StreamTimeline::earliest_frame(std::int64_t when_ns) const {
-  return ns_to_frames(when_ns - origin_ns_.load(std::memory_order_relaxed)) + buffer_frames_;
+std::uint64_t StreamTimeline::soonest_after(std::int64_t origin_ns, std::int64_t when_ns) const {
+  return ns_to_frames(when_ns - origin_ns) + buffer_frames_;
 }
 
 std::uint64_t StreamTimeline::soonest_frame(std::int64_t when_ns) const {
   const std::int64_t recent = recent_ns_.load(std::memory_order_relaxed);
-  if (recent == kUnknown) return earliest_frame(when_ns);
-  return ns_to_frames(when_ns - (recent - margin_ns_)) + buffer_frames_;
+  return soonest_after(
+      recent == kUnknown ? origin_ns_.load(std::memory_order_relaxed) : recent - margin_ns_,
+      when_ns);
 }
 
 std::uint64_t StreamTimeline::frame_at(std::int64_t when_ns) {
-  const std::uint64_t soonest = earliest_frame(when_ns);
+  const std::uint64_t soonest = soonest_after(origin_ns_.load(std::memory_order_relaxed), when_ns);
   const std::uint64_t lead = ns_to_frames(lead_ns_);
   if (anchored_ && when_ns >= anchor_ns_) {
     std::uint64_t frame = anchor_frame_ + ns_to_frames(when_ns - anchor_ns_);

@@ -67,8 +67,9 @@ class StreamTimeline {
   static constexpr std::int64_t kResumedNs = 250'000'000;
   static constexpr std::int64_t kUnknown = INT64_MIN;
 
-  // The soonest frame by the earliest call of all.
-  std::uint64_t earliest_frame(std::int64_t when_ns) const;
+  // The soonest frame of a message sent at `when_ns`, the stream's frame 0
+  // asked for at `origin_ns`.
+  std::uint64_t soonest_after(std::int64_t origin_ns, std::int64_t when_ns) const;
   std::int64_t frames_to_ns(std::uint64_t frames) const;
   std::uint64_t ns_to_frames(std::int64_t ns) const;
 
