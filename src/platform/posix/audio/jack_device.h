@@ -1,8 +1,8 @@
 // A JACK server (jackd, or PipeWire's JACK) under the live output: a client
 // of the program's own, "velk0", with two audio output ports ("gauche" and
 // "droite") connected to the server's playback ports, pulled at the server's
-// rate and period. The process callback only copies what the rendering
-// thread keeps ready (see SoundSource).
+// rate and period. The process callback renders the sound itself, in the
+// server's pace, with nothing kept ready ahead of it (see SoundSource).
 //
 // A server that stops, or turns the client out, calls it off: the callback
 // never runs again, and lost() has the line that says so. So does a server
